@@ -1,0 +1,153 @@
+#include "FileIo.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+namespace plainora::engine {
+
+namespace {
+
+std::string systemReason(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "permission was denied";
+    case ENOSPC:
+        return "the disk is full";
+    case EROFS:
+        return "the folder is on a read-only file system";
+    case ENOENT:
+        return "the folder does not exist";
+    case ENAMETOOLONG:
+        return "the name is too long";
+    case EISDIR:
+        return "a folder of that name exists";
+    default:
+        return std::strerror(error);
+    }
+}
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+} // namespace
+
+Result<MappedFile> MappedFile::open(const std::string& path, std::uint64_t maxBytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return makeError(ErrorCode::FileNotFound,
+                             "The document was not found. It may have been moved, renamed or deleted.");
+        return makeError(ErrorCode::FileUnreadable,
+                         "The document could not be opened: " + systemReason(error) + ".");
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return makeError(ErrorCode::FileUnreadable, "The path does not name a regular file.");
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        ::close(fd);
+        return makeError(ErrorCode::TooLarge, "The document is larger than Plainora reads (" +
+                                                  std::to_string(maxBytes >> 20) + " MB).");
+    }
+    if (info.st_size == 0) {
+        ::close(fd);
+        return MappedFile(nullptr, 0);
+    }
+    void* data = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    const int error = errno;
+    ::close(fd);
+    if (data == MAP_FAILED)
+        return makeError(ErrorCode::FileUnreadable,
+                         "The document could not be read: " + systemReason(error) + ".");
+    ::madvise(data, static_cast<std::size_t>(info.st_size), MADV_SEQUENTIAL);
+    return MappedFile(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(info.st_size));
+}
+
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0))
+{
+}
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept
+{
+    if (this != &other) {
+        if (m_data)
+            ::munmap(const_cast<std::uint8_t*>(m_data), m_size);
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+    }
+    return *this;
+}
+
+MappedFile::~MappedFile()
+{
+    if (m_data)
+        ::munmap(const_cast<std::uint8_t*>(m_data), m_size);
+}
+
+Status writeFileAtomically(const std::string& path, std::string_view bytes)
+{
+    std::string temp = folderOf(path) + "/.plainora-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        return makeError(ErrorCode::OutputFailed,
+                         "The text file could not be written to \"" + folderOf(path) +
+                             "\": " + systemReason(errno) + ". Choose another output folder.");
+    }
+    auto fail = [&](int error) -> Status {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return makeError(ErrorCode::OutputFailed, "The text file \"" + path + "\" could not be written: " +
+                                                      systemReason(error) + ".");
+    };
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    // Text files are ordinary user files: honour the umask like any editor.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        return makeError(ErrorCode::OutputFailed,
+                         "The text file \"" + path + "\" could not be written: " + systemReason(error) + ".");
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        return makeError(ErrorCode::OutputFailed,
+                         "The text file \"" + path + "\" could not be written: " + systemReason(error) + ".");
+    }
+    return {};
+}
+
+} // namespace plainora::engine

@@ -1,0 +1,39 @@
+#pragma once
+// Reading a source file within a stated limit, and writing an output file so
+// that a failure never leaves half a file or destroys the previous one.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "Error.h"
+#include "TextEncoding.h"
+
+namespace plainora::engine {
+
+// A read-only view of a whole file, memory-mapped so that large documents do
+// not have to be copied into memory.
+class MappedFile {
+public:
+    static Result<MappedFile> open(const std::string& path, std::uint64_t maxBytes);
+
+    MappedFile(MappedFile&& other) noexcept;
+    MappedFile& operator=(MappedFile&& other) noexcept;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile();
+
+    ByteView bytes() const { return {m_data, m_size}; }
+
+private:
+    MappedFile(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+
+    const std::uint8_t* m_data = nullptr;
+    std::size_t m_size = 0;
+};
+
+// Writes to a temporary file beside path and renames it over path when
+// complete.
+Status writeFileAtomically(const std::string& path, std::string_view bytes);
+
+} // namespace plainora::engine

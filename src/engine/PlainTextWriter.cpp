@@ -1,0 +1,142 @@
+#include "PlainTextWriter.h"
+
+#include <set>
+
+#include "TextEncoding.h"
+
+namespace plainora::engine {
+
+namespace {
+
+void renderBlocks(const std::vector<Block>& blocks, std::string& out);
+
+// Text of one table cell on one line: its paragraphs joined by one space,
+// a nested table flattened in the same way, breaks turned into spaces.
+void appendCellText(const std::vector<Block>& blocks, std::string& out)
+{
+    bool first = true;
+    auto appendPiece = [&](const std::string& text) {
+        if (text.empty())
+            return;
+        if (!first)
+            out.push_back(' ');
+        first = false;
+        for (char c : text)
+            out.push_back(c == '\n' ? ' ' : c);
+    };
+    for (const Block& block : blocks) {
+        if (block.kind == Block::Kind::Paragraph) {
+            appendPiece(block.text);
+            continue;
+        }
+        for (const TableRow& row : block.rows) {
+            for (const TableCell& cell : row.cells) {
+                std::string nested;
+                appendCellText(cell.blocks, nested);
+                appendPiece(nested);
+            }
+        }
+    }
+}
+
+void renderTable(const Block& table, std::string& out)
+{
+    for (const TableRow& row : table.rows) {
+        bool firstCell = true;
+        for (const TableCell& cell : row.cells) {
+            if (!firstCell)
+                out.push_back('\t');
+            firstCell = false;
+            appendCellText(cell.blocks, out);
+        }
+        out.push_back('\n');
+    }
+}
+
+void renderBlocks(const std::vector<Block>& blocks, std::string& out)
+{
+    for (const Block& block : blocks) {
+        if (block.kind == Block::Kind::Table) {
+            renderTable(block, out);
+        } else {
+            out += block.text;
+            out.push_back('\n');
+        }
+    }
+}
+
+// "[mark] " before the note's first line; a note without content still
+// shows its mark.
+void renderNote(const Note& note, const std::string& prefix, std::string& out)
+{
+    std::string content;
+    renderBlocks(note.blocks, content);
+    out += "[" + prefix + note.mark + "] ";
+    if (content.empty())
+        out.push_back('\n');
+    else
+        out += content;
+}
+
+} // namespace
+
+std::string renderPlainText(const Document& document)
+{
+    std::string out;
+    renderBlocks(document.body, out);
+
+    if (!document.headersFooters.empty()) {
+        std::set<std::string> seen;
+        std::string section;
+        for (const auto& blocks : document.headersFooters) {
+            std::string text;
+            renderBlocks(blocks, text);
+            if (text.find_first_not_of(" \t\n") == std::string::npos || !seen.insert(text).second)
+                continue;
+            section += text;
+        }
+        if (!section.empty()) {
+            out.push_back('\n');
+            out += section;
+        }
+    }
+
+    if (!document.footnotes.empty() || !document.endnotes.empty()) {
+        out.push_back('\n');
+        for (const Note& note : document.footnotes)
+            renderNote(note, "", out);
+        for (const Note& note : document.endnotes)
+            renderNote(note, "", out);
+    }
+
+    if (!document.comments.empty()) {
+        out.push_back('\n');
+        for (const Note& comment : document.comments)
+            renderNote(comment, "comment ", out);
+    }
+    return out;
+}
+
+Result<OutputText> encodeOutput(const std::string& utf8Text, const OutputOptions& options)
+{
+    const std::string* text = &utf8Text;
+    std::string withCrLf;
+    if (options.lineEnd == LineEnd::CrLf) {
+        withCrLf.reserve(utf8Text.size() + utf8Text.size() / 16);
+        for (char c : utf8Text) {
+            if (c == '\n')
+                withCrLf.push_back('\r');
+            withCrLf.push_back(c);
+        }
+        text = &withCrLf;
+    }
+    auto encoded = encodeFromUtf8(*text, options.encoding);
+    if (!encoded)
+        return encoded.error();
+    OutputText result;
+    result.bytes = std::move(encoded.value().bytes);
+    result.replacedCharacters = encoded.value().replacedCharacters;
+    return result;
+}
+
+} // namespace plainora::engine

@@ -1,0 +1,29 @@
+#pragma once
+// Entry points of the format readers. Each takes the whole file's bytes and
+// fills the one document model, or says exactly what is wrong.
+
+#include "Document.h"
+#include "Error.h"
+#include "Options.h"
+#include "TextEncoding.h"
+
+namespace plainora::engine {
+
+// docx/: a zip package (.docx, .docm, .dotx, .dotm), main part found through
+// the package relationships.
+Result<Document> readOoxmlPackage(ByteView bytes, const ReadOptions& options);
+// docx/: Flat OPC (pkg:package) or Word 2003 XML (w:wordDocument).
+Result<Document> readFlatXml(ByteView bytes, const ReadOptions& options);
+// doc/: a compound file: Word 97-2003, Word 6/95, or an encrypted OOXML
+// package, which fails as password-protected.
+Result<Document> readCompoundFile(ByteView bytes, const ReadOptions& options);
+// doc/: Word for Windows 2.0 and older, MS Write.
+Result<Document> readWordForDos(ByteView bytes, const ReadOptions& options);
+// rtf/
+Result<Document> readRtf(ByteView bytes, const ReadOptions& options);
+// text/: a web page's visible text.
+Result<Document> readHtml(ByteView bytes, const ReadOptions& options);
+// text/: plain text in UTF-8, UTF-16 with a byte-order mark, or Windows-1252.
+Result<Document> readPlainText(ByteView bytes, const ReadOptions& options);
+
+} // namespace plainora::engine

@@ -1,0 +1,246 @@
+#include "TextEncoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <memory>
+
+namespace plainora::engine {
+
+namespace {
+
+struct IconvCloser {
+    void operator()(void* handle) const { iconv_close(static_cast<iconv_t>(handle)); }
+};
+using IconvHandle = std::unique_ptr<void, IconvCloser>;
+
+IconvHandle openIconv(const char* to, const char* from)
+{
+    iconv_t handle = iconv_open(to, from);
+    if (handle == reinterpret_cast<iconv_t>(-1))
+        return nullptr;
+    return IconvHandle(handle);
+}
+
+std::size_t utf8SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
+    return 1;
+}
+
+} // namespace
+
+void appendUtf8(std::string& out, char32_t cp)
+{
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        cp = 0xFFFD;
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+bool isValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length;
+        char32_t cp;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            cp = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            cp = lead & 0x0F;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            cp = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and values beyond Unicode are invalid.
+        if ((length == 2 && cp < 0x80) || (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) ||
+            cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+void appendUtf16le(std::string& out, ByteView bytes)
+{
+    const std::size_t units = bytes.size() / 2;
+    for (std::size_t i = 0; i < units; ++i) {
+        char32_t unit = bytes[2 * i] | (bytes[2 * i + 1] << 8);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
+            const char32_t low = bytes[2 * i + 2] | (bytes[2 * i + 3] << 8);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                ++i;
+                continue;
+            }
+        }
+        appendUtf8(out, unit); // a lone surrogate becomes U+FFFD there
+    }
+}
+
+std::string utf16leToUtf8(ByteView bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    appendUtf16le(out, bytes);
+    return out;
+}
+
+std::string charsetForCodePage(int codePage)
+{
+    switch (codePage) {
+    case 65001:
+        return "UTF-8";
+    case 1200:
+        return "UTF-16LE";
+    case 1201:
+        return "UTF-16BE";
+    case 10000:
+        return "MACINTOSH";
+    case 20127:
+        return "ASCII";
+    case 28591:
+        return "ISO-8859-1";
+    case 932:
+        return "CP932";
+    case 936:
+        return "CP936";
+    case 949:
+        return "CP949";
+    case 950:
+        return "CP950";
+    default:
+        break;
+    }
+    if (codePage <= 0)
+        return {};
+    const std::string name = "CP" + std::to_string(codePage);
+    if (auto probe = openIconv("UTF-8", name.c_str()))
+        return name;
+    return {};
+}
+
+std::string decodeToUtf8(ByteView bytes, const std::string& charset)
+{
+    std::string out;
+    if (bytes.empty())
+        return out;
+    IconvHandle handle = openIconv("UTF-8", charset.c_str());
+    if (!handle)
+        handle = openIconv("UTF-8", "CP1252");
+    if (!handle) { // no iconv at all: keep ASCII, mark the rest
+        for (auto byte : bytes)
+            appendUtf8(out, byte < 0x80 ? byte : 0xFFFD);
+        return out;
+    }
+    auto cd = static_cast<iconv_t>(handle.get());
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
+    std::size_t inLeft = bytes.size();
+    std::string chunk(4 * bytes.size() + 16, '\0');
+    while (inLeft > 0) {
+        char* outPtr = chunk.data();
+        std::size_t outLeft = chunk.size();
+        const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(chunk.data(), chunk.size() - outLeft);
+        if (rc == static_cast<std::size_t>(-1)) {
+            if (errno == E2BIG)
+                continue;
+            // EILSEQ or EINVAL (truncated sequence): mark one byte and go on.
+            appendUtf8(out, 0xFFFD);
+            ++in;
+            --inLeft;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return out;
+}
+
+Result<EncodedText> encodeFromUtf8(std::string_view utf8, const std::string& charset)
+{
+    EncodedText result;
+    const bool isUtf8 = charset == "UTF-8" || charset == "utf-8" || charset == "UTF8" || charset == "utf8";
+    if (isUtf8) {
+        result.bytes.assign(utf8);
+        return result;
+    }
+    IconvHandle handle = openIconv(charset.c_str(), "UTF-8");
+    if (!handle)
+        return makeError(ErrorCode::EncodingFailed,
+                         "The text encoding \"" + charset +
+                             "\" is not known. Use a name that \"iconv -l\" lists, such as UTF-8 or CP1252.");
+    IconvHandle fallback = openIconv(charset.c_str(), "UTF-8");
+    auto cd = static_cast<iconv_t>(handle.get());
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    std::string chunk(4 * utf8.size() + 16, '\0');
+    while (inLeft > 0) {
+        char* outPtr = chunk.data();
+        std::size_t outLeft = chunk.size();
+        const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        result.bytes.append(chunk.data(), chunk.size() - outLeft);
+        if (rc == static_cast<std::size_t>(-1)) {
+            if (errno == E2BIG)
+                continue;
+            // The character has no place in the target: write '?' in the
+            // target's own encoding and skip the whole UTF-8 sequence.
+            char question[] = "?";
+            char* qIn = question;
+            std::size_t qLeft = 1;
+            char qOut[8];
+            char* qOutPtr = qOut;
+            std::size_t qOutLeft = sizeof qOut;
+            iconv(static_cast<iconv_t>(fallback.get()), &qIn, &qLeft, &qOutPtr, &qOutLeft);
+            result.bytes.append(qOut, sizeof qOut - qOutLeft);
+            const std::size_t skip = std::min(inLeft, utf8SequenceLength(static_cast<unsigned char>(*in)));
+            in += skip;
+            inLeft -= skip;
+            ++result.replacedCharacters;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    // Flush any shift state of stateful encodings.
+    char* outPtr = chunk.data();
+    std::size_t outLeft = chunk.size();
+    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    result.bytes.append(chunk.data(), chunk.size() - outLeft);
+    return result;
+}
+
+} // namespace plainora::engine

@@ -1,0 +1,46 @@
+#pragma once
+// Character set conversions shared by the readers and the writer.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "Error.h"
+
+namespace plainora::engine {
+
+using ByteView = std::span<const std::uint8_t>;
+
+inline ByteView asBytes(std::string_view text)
+{
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+void appendUtf8(std::string& out, char32_t codePoint);
+bool isValidUtf8(std::string_view text);
+
+// UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.
+std::string utf16leToUtf8(ByteView bytes);
+void appendUtf16le(std::string& out, ByteView bytes);
+
+// The iconv name of a Windows code page ("CP1252" for 1252, "UTF-8" for
+// 65001, ...), or an empty string for one iconv does not know.
+std::string charsetForCodePage(int codePage);
+
+// Decodes bytes of an iconv character set to UTF-8; a byte sequence the
+// character set cannot decode becomes U+FFFD. Unknown charsets decode as
+// Windows-1252.
+std::string decodeToUtf8(ByteView bytes, const std::string& charset);
+
+struct EncodedText {
+    std::string bytes;
+    std::size_t replacedCharacters = 0; // characters the target could not hold
+};
+
+// Encodes UTF-8 text into an iconv character set; a character the target
+// cannot hold is written as '?' and counted.
+Result<EncodedText> encodeFromUtf8(std::string_view utf8, const std::string& charset);
+
+} // namespace plainora::engine

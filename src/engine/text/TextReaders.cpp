@@ -1,0 +1,58 @@
+#include <string>
+
+#include "Readers.h"
+
+namespace plainora::engine {
+
+namespace {
+
+// Splits text into paragraphs at LF, CR LF or a lone CR.
+Document paragraphsOf(const std::string& text)
+{
+    Document document;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            document.body.push_back(Block::paragraph(std::move(line)));
+            line.clear();
+        } else if (c == '\f') {
+            document.body.push_back(Block::paragraph(std::move(line)));
+            line.clear();
+        } else {
+            line.push_back(c);
+        }
+    }
+    if (!line.empty())
+        document.body.push_back(Block::paragraph(std::move(line)));
+    return document;
+}
+
+} // namespace
+
+Result<Document> readPlainText(ByteView bytes, const ReadOptions&)
+{
+    std::string text;
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        text = utf16leToUtf8(bytes.subspan(2));
+    } else if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+        text = decodeToUtf8(bytes.subspan(2), "UTF-16BE");
+    } else {
+        ByteView body = bytes;
+        if (body.size() >= 3 && body[0] == 0xEF && body[1] == 0xBB && body[2] == 0xBF)
+            body = body.subspan(3);
+        const std::string_view raw(reinterpret_cast<const char*>(body.data()), body.size());
+        text = isValidUtf8(raw) ? std::string(raw) : decodeToUtf8(body, "CP1252");
+    }
+    return paragraphsOf(text);
+}
+
+// Placeholder until the HTML reader lands.
+Result<Document> readHtml(ByteView, const ReadOptions&)
+{
+    return makeError(ErrorCode::NotAWordDocument, "Web pages saved as Word documents are not read yet.");
+}
+
+} // namespace plainora::engine

@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include "NumberFormat.h"
+
+using namespace plainora::engine;
+
+TEST(NumberFormat, RendersEveryListNumberFormatAsWordDisplaysIt)
+{
+    EXPECT_EQ(formatListNumber(7, NumberFormat::Decimal), "7");
+    EXPECT_EQ(formatListNumber(7, NumberFormat::DecimalZero), "07");
+    EXPECT_EQ(formatListNumber(12, NumberFormat::DecimalZero), "12");
+    EXPECT_EQ(formatListNumber(1, NumberFormat::LowerLetter), "a");
+    EXPECT_EQ(formatListNumber(27, NumberFormat::LowerLetter), "aa");
+    EXPECT_EQ(formatListNumber(54, NumberFormat::UpperLetter), "BBB");
+    EXPECT_EQ(formatListNumber(1994, NumberFormat::UpperRoman), "MCMXCIV");
+    EXPECT_EQ(formatListNumber(4, NumberFormat::LowerRoman), "iv");
+    EXPECT_EQ(formatListNumber(11, NumberFormat::Ordinal), "11th");
+    EXPECT_EQ(formatListNumber(22, NumberFormat::Ordinal), "22nd");
+    EXPECT_EQ(formatListNumber(21, NumberFormat::CardinalText), "Twenty-one");
+    EXPECT_EQ(formatListNumber(3, NumberFormat::OrdinalText), "Third");
+    EXPECT_EQ(formatListNumber(40, NumberFormat::OrdinalText), "Fortieth");
+    EXPECT_EQ(formatListNumber(5, NumberFormat::Bullet), "");
+}
+
+TEST(NumberFormat, MapsFormatNamesAndSymbolFontBullets)
+{
+    EXPECT_EQ(numberFormatFromOoxml("upperRoman"), NumberFormat::UpperRoman);
+    EXPECT_EQ(numberFormatFromOoxml("somethingNew"), NumberFormat::Decimal);
+    EXPECT_EQ(numberFormatFromNfc(4), NumberFormat::LowerLetter);
+    EXPECT_EQ(numberFormatFromNfc(23), NumberFormat::Bullet);
+    EXPECT_EQ(mapSymbolFontCharacter("Symbol", 0xF0B7), U'\u2022');
+    EXPECT_EQ(mapSymbolFontCharacter("Wingdings", 0xF0A7), U'\u25AA');
+    EXPECT_EQ(mapSymbolFontCharacter("Symbol", 'a'), U'\u03B1');
+    EXPECT_EQ(mapSymbolFontCharacter("Courier New", 'o'), U'o');
+}

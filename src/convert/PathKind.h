@@ -1,0 +1,17 @@
+#pragma once
+// The program's one test of what a path names.
+
+#include <string>
+
+namespace plainora {
+
+enum class PathKind { Nothing = 0, Folder = 1, File = 2 };
+
+// Folder for an existing folder (a trailing "/" is allowed), File for an
+// existing regular file, Nothing otherwise: also for an empty path, a hidden
+// entry (its name begins with "."), an entry that is neither a regular file
+// nor a folder (device, socket, FIFO), and any error. Symbolic links are
+// followed. Never fails.
+PathKind GetPathKind(const std::string& path);
+
+} // namespace plainora

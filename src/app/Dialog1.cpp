@@ -46,7 +46,8 @@ QCursor linkCursor()
 } // namespace
 
 Dialog1::Dialog1(ShellOpener openInShell, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
       m_openInShell(std::move(openInShell))
 {
     initAboutResources();
@@ -78,8 +79,8 @@ Dialog1::Dialog1(ShellOpener openInShell, QWidget* parent)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QLabel* Dialog1::addLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
-                          int height)
+QLabel* Dialog1::addLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                          int width, int height)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -110,7 +111,8 @@ bool Dialog1::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         auto* label = static_cast<QLabel*>(watched);
         if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
-            openInShell(watched == m_mailLink ? QStringLiteral("mailto:") + m_mailLink->text() : HomePageUrl());
+            openInShell(watched == m_mailLink ? QStringLiteral("mailto:") + m_mailLink->text()
+                                              : HomePageUrl());
             return true;
         }
     }

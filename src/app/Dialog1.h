@@ -4,7 +4,6 @@
 // showing is a fresh box.
 
 #include <QDialog>
-
 #include <functional>
 
 class QLabel;

@@ -1,7 +1,6 @@
 #include "CCommonDialogs.h"
 
 #include <QDir>
-
 #include <array>
 #include <limits>
 
@@ -68,8 +67,9 @@ template <typename Call> auto raising(Call&& call) -> decltype(call())
     } catch (const CommonDialogsError&) {
         throw;
     } catch (const std::exception& e) {
-        throw CommonDialogsError(CommonDialogsError::DialogFailed,
-                                 QStringLiteral("The dialog could not be shown: %1").arg(QString::fromUtf8(e.what())));
+        throw CommonDialogsError(
+            CommonDialogsError::DialogFailed,
+            QStringLiteral("The dialog could not be shown: %1").arg(QString::fromUtf8(e.what())));
     }
 }
 
@@ -94,7 +94,8 @@ std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c)
     // Round half away from zero: compare twice the remainder with the divisor.
     if (2 * (remainder < 0 ? -remainder : remainder) >= (c < 0 ? -std::int64_t(c) : c))
         quotient += ((product < 0) != (c < 0)) ? -1 : 1;
-    if (quotient > std::numeric_limits<std::int32_t>::max() || quotient < std::numeric_limits<std::int32_t>::min())
+    if (quotient > std::numeric_limits<std::int32_t>::max() ||
+        quotient < std::numeric_limits<std::int32_t>::min())
         return -1;
     return std::int32_t(quotient);
 }
@@ -148,7 +149,8 @@ bool CCommonDialogs::ShowOpen()
     request.owner = requireOwner();
 
     // The one filter, whatever Filter holds.
-    request.filterText = QStringLiteral("Word File(*.doc;*.docx)") + Nul + QStringLiteral("*.doc;*.docx") + Nul;
+    request.filterText =
+        QStringLiteral("Word File(*.doc;*.docx)") + Nul + QStringLiteral("*.doc;*.docx") + Nul;
 
     const QString fileName = FileName();
     if (fileName.size() > OpenBufferLength)
@@ -295,7 +297,8 @@ bool CCommonDialogs::ShowFont()
     m_fontItalic = chosen->italic;
     // Tenths of a point, the remainder dropped; a size beyond 16 bits is skipped.
     const int points = chosen->pointSizeTenths / 10;
-    if (points >= std::numeric_limits<std::int16_t>::min() && points <= std::numeric_limits<std::int16_t>::max())
+    if (points >= std::numeric_limits<std::int16_t>::min() &&
+        points <= std::numeric_limits<std::int16_t>::max())
         m_fontSize = std::int16_t(points);
     // FontUnderline and Color are not read back.
     return true;

@@ -2,7 +2,6 @@
 // The one error type that the common dialogs object raises to its caller.
 
 #include <QString>
-
 #include <stdexcept>
 
 namespace plainora {

@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -67,18 +66,18 @@ struct ColorDialogRequest
 // The LOGFONT fields that the font dialog starts from.
 struct LogFont
 {
-    int height = 0;    // negative: character height in pixels of the screen
-    int weight = 0;    // 0 default, 700 bold
+    int height = 0; // negative: character height in pixels of the screen
+    int weight = 0; // 0 default, 700 bold
     bool italic = false;
     bool underline = false;
-    QString faceName;  // at most 31 characters
+    QString faceName; // at most 31 characters
 };
 
 struct FontDialogRequest
 {
     QPointer<QWidget> owner;
     LogFont logFont;
-    int screenDpiY = 0; // the dpi that logFont.height was computed for; 0 when unknown
+    int screenDpiY = 0;                 // the dpi that logFont.height was computed for; 0 when unknown
     std::optional<QString> printerName; // the current printer, whose fonts are listed too
     ColorRef color = 0;
     bool screenFonts = true;
@@ -113,7 +112,7 @@ struct PrinterPropertiesRequest
 
 struct PrinterPropertiesResult
 {
-    bool opened = false;   // the printer could be opened
+    bool opened = false;    // the printer could be opened
     bool confirmed = false; // its property sheet reported success
 };
 

@@ -12,7 +12,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
-
 #include <cmath>
 
 namespace plainora {
@@ -24,7 +23,10 @@ namespace {
 class BoundedFileDialog : public QFileDialog
 {
 public:
-    BoundedFileDialog(QWidget* parent, int maxPathLength) : QFileDialog(parent), m_maxPathLength(maxPathLength) {}
+    BoundedFileDialog(QWidget* parent, int maxPathLength)
+        : QFileDialog(parent), m_maxPathLength(maxPathLength)
+    {
+    }
 
     void accept() override
     {

@@ -1,6 +1,7 @@
 // The About box: its layout, its texts, its two links and OK.
 
 #include "Dialog1.h"
+
 #include "GTestQtPrinters.h"
 #include "ProgramLinks.h"
 
@@ -12,7 +13,6 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 using namespace plainora;
@@ -90,7 +90,8 @@ TEST_F(Dialog1Test, NoTextIsClipped)
         const QFontMetrics metrics(each->font());
         for (const QString& line : each->text().split(QRegularExpression("[\r\n]+")))
             EXPECT_LE(metrics.horizontalAdvance(line), each->width()) << each->objectName().toStdString();
-        EXPECT_LE(each->geometry().right(), each->parentWidget()->width()) << each->objectName().toStdString();
+        EXPECT_LE(each->geometry().right(), each->parentWidget()->width())
+            << each->objectName().toStdString();
     }
 }
 
@@ -149,11 +150,34 @@ TEST(HelpFileTest, BesideTheProgramNamesEveryCommandAndNeedsNothingOutside)
     QFile help(QStringLiteral(PLAINORA_BUILT_HELP_FILE));
     ASSERT_TRUE(help.open(QIODevice::ReadOnly)) << PLAINORA_BUILT_HELP_FILE;
     const QString html = QString::fromUtf8(help.readAll());
-    for (const char* caption :
-         {"Add Folder", "Add Word", "Remove File", "Remove Item", "Remove All Items", "Convert", "Browse", "View",
-          "Remove Current Output Directory", "Remove All Output Directory", "Help", "HomePage", "About", "Settings",
-          "Exit", "set.txt", "TAMRIX.txt", "output.txt", "plainora-cli", "--recursive", "--jobs", "--encoding",
-          "--eol", "--headers-footers", "--comments", "--keep-tree", "--stdout", "--version"})
+    for (const char* caption : {"Add Folder",
+                                "Add Word",
+                                "Remove File",
+                                "Remove Item",
+                                "Remove All Items",
+                                "Convert",
+                                "Browse",
+                                "View",
+                                "Remove Current Output Directory",
+                                "Remove All Output Directory",
+                                "Help",
+                                "HomePage",
+                                "About",
+                                "Settings",
+                                "Exit",
+                                "set.txt",
+                                "TAMRIX.txt",
+                                "output.txt",
+                                "plainora-cli",
+                                "--recursive",
+                                "--jobs",
+                                "--encoding",
+                                "--eol",
+                                "--headers-footers",
+                                "--comments",
+                                "--keep-tree",
+                                "--stdout",
+                                "--version"})
         EXPECT_TRUE(html.contains(QString::fromUtf8(caption))) << caption;
     // Self-contained: no script, and no style sheet, image or font fetched from elsewhere.
     EXPECT_FALSE(html.contains(QRegularExpression(R"((src|href)\s*=\s*"(https?:)?//)")));

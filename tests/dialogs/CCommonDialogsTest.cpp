@@ -1,13 +1,13 @@
 // The rules of the common dialogs object, driven through the scripted backend.
 
 #include "CCommonDialogs.h"
+
 #include "GTestQtPrinters.h"
 #include "ScriptedDialogBackend.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QWidget>
-
 #include <gtest/gtest.h>
 
 using namespace plainora;

@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <ostream>
 
 inline void PrintTo(const QString& text, std::ostream* os)

@@ -1,9 +1,10 @@
 // Smoke tests of the real Qt dialogs: each is opened through CCommonDialogs,
 // inspected while it is shown, and closed from a timer.
 
+#include "QtDialogBackend.h"
+
 #include "CCommonDialogs.h"
 #include "GTestQtPrinters.h"
-#include "QtDialogBackend.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -12,10 +13,8 @@
 #include <QFontDialog>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 using namespace plainora;
 
@@ -42,11 +41,43 @@ void whenModalShown(std::function<void(QDialog*)> act)
     timer->start();
 }
 
+// What a file dialog showed while it was open.
+struct SeenFileDialog
+{
+    QString caption;
+    QStringList filters;
+    QString directory;
+    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
+    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
+    bool qtOwn = false;
+    QWidget* parent = nullptr;
+};
+
+// Records the next file dialog, lets prepare act on it, then accepts or rejects it.
+void closeNextFileDialog(SeenFileDialog& seen, bool accept, std::function<void(QFileDialog*)> prepare = {})
+{
+    whenModalShown([&seen, accept, prepare](QDialog* dialog) {
+        auto* fileDialog = qobject_cast<QFileDialog*>(dialog);
+        ASSERT_NE(fileDialog, nullptr);
+        seen = {fileDialog->windowTitle(),
+                fileDialog->nameFilters(),
+                fileDialog->directory().absolutePath(),
+                fileDialog->acceptMode(),
+                fileDialog->fileMode(),
+                fileDialog->testOption(QFileDialog::DontUseNativeDialog),
+                fileDialog->parentWidget()};
+        if (prepare)
+            prepare(fileDialog);
+        accept ? dialog->accept() : dialog->reject();
+    });
+}
+
 class QtDialogBackendTest : public ::testing::Test
 {
 protected:
     QWidget owner;
     CCommonDialogs dialogs{std::make_shared<QtDialogBackend>()};
+    SeenFileDialog seen;
     void SetUp() override { dialogs.Init(&owner); }
 };
 
@@ -59,24 +90,15 @@ TEST_F(QtDialogBackendTest, OpenDialogShowsCaptionWordFilterAndInitialFile)
 
     dialogs.setTitle("Select Word File");
     dialogs.setFileName(document);
-    QString caption;
-    QStringList filters;
-    QString directory;
-    whenModalShown([&](QDialog* dialog) {
-        auto* fileDialog = qobject_cast<QFileDialog*>(dialog);
-        ASSERT_NE(fileDialog, nullptr);
-        caption = fileDialog->windowTitle();
-        filters = fileDialog->nameFilters();
-        directory = fileDialog->directory().absolutePath();
-        EXPECT_EQ(fileDialog->parentWidget(), &owner);
-        EXPECT_TRUE(fileDialog->testOption(QFileDialog::DontUseNativeDialog));
-        EXPECT_EQ(fileDialog->fileMode(), QFileDialog::ExistingFile);
-        dialog->accept(); // public in QDialog
-    });
+    closeNextFileDialog(seen, true);
     EXPECT_TRUE(dialogs.ShowOpen());
-    EXPECT_EQ(caption, "Select Word File");
-    EXPECT_EQ(filters, QStringList{"Word File(*.doc;*.docx) (*.doc *.docx)"});
-    EXPECT_EQ(directory, folder.path());
+    EXPECT_EQ(seen.caption, "Select Word File");
+    EXPECT_EQ(seen.filters, QStringList{"Word File(*.doc;*.docx) (*.doc *.docx)"});
+    EXPECT_EQ(seen.directory, folder.path());
+    EXPECT_EQ(seen.fileMode, QFileDialog::ExistingFile);
+    EXPECT_EQ(seen.acceptMode, QFileDialog::AcceptOpen);
+    EXPECT_TRUE(seen.qtOwn);
+    EXPECT_EQ(seen.parent, &owner);
     EXPECT_EQ(dialogs.FileName(), document);
     EXPECT_EQ(dialogs.FileTitle(), "minutes.docx");
     EXPECT_EQ(dialogs.Path(), folder.path());
@@ -88,22 +110,12 @@ TEST_F(QtDialogBackendTest, SaveDialogStartsInPathWithItsFilters)
     ASSERT_TRUE(folder.isValid());
     dialogs.setPath(folder.path());
     dialogs.setFilter("Text|*.txt|All files|*.*");
-    QString caption;
-    QStringList filters;
-    QString directory;
-    whenModalShown([&](QDialog* dialog) {
-        auto* fileDialog = qobject_cast<QFileDialog*>(dialog);
-        ASSERT_NE(fileDialog, nullptr);
-        caption = fileDialog->windowTitle();
-        filters = fileDialog->nameFilters();
-        directory = fileDialog->directory().absolutePath();
-        EXPECT_EQ(fileDialog->acceptMode(), QFileDialog::AcceptSave);
-        fileDialog->reject();
-    });
+    closeNextFileDialog(seen, false);
     EXPECT_FALSE(dialogs.ShowSave());
-    EXPECT_EQ(caption, "Save");
-    EXPECT_EQ(filters, (QStringList{"Text (*.txt)", "All files (*.*)"}));
-    EXPECT_EQ(directory, folder.path());
+    EXPECT_EQ(seen.caption, "Save");
+    EXPECT_EQ(seen.filters, (QStringList{"Text (*.txt)", "All files (*.*)"}));
+    EXPECT_EQ(seen.directory, folder.path());
+    EXPECT_EQ(seen.acceptMode, QFileDialog::AcceptSave);
     EXPECT_EQ(dialogs.Path(), folder.path() + "/");
 }
 
@@ -113,18 +125,11 @@ TEST_F(QtDialogBackendTest, FolderDialogShowsThePromptAndGivesTheFolder)
     ASSERT_TRUE(folder.isValid());
     dialogs.setTitle("Add all word files in folder");
     dialogs.setFileName("/left/over.doc");
-    QString caption;
-    whenModalShown([&](QDialog* dialog) {
-        auto* fileDialog = qobject_cast<QFileDialog*>(dialog);
-        ASSERT_NE(fileDialog, nullptr);
-        caption = fileDialog->windowTitle();
-        EXPECT_EQ(fileDialog->fileMode(), QFileDialog::Directory);
-        // With no name typed, the directory dialog gives the folder it shows.
-        fileDialog->setDirectory(folder.path());
-        dialog->accept(); // public in QDialog
-    });
+    // With no name typed, the directory dialog gives the folder it shows.
+    closeNextFileDialog(seen, true, [&](QFileDialog* dialog) { dialog->setDirectory(folder.path()); });
     EXPECT_TRUE(dialogs.ShowFolder());
-    EXPECT_EQ(caption, "Add all word files in folder");
+    EXPECT_EQ(seen.caption, "Add all word files in folder");
+    EXPECT_EQ(seen.fileMode, QFileDialog::Directory);
     EXPECT_EQ(dialogs.Path(), folder.path());
     EXPECT_EQ(dialogs.FileName(), "");
 }

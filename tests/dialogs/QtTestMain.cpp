@@ -2,7 +2,6 @@
 // QT_QPA_PLATFORM=offscreen).
 
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)

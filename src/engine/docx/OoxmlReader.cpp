@@ -161,9 +161,13 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options)
     {
         StoryReader body(context, StoryReader::Part::Document);
         if (Status status = parts.parse(main, body); !status) {
-            if (status.error().code == ErrorCode::NotAWordDocument)
-                return notWord("an Office file whose main part is not a Word document (" +
-                               status.error().description + ")");
+            if (status.error().code == ErrorCode::NotAWordDocument) {
+                std::string lookAlike = describePackage(parts, main, type);
+                if (lookAlike.starts_with("a zip archive"))
+                    lookAlike = "a package whose main part is not a Word document (" +
+                                status.error().description + ")";
+                return notWord(lookAlike);
+            }
             return status.error();
         }
     }

@@ -9,15 +9,18 @@
 namespace plainora::engine::limits {
 
 inline constexpr std::uint64_t kMaxInputFileBytes = 2ull << 30;        // 2 GiB source file
+inline constexpr std::uint64_t kMaxArchiveEntries = 10000;              // parts in one zip package
 inline constexpr std::uint64_t kMaxArchiveEntryBytes = 512ull << 20;   // one inflated zip entry
 inline constexpr std::uint64_t kMaxPackageBytes = 1ull << 30;          // all inflated entries read
-inline constexpr std::uint64_t kMaxExpansionRatio = 200;               // inflated / compressed, per entry
-inline constexpr std::uint64_t kMinRatioCheckedBytes = 1ull << 20;     // ratio ignored below 1 MiB
+inline constexpr std::uint64_t kMaxExpansionRatio = 100;               // inflated / compressed, per entry
+inline constexpr std::uint64_t kMinRatioCheckedBytes = 10ull << 20;    // ratio ignored below 10 MiB
 inline constexpr int kMaxXmlDepth = 256;                               // element nesting
 inline constexpr int kMaxRtfGroupDepth = 512;                          // { } nesting
 inline constexpr int kMaxTableNesting = 64;                            // tables in tables
 inline constexpr std::uint32_t kMaxCfbChainLength = 1u << 24;          // sectors in one chain
 inline constexpr std::uint32_t kMaxCfbDirectoryEntries = 1u << 20;     // directory entries
+inline constexpr std::uint64_t kMaxSmallPartBytes = 16ull << 20;      // relationships, content types, settings
+inline constexpr int kMaxFieldNesting = 64;                            // fields in field codes
 inline constexpr std::uint64_t kMaxTextBytes = 512ull << 20;           // text kept in memory
 
 } // namespace plainora::engine::limits

@@ -1,0 +1,55 @@
+#pragma once
+// The parts of an OOXML package, whether they come from a zip container or
+// from a Flat OPC file, and the package relationships that link them
+// ([E2] 6.5: /_rels/.rels and /dir/_rels/name.xml.rels).
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Error.h"
+#include "TextEncoding.h"
+#include "XmlParser.h"
+
+namespace plainora::engine::docx {
+
+class ZipPackage;
+
+class PackageParts {
+public:
+    virtual ~PackageParts() = default;
+    // Part names are given without the leading '/' and compare ASCII
+    // case-insensitively.
+    virtual bool contains(std::string_view partName) const = 0;
+    // Streams the part through the handler.
+    virtual Status parse(std::string_view partName, XmlHandler& handler) = 0;
+    virtual std::vector<std::string> partNames() const = 0;
+};
+
+std::unique_ptr<PackageParts> zipParts(std::unique_ptr<ZipPackage> zip);
+
+// A Flat OPC file: every pkg:part with XML content, kept as byte ranges of
+// the file, which must outlive the parts.
+Result<std::unique_ptr<PackageParts>> flatOpcParts(std::string_view file);
+
+struct Relationship {
+    std::string id;
+    std::string type;   // the last segment of the type URI ("officeDocument", "styles", ...)
+    std::string target; // the resolved part name, empty for external or escaping targets
+};
+
+// The relationships whose source is partName ("" for the package); an absent
+// relationships part gives none.
+Result<std::vector<Relationship>> readRelationships(PackageParts& parts, std::string_view partName);
+
+// The media type [Content_Types].xml gives the part (Override, then Default
+// by extension), or an empty string.
+Result<std::string> contentTypeOf(PackageParts& parts, std::string_view partName);
+
+// "word/document.xml" relative "../media/a.png" -> "media/a.png". Empty when
+// the reference leaves the package.
+std::string resolvePartName(std::string_view sourcePart, std::string_view target);
+
+} // namespace plainora::engine::docx

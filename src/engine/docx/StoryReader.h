@@ -1,0 +1,131 @@
+#pragma once
+// Reads WordprocessingML stories (the body, notes, comments, headers and
+// footers, and Word 2003 XML) into the document model, as the plain-text
+// layout wants them: fields as their results, revisions accepted, hidden
+// text dropped, list labels computed, note marks "[n]", text boxes after
+// the paragraph that anchors them.
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Document.h"
+#include "NumberFormat.h"
+#include "Options.h"
+#include "XmlParser.h"
+
+namespace plainora::engine::docx {
+
+class ListNumbering;
+class StyleSheet;
+
+// What the stories of one document share.
+struct StoryContext {
+    const StyleSheet* styles = nullptr;
+    ListNumbering* numbering = nullptr;
+    ReadOptions options;
+    Document* document = nullptr;
+
+    NumberFormat footnoteFormat = NumberFormat::Decimal;
+    NumberFormat endnoteFormat = NumberFormat::LowerRoman; // Word's default ([OI29500] 2.1.306)
+    int footnoteStart = 1;
+    int endnoteStart = 1;
+    int footnoteCount = 0;
+    int endnoteCount = 0;
+    // Note id -> indexes into document->footnotes / endnotes, in reference order.
+    std::multimap<int, std::size_t> footnoteIndexes;
+    std::multimap<int, std::size_t> endnoteIndexes;
+    // w:headerReference / w:footerReference r:ids in document order.
+    std::vector<std::string> headerFooterIds;
+    std::uint64_t textBytes = 0;
+};
+
+class StoryReader : public XmlHandler {
+public:
+    enum class Part { Document, Footnotes, Endnotes, Comments, HeaderFooter };
+
+    // Paragraphs of a header or footer part go to out; the other parts
+    // place their text through the context's document.
+    StoryReader(StoryContext& context, Part part, std::vector<Block>* out = nullptr);
+    ~StoryReader() override;
+    // True once the part's root element was a WordprocessingML story.
+    bool sawWordRoot() const { return m_sawWordRoot; }
+    const std::string& rootName() const { return m_rootName; }
+
+    void startElement(Ns ns, std::string_view local, const XmlAttributes& attributes) override;
+    void endElement(Ns ns, std::string_view local) override;
+    void characters(std::string_view text) override;
+
+private:
+    struct Paragraph;
+    struct Table;
+    struct Field;
+    struct ContentControl;
+    struct SavedStory;
+    enum class Tag : unsigned char;
+
+    static Tag tagOf(std::string_view local);
+    Tag parentTag() const;
+    bool visible() const;
+    bool runVisible() const;
+    void appendText(std::string_view text);
+    void appendCodePoint(char32_t codePoint);
+    void startParagraph();
+    void resolveParagraph();
+    void endParagraph();
+    void flushCarry();
+    void pushContainer(std::vector<Block>* blocks);
+    void popContainer();
+    void skipElement() { m_skipDepth = 1; }
+    void startWordElement(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void endWordElement(Tag tag);
+    void noteReference(bool endnote, const XmlAttributes& attributes);
+    void finishCustomMark();
+    void startNoteStory(const XmlAttributes& attributes);
+    // A text box, a note or a header inside the story: its paragraphs are
+    // read on their own and handed back by resume().
+    void interrupt(int kind);
+    std::vector<Block> resume();
+    void fieldCharacter(const XmlAttributes& attributes);
+    void fail(Error error);
+
+    StoryContext& m_context;
+    Part m_part;
+    bool m_sawRoot = false;
+    bool m_sawWordRoot = false;
+    std::string m_rootName;
+    int m_skipDepth = 0;
+
+    std::vector<Tag> m_tags; // open elements, for parent tests
+    std::vector<std::vector<Block>*> m_containers;
+    std::vector<std::unique_ptr<Paragraph>> m_paragraphs;
+    std::vector<std::unique_ptr<Table>> m_tables;
+    std::vector<std::unique_ptr<SavedStory>> m_interruptions;
+    std::vector<Field> m_fields;
+    int m_codeFields = 0; // fields whose code portion is open
+    std::vector<ContentControl> m_controls;
+    int m_suppressed = 0; // content replaced by a check-box label
+    std::vector<bool> m_alternates; // per open mc:AlternateContent: a branch was taken
+
+    // The open run.
+    bool m_inRun = false;
+    std::optional<bool> m_runVanish;
+    bool m_runStyleHidden = false;
+    bool m_capture = false;           // inside w:t, m:t or a visible w:instrText
+    std::vector<Note>* m_customMarkNote = nullptr; // a custom note mark being read
+    std::size_t m_customMarkIndex = 0;
+    std::string m_customMarkText;
+
+    // A paragraph whose mark was deleted or hidden joins the next one.
+    std::string m_carryText;
+    std::vector<Block> m_carryBlocks;
+    bool m_carry = false;
+    std::string m_pendingPrefix; // a check-box label met outside a paragraph
+
+    std::vector<std::size_t> m_noteTargets; // the notes that take the note being read
+    bool m_inlineNoteIsEndnote = false;
+};
+
+} // namespace plainora::engine::docx

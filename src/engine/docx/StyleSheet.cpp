@@ -1,0 +1,102 @@
+#include "StyleSheet.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace plainora::engine::docx {
+
+namespace {
+// basedOn chains are short; a longer one is a loop.
+constexpr int kMaxStyleChain = 32;
+} // namespace
+
+bool onOff(const char* value)
+{
+    if (!value)
+        return true;
+    return std::strcmp(value, "0") != 0 && std::strcmp(value, "false") != 0 && std::strcmp(value, "off") != 0;
+}
+
+int intValue(const char* value, int fallback)
+{
+    if (!value)
+        return fallback;
+    const char* end = value + std::strlen(value);
+    int result = 0;
+    const auto [ptr, ec] = std::from_chars(value, end, result);
+    return ec == std::errc() ? result : fallback;
+}
+
+template <typename Get>
+auto StyleSheet::walk(const std::string& styleId, Get get) const -> decltype(get(std::declval<const Style&>()))
+{
+    std::string id = styleId;
+    for (int i = 0; i < kMaxStyleChain && !id.empty(); ++i) {
+        const auto it = m_styles.find(id);
+        if (it == m_styles.end())
+            break;
+        if (auto found = get(it->second))
+            return found;
+        id = it->second.basedOn;
+    }
+    return {};
+}
+
+bool StyleSheet::hides(const std::string& styleId) const
+{
+    return walk(styleId, [](const Style& style) { return style.vanish; }).value_or(false);
+}
+
+std::optional<StyleNumbering> StyleSheet::numbering(const std::string& styleId) const
+{
+    return walk(styleId, [](const Style& style) -> std::optional<StyleNumbering> {
+        if (!style.numId)
+            return std::nullopt;
+        return StyleNumbering{*style.numId, style.level};
+    });
+}
+
+void StyleSheet::startElement(Ns ns, std::string_view local, const XmlAttributes& attributes)
+{
+    if (ns != Ns::W)
+        return;
+    if (local == "style") {
+        const char* id = attributes.get(Ns::W, "styleId");
+        m_current = &m_styles[id ? id : ""];
+        const char* type = attributes.get(Ns::W, "type");
+        if (type && std::strcmp(type, "paragraph") == 0 && onOff(attributes.get(Ns::W, "default")) &&
+            attributes.get(Ns::W, "default") && id)
+            m_defaultParagraph = id;
+        return;
+    }
+    if (!m_current)
+        return;
+    if (local == "basedOn") {
+        const char* value = attributes.get(Ns::W, "val");
+        m_current->basedOn = value ? value : "";
+    } else if (local == "rPr") {
+        m_inRunProperties = true;
+    } else if (local == "vanish" && m_inRunProperties) {
+        m_current->vanish = onOff(attributes.get(Ns::W, "val"));
+    } else if (local == "numPr") {
+        m_inNumPr = true;
+    } else if (m_inNumPr && local == "numId") {
+        m_current->numId = intValue(attributes.get(Ns::W, "val"), 0);
+    } else if (m_inNumPr && local == "ilvl") {
+        m_current->level = intValue(attributes.get(Ns::W, "val"), 0);
+    }
+}
+
+void StyleSheet::endElement(Ns ns, std::string_view local)
+{
+    if (ns != Ns::W)
+        return;
+    if (local == "style")
+        m_current = nullptr;
+    else if (local == "rPr")
+        m_inRunProperties = false;
+    else if (local == "numPr")
+        m_inNumPr = false;
+}
+
+} // namespace plainora::engine::docx

@@ -1,0 +1,54 @@
+#pragma once
+// What the styles part ([E1] 17.7) contributes to the text: hidden text
+// (w:vanish) and list numbering (w:numPr) inherited through w:basedOn.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "XmlParser.h"
+
+namespace plainora::engine::docx {
+
+struct StyleNumbering {
+    int numId = 0;
+    std::optional<int> level;
+};
+
+class StyleSheet : public XmlHandler {
+public:
+    // True when the style or one it is based on hides its text.
+    bool hides(const std::string& styleId) const;
+    // The numbering a paragraph style applies, through its basedOn chain.
+    std::optional<StyleNumbering> numbering(const std::string& styleId) const;
+    // The paragraph style used when a paragraph names none.
+    const std::string& defaultParagraphStyle() const { return m_defaultParagraph; }
+
+    void startElement(Ns ns, std::string_view local, const XmlAttributes& attributes) override;
+    void endElement(Ns ns, std::string_view local) override;
+    void characters(std::string_view) override {}
+
+private:
+    struct Style {
+        std::string basedOn;
+        std::optional<bool> vanish;
+        std::optional<int> numId;
+        std::optional<int> level;
+    };
+    template <typename Get>
+    auto walk(const std::string& styleId, Get get) const -> decltype(get(std::declval<const Style&>()));
+
+    std::unordered_map<std::string, Style> m_styles;
+    std::string m_defaultParagraph;
+    Style* m_current = nullptr;
+    bool m_inRunProperties = false;
+    bool m_inNumPr = false;
+};
+
+// "true" unless the attribute says "0", "false" or "off" ([E1] 17.17.4 ST_OnOff).
+bool onOff(const char* value);
+// An integer attribute, or fallback when absent or not a number.
+int intValue(const char* value, int fallback);
+
+} // namespace plainora::engine::docx

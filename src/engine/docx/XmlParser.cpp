@@ -1,0 +1,264 @@
+#include "XmlParser.h"
+
+#include <array>
+#include <cstring>
+#include <expat.h>
+
+#include "Limits.h"
+
+namespace plainora::engine::docx {
+
+namespace {
+
+constexpr char kSeparator = '\x01';
+
+struct KnownNamespace {
+    std::string_view uri;
+    Ns ns;
+};
+
+// Transitional first: it is what Word writes by default. Strict URIs per
+// ECMA-376 Part 1 11.3.10; Word 2003 XML shares the w: vocabulary closely
+// enough to be read by the same handlers.
+constexpr std::array<KnownNamespace, 26> kNamespaces{{
+    {"http://schemas.openxmlformats.org/wordprocessingml/2006/main", Ns::W},
+    {"http://schemas.openxmlformats.org/officeDocument/2006/relationships", Ns::R},
+    {"http://schemas.openxmlformats.org/markup-compatibility/2006", Ns::Mc},
+    {"http://schemas.openxmlformats.org/officeDocument/2006/math", Ns::M},
+    {"http://schemas.microsoft.com/office/word/2010/wordml", Ns::W14},
+    {"http://schemas.openxmlformats.org/package/2006/relationships", Ns::Rels},
+    {"http://schemas.openxmlformats.org/package/2006/content-types", Ns::Types},
+    {"http://purl.oclc.org/ooxml/wordprocessingml/main", Ns::W},
+    {"http://purl.oclc.org/ooxml/officeDocument/relationships", Ns::R},
+    {"http://purl.oclc.org/ooxml/officeDocument/math", Ns::M},
+    {"http://schemas.microsoft.com/office/word/2003/wordml", Ns::W},
+    {"http://schemas.microsoft.com/office/word/2003/auxHint", Ns::Wx},
+    {"http://schemas.microsoft.com/aml/2001/core", Ns::Aml},
+    {"http://schemas.microsoft.com/office/2006/xmlPackage", Ns::Pkg},
+    {"http://schemas.microsoft.com/office/word/2010/wordprocessingShape", Ns::Known},
+    {"http://schemas.microsoft.com/office/word/2010/wordprocessingGroup", Ns::Known},
+    {"http://schemas.microsoft.com/office/word/2010/wordprocessingCanvas", Ns::Known},
+    {"http://schemas.microsoft.com/office/word/2010/wordprocessingDrawing", Ns::Known},
+    {"http://schemas.microsoft.com/office/word/2012/wordml", Ns::Known},
+    {"http://schemas.openxmlformats.org/drawingml/2006/main", Ns::Known},
+    {"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing", Ns::Known},
+    {"http://schemas.openxmlformats.org/drawingml/2006/picture", Ns::Known},
+    {"http://purl.oclc.org/ooxml/drawingml/main", Ns::Known},
+    {"http://purl.oclc.org/ooxml/drawingml/wordprocessingDrawing", Ns::Known},
+    {"urn:schemas-microsoft-com:vml", Ns::Known},
+    {"urn:schemas-microsoft-com:office:office", Ns::Known},
+}};
+
+// Splits "uri\x01local" as expat reports qualified names.
+std::pair<Ns, std::string_view> splitName(const char* name)
+{
+    const char* sep = std::strchr(name, kSeparator);
+    if (!sep)
+        return {Ns::Other, std::string_view(name)};
+    return {XmlParser::namespaceOf(std::string_view(name, static_cast<std::size_t>(sep - name))),
+            std::string_view(sep + 1)};
+}
+
+} // namespace
+
+Ns XmlParser::namespaceOf(std::string_view uri)
+{
+    for (const KnownNamespace& known : kNamespaces) {
+        if (known.uri == uri)
+            return known.ns;
+    }
+    return Ns::Other;
+}
+
+const char* XmlAttributes::get(Ns ns, std::string_view local) const
+{
+    for (const char** pair = m_pairs; pair[0]; pair += 2) {
+        const auto [attrNs, attrLocal] = splitName(pair[0]);
+        if (attrLocal != local)
+            continue;
+        if (attrNs == ns || (ns == Ns::W && attrNs == Ns::Other && !std::strchr(pair[0], kSeparator)))
+            return pair[1];
+    }
+    return nullptr;
+}
+
+XmlParser::XmlParser(XmlHandler& handler, std::string partName)
+    : m_parser(XML_ParserCreateNS(nullptr, kSeparator)), m_handler(handler),
+      m_previousParser(handler.m_parser), m_partName(std::move(partName))
+{
+    handler.m_parser = this;
+    if (!m_parser)
+        return;
+    XML_SetUserData(m_parser, this);
+    XML_SetElementHandler(m_parser, &XmlParser::onStart, &XmlParser::onEnd);
+    XML_SetCharacterDataHandler(m_parser, &XmlParser::onCharacters);
+    XML_SetEntityDeclHandler(m_parser, &XmlParser::onEntityDecl);
+    XML_SetNamespaceDeclHandler(m_parser, &XmlParser::onNamespaceStart, &XmlParser::onNamespaceEnd);
+    // External entities and the external subset are never read.
+    XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
+}
+
+XmlParser::~XmlParser()
+{
+    m_handler.m_parser = m_previousParser;
+    if (m_parser)
+        XML_ParserFree(m_parser);
+}
+
+void XmlParser::fail(Error error)
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    m_error = std::move(error);
+    XML_StopParser(m_parser, XML_FALSE);
+}
+
+Status XmlParser::feed(std::string_view bytes, bool last)
+{
+    if (!m_parser)
+        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
+    if (m_failed)
+        return m_error;
+    // Expat takes int lengths; feed very large pieces in slices.
+    constexpr std::size_t kSlice = 1u << 30;
+    do {
+        const std::size_t n = std::min(bytes.size(), kSlice);
+        const bool final = last && n == bytes.size();
+        const XML_Status status = XML_Parse(m_parser, bytes.data(), static_cast<int>(n), final ? XML_TRUE : XML_FALSE);
+        if (m_failed)
+            return m_error;
+        if (status != XML_STATUS_OK) {
+            const XML_Error code = XML_GetErrorCode(m_parser);
+            const char* what = XML_ErrorString(code);
+            if (code == XML_ERROR_AMPLIFICATION_LIMIT_BREACH)
+                return makeError(ErrorCode::TooLarge, "The document is damaged or hostile: part " + m_partName +
+                                                          " expands its XML entities beyond any sensible size.");
+            return makeError(ErrorCode::Damaged,
+                             "The document is damaged: part " + m_partName + " is not well-formed XML (line " +
+                                 std::to_string(XML_GetCurrentLineNumber(m_parser)) + ", column " +
+                                 std::to_string(XML_GetCurrentColumnNumber(m_parser) + 1) + ": " +
+                                 (what ? what : "unknown error") + ").");
+        }
+        bytes.remove_prefix(n);
+    } while (!bytes.empty());
+    return {};
+}
+
+bool XmlParser::understandsPrefixes(std::string_view prefixes) const
+{
+    std::size_t pos = 0;
+    bool any = false;
+    while (pos < prefixes.size()) {
+        const std::size_t start = prefixes.find_first_not_of(" \t\r\n", pos);
+        if (start == std::string_view::npos)
+            break;
+        std::size_t end = prefixes.find_first_of(" \t\r\n", start);
+        if (end == std::string_view::npos)
+            end = prefixes.size();
+        const std::string_view prefix = prefixes.substr(start, end - start);
+        pos = end;
+        Ns ns = Ns::Other;
+        for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it) {
+            if (it->first == prefix) {
+                ns = namespaceOf(it->second);
+                break;
+            }
+        }
+        if (ns == Ns::Other || ns == Ns::Pkg)
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+long long XmlParser::currentByteIndex() const
+{
+    return static_cast<long long>(XML_GetCurrentByteIndex(m_parser));
+}
+
+std::string XmlParser::namespaceDeclarations() const
+{
+    std::string out;
+    for (const auto& [prefix, uri] : m_bindings) {
+        out += prefix.empty() ? " xmlns=\"" : " xmlns:" + prefix + "=\"";
+        for (char c : uri) {
+            if (c == '"')
+                out += "&quot;";
+            else if (c == '&')
+                out += "&amp;";
+            else if (c == '<')
+                out += "&lt;";
+            else
+                out.push_back(c);
+        }
+        out.push_back('"');
+    }
+    return out;
+}
+
+void XmlParser::onStart(void* self, const char* name, const char** attributes)
+{
+    auto* parser = static_cast<XmlParser*>(self);
+    if (parser->m_failed)
+        return;
+    if (++parser->m_depth > limits::kMaxXmlDepth) {
+        parser->fail(makeError(ErrorCode::TooLarge,
+                               "The document is damaged or hostile: part " + parser->m_partName +
+                                   " nests its XML elements more than " + std::to_string(limits::kMaxXmlDepth) +
+                                   " levels deep."));
+        return;
+    }
+    const auto [ns, local] = splitName(name);
+    parser->m_handler.startElement(ns, local, XmlAttributes(attributes));
+}
+
+void XmlParser::onEnd(void* self, const char* name)
+{
+    auto* parser = static_cast<XmlParser*>(self);
+    if (parser->m_failed)
+        return;
+    --parser->m_depth;
+    const auto [ns, local] = splitName(name);
+    parser->m_handler.endElement(ns, local);
+}
+
+void XmlParser::onCharacters(void* self, const char* text, int length)
+{
+    auto* parser = static_cast<XmlParser*>(self);
+    if (parser->m_failed || length <= 0)
+        return;
+    parser->m_handler.characters(std::string_view(text, static_cast<std::size_t>(length)));
+}
+
+// A DOCTYPE may name external entities (never fetched), but an entity with a
+// value is the tool of expansion attacks and has no use in a Word part.
+void XmlParser::onEntityDecl(void* self, const char*, int, const char* value, int, const char*, const char*,
+                             const char*, const char*)
+{
+    auto* parser = static_cast<XmlParser*>(self);
+    if (!value)
+        return;
+    parser->fail(makeError(ErrorCode::Damaged, "The document is damaged or hostile: part " + parser->m_partName +
+                                                   " declares XML entities, which Word documents never use."));
+}
+
+void XmlParser::onNamespaceStart(void* self, const char* prefix, const char* uri)
+{
+    auto* parser = static_cast<XmlParser*>(self);
+    parser->m_bindings.emplace_back(prefix ? prefix : "", uri ? uri : "");
+}
+
+void XmlParser::onNamespaceEnd(void* self, const char* prefix)
+{
+    auto* parser = static_cast<XmlParser*>(self);
+    const std::string_view name = prefix ? prefix : "";
+    for (auto it = parser->m_bindings.rbegin(); it != parser->m_bindings.rend(); ++it) {
+        if (it->first == name) {
+            parser->m_bindings.erase(std::next(it).base());
+            return;
+        }
+    }
+}
+
+} // namespace plainora::engine::docx

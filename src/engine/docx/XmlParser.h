@@ -1,0 +1,114 @@
+#pragma once
+// A streaming, namespace-aware XML reader on expat, hardened for untrusted
+// parts: entity declarations with a value are refused (billion laughs),
+// external entities are never fetched, element depth and text are bounded.
+// Namespaces are reduced to the few families the readers care about, with
+// the Strict and Transitional URIs of one vocabulary folded together.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "Error.h"
+
+struct XML_ParserStruct;
+
+namespace plainora::engine::docx {
+
+enum class Ns : unsigned char {
+    Other,
+    W,         // WordprocessingML (Transitional, Strict, and Word 2003 XML)
+    R,         // officeDocument relationships (r:id)
+    M,         // Office Math
+    Mc,        // Markup Compatibility
+    W14,       // Word 2010 extensions (check-box content controls)
+    Wx,        // Word 2003 XML auxiliary hints (list labels)
+    Aml,       // Word 2003 XML annotations (comments, revisions)
+    Pkg,       // Flat OPC package
+    Rels,      // package relationships
+    Types,     // content types
+    Known,     // a namespace whose markup the readers understand without text of its own (DrawingML, VML, ...)
+};
+
+// Attributes as expat hands them: name/value pairs, the names already split
+// into namespace and local name by the parser.
+class XmlAttributes {
+public:
+    explicit XmlAttributes(const char** pairs) : m_pairs(pairs) {}
+    // The value of attribute ns:local, or of the unqualified local name when
+    // ns is W (some writers omit the prefix); nullptr when absent.
+    const char* get(Ns ns, std::string_view local) const;
+
+private:
+    const char** m_pairs;
+};
+
+class XmlParser;
+
+class XmlHandler {
+public:
+    virtual ~XmlHandler() = default;
+    virtual void startElement(Ns ns, std::string_view local, const XmlAttributes& attributes) = 0;
+    virtual void endElement(Ns ns, std::string_view local) = 0;
+    virtual void characters(std::string_view text) = 0;
+
+protected:
+    // The parser feeding this handler, while a parse runs: handlers stop it
+    // with their own errors and resolve prefixes through it.
+    XmlParser* parser() const { return m_parser; }
+
+private:
+    friend class XmlParser;
+    XmlParser* m_parser = nullptr;
+};
+
+class XmlParser {
+public:
+    // partName is only used in error descriptions.
+    XmlParser(XmlHandler& handler, std::string partName);
+    ~XmlParser();
+    XmlParser(const XmlParser&) = delete;
+    XmlParser& operator=(const XmlParser&) = delete;
+
+    // Feeds the next piece of the part; last marks the end of the part.
+    Status feed(std::string_view bytes, bool last);
+    // Parses one complete part.
+    Status parse(std::string_view bytes) { return feed(bytes, true); }
+
+    // Lets a handler stop the parse with its own error (for example a limit).
+    void fail(Error error);
+    // True when every whitespace-separated prefix in prefixes is bound to a
+    // namespace the readers understand ([E3] 9.3 Choice selection).
+    bool understandsPrefixes(std::string_view prefixes) const;
+    // Byte offset of the current event in the whole part.
+    long long currentByteIndex() const;
+    // "xmlns:p='uri' ..." for every prefix bound at this point, so that a
+    // fragment of the part can be parsed on its own.
+    std::string namespaceDeclarations() const;
+
+    static Ns namespaceOf(std::string_view uri);
+
+private:
+    static void onStart(void* self, const char* name, const char** attributes);
+    static void onEnd(void* self, const char* name);
+    static void onCharacters(void* self, const char* text, int length);
+    static void onEntityDecl(void* self, const char* name, int isParameter, const char* value, int valueLength,
+                             const char* base, const char* systemId, const char* publicId,
+                             const char* notation);
+    static void onNamespaceStart(void* self, const char* prefix, const char* uri);
+    static void onNamespaceEnd(void* self, const char* prefix);
+
+    XML_ParserStruct* m_parser;
+    XmlHandler& m_handler;
+    XmlParser* m_previousParser;
+    std::string m_partName;
+    int m_depth = 0;
+    bool m_failed = false;
+    Error m_error{ErrorCode::Damaged, {}};
+    // Prefix bindings in scope, innermost last.
+    std::vector<std::pair<std::string, std::string>> m_bindings;
+};
+
+} // namespace plainora::engine::docx

@@ -1,0 +1,190 @@
+#include "ZipPackage.h"
+
+#include <zip.h>
+
+#include "Limits.h"
+
+namespace plainora::engine::docx {
+
+namespace {
+
+constexpr std::size_t kSliceBytes = 64 * 1024;
+
+Error damaged(const std::string& what)
+{
+    return makeError(ErrorCode::Damaged, "The document is damaged: " + what);
+}
+
+Error fromZipError(int code)
+{
+    switch (code) {
+    case ZIP_ER_NOZIP:
+    case ZIP_ER_INCONS:
+    case ZIP_ER_EOF:
+        return damaged("its zip container is incomplete or broken (the file may have been cut short).");
+    case ZIP_ER_CRC:
+        return damaged("a part of its zip container fails its checksum.");
+    case ZIP_ER_COMPNOTSUPP:
+        return damaged("a part of its zip container uses a compression method Word documents never use.");
+    case ZIP_ER_ENCRNOTSUPP:
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD:
+        return makeError(ErrorCode::PasswordProtected,
+                         "The document's zip container is encrypted. Remove the password in a word processor "
+                         "and convert it again.");
+    case ZIP_ER_MEMORY:
+        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
+    default: {
+        zip_error_t error;
+        zip_error_init_with_code(&error, code);
+        std::string text = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        return damaged("its zip container cannot be read (" + text + ").");
+    }
+    }
+}
+
+} // namespace
+
+std::string asciiLower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+Result<std::unique_ptr<ZipPackage>> ZipPackage::open(ByteView bytes)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    if (!source) {
+        zip_error_fini(&error);
+        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
+    }
+    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, &error);
+    if (!archive) {
+        const int code = zip_error_code_zip(&error);
+        zip_error_fini(&error);
+        zip_source_free(source);
+        return fromZipError(code);
+    }
+    zip_error_fini(&error);
+    std::unique_ptr<ZipPackage> package(new ZipPackage(archive));
+
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    if (count < 0)
+        return damaged("its zip container has no readable directory.");
+    if (static_cast<std::uint64_t>(count) > limits::kMaxArchiveEntries)
+        return makeError(ErrorCode::TooLarge, "The document's zip container holds " + std::to_string(count) +
+                                                  " parts, more than the " +
+                                                  std::to_string(limits::kMaxArchiveEntries) +
+                                                  " Plainora reads.");
+    package->m_names.reserve(static_cast<std::size_t>(count));
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(archive, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+        if (!name)
+            continue;
+        std::string lower = asciiLower(name);
+        if (!lower.empty() && lower.back() == '/')
+            continue; // a folder entry
+        if (!package->m_indexByLowerName.emplace(lower, i).second)
+            return damaged("its zip container holds two parts named \"" + std::string(name) + "\".");
+        package->m_names.emplace_back(name);
+    }
+    return package;
+}
+
+ZipPackage::~ZipPackage()
+{
+    // The archive owns the source and frees it.
+    zip_discard(m_archive);
+}
+
+bool ZipPackage::contains(std::string_view partName) const
+{
+    return m_indexByLowerName.count(asciiLower(partName)) != 0;
+}
+
+Result<std::int64_t> ZipPackage::indexOf(std::string_view partName) const
+{
+    const auto it = m_indexByLowerName.find(asciiLower(partName));
+    if (it == m_indexByLowerName.end())
+        return damaged("the part \"" + std::string(partName) + "\" is missing.");
+    return it->second;
+}
+
+Status ZipPackage::read(std::string_view partName, const std::function<Status(std::string_view)>& sink)
+{
+    auto index = indexOf(partName);
+    if (!index)
+        return index.error();
+    const auto entry = static_cast<zip_uint64_t>(index.value());
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(m_archive, entry, 0, &stat) != 0)
+        return fromZipError(zip_error_code_zip(zip_get_error(m_archive)));
+    if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
+        return fromZipError(ZIP_ER_ENCRNOTSUPP);
+    if ((stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method != ZIP_CM_STORE &&
+        stat.comp_method != ZIP_CM_DEFLATE)
+        return fromZipError(ZIP_ER_COMPNOTSUPP);
+    const std::uint64_t compressed = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
+    const std::string name(partName);
+    auto tooLarge = [&](const std::string& why) {
+        return makeError(ErrorCode::TooLarge, "The document is too large or hostile: part " + name + " " + why);
+    };
+    // Declared sizes are checked up front, actual sizes while inflating.
+    if ((stat.valid & ZIP_STAT_SIZE) && stat.size > limits::kMaxArchiveEntryBytes)
+        return tooLarge("declares " + std::to_string(stat.size >> 20) + " MiB, more than the " +
+                        std::to_string(limits::kMaxArchiveEntryBytes >> 20) + " MiB Plainora reads from one part.");
+
+    zip_file_t* file = zip_fopen_index(m_archive, entry, 0);
+    if (!file)
+        return fromZipError(zip_error_code_zip(zip_get_error(m_archive)));
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, &zip_fclose);
+    std::vector<char> buffer(kSliceBytes);
+    std::uint64_t produced = 0;
+    for (;;) {
+        const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
+        if (n < 0)
+            return fromZipError(zip_error_code_zip(zip_file_get_error(file)));
+        if (n == 0)
+            break;
+        produced += static_cast<std::uint64_t>(n);
+        m_inflatedTotal += static_cast<std::uint64_t>(n);
+        if (produced > limits::kMaxArchiveEntryBytes)
+            return tooLarge("expands to more than the " + std::to_string(limits::kMaxArchiveEntryBytes >> 20) +
+                            " MiB Plainora reads from one part.");
+        if (m_inflatedTotal > limits::kMaxPackageBytes)
+            return tooLarge("takes the package past the " + std::to_string(limits::kMaxPackageBytes >> 20) +
+                            " MiB Plainora inflates from one document.");
+        if (produced > limits::kMinRatioCheckedBytes && produced > compressed * limits::kMaxExpansionRatio)
+            return tooLarge("expands more than " + std::to_string(limits::kMaxExpansionRatio) +
+                            " times, as only zip bombs do.");
+        if (Status status = sink(std::string_view(buffer.data(), static_cast<std::size_t>(n))); !status)
+            return status;
+    }
+    return {};
+}
+
+Result<std::string> ZipPackage::readAll(std::string_view partName, std::uint64_t maxBytes)
+{
+    std::string out;
+    Status status = read(partName, [&](std::string_view slice) -> Status {
+        if (out.size() + slice.size() > maxBytes)
+            return makeError(ErrorCode::TooLarge, "The document is too large or hostile: part " +
+                                                      std::string(partName) + " is larger than " +
+                                                      std::to_string(maxBytes >> 10) + " KiB.");
+        out.append(slice);
+        return {};
+    });
+    if (!status)
+        return status.error();
+    return out;
+}
+
+} // namespace plainora::engine::docx

@@ -1,0 +1,285 @@
+// Hostile and broken packages, made here: each fails fast with an error a
+// user can act on, never a crash, a hang or a runaway allocation.
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "Engine.h"
+#include "Limits.h"
+#include "PlainTextWriter.h"
+#include "Readers.h"
+#include "ZipBuilder.h"
+#include "docx/PackageParts.h"
+
+using namespace plainora::engine;
+using namespace plainora::engine::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kW = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+
+std::string document(const std::string& body)
+{
+    return "<?xml version=\"1.0\"?>\n<w:document " + kW + ">\n<w:body>" + body + "</w:body></w:document>";
+}
+
+Result<Document> read(const std::string& bytes)
+{
+    return readDocument(asBytes(bytes));
+}
+
+std::string slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(DocxHostile, ABuiltPackageReads)
+{
+    auto result = read(buildZip(minimalPackage(document("<w:p><w:r><w:t>hello</w:t></w:r></w:p>"))));
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    EXPECT_EQ(renderPlainText(result.value()), "hello\n");
+}
+
+TEST(DocxHostile, TruncatedZipIsDamaged)
+{
+    const std::string whole = slurp(fs::path(PLAINORA_TEST_DATA_DIR) / "docx" / "paragraphs.docx");
+    for (std::size_t size : {whole.size() / 2, whole.size() - 10, std::size_t(30)}) {
+        auto result = read(whole.substr(0, size));
+        ASSERT_FALSE(result.ok()) << size;
+        EXPECT_EQ(result.error().code, ErrorCode::Damaged);
+        EXPECT_NE(result.error().description.find("zip"), std::string::npos) << result.error().description;
+    }
+}
+
+TEST(DocxHostile, EntryDeclaringGigabytesIsRefusedBeforeInflating)
+{
+    std::vector<ZipEntry> entries = minimalPackage(document(""));
+    entries[2].uncompressedSize = 0xFFFFFFF0u; // 4 GiB declared
+    auto result = read(buildZip(entries));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::TooLarge);
+    EXPECT_NE(result.error().description.find("word/document.xml"), std::string::npos) << result.error().description;
+}
+
+// One GiB of spaces inside the body in about one MiB of deflate data, with
+// a harmless size declared: the expansion is stopped while inflating.
+TEST(DocxHostile, ZipBombExpandingToAGigabyteIsStopped)
+{
+    std::vector<ZipEntry> entries = minimalPackage(document(""));
+    entries[2].data = deflateSpacesBomb("<?xml version=\"1.0\"?><w:document " + kW + "><w:body>", 1024);
+    entries[2].uncompressedSize = 4096;
+    auto result = read(buildZip(entries));
+    ASSERT_FALSE(result.ok());
+    EXPECT_TRUE(result.error().code == ErrorCode::TooLarge || result.error().code == ErrorCode::Damaged)
+        << result.error().description;
+}
+
+TEST(DocxHostile, ZipBombWithHonestSizeBelowTheEntryLimitTripsTheRatio)
+{
+    std::vector<ZipEntry> entries = minimalPackage(document(""));
+    entries[2].data = deflateSpacesBomb("<?xml version=\"1.0\"?><w:document " + kW + "><w:body>", 300);
+    entries[2].uncompressedSize = 300u << 20;
+    auto result = read(buildZip(entries));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::TooLarge) << result.error().description;
+    EXPECT_NE(result.error().description.find("expands more than"), std::string::npos) << result.error().description;
+}
+
+TEST(DocxHostile, NestedZipIsNotTakenForXml)
+{
+    const std::string inner = buildZip(minimalPackage(document("<w:p/>")));
+    // A package whose main part is itself a zip.
+    std::vector<ZipEntry> entries = minimalPackage(document(""));
+    entries[2] = storedEntry("word/document.xml", inner);
+    auto result = read(buildZip(entries));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::Damaged);
+    EXPECT_NE(result.error().description.find("/word/document.xml"), std::string::npos);
+
+    // A zip of zips, as quine-like bombs nest them: never opened.
+    std::string nest = inner;
+    for (int i = 0; i < 5; ++i)
+        nest = buildZip({storedEntry("inner.docx", nest), storedEntry("again.docx", nest)});
+    auto nested = read(nest);
+    ASSERT_FALSE(nested.ok());
+    EXPECT_EQ(nested.error().code, ErrorCode::NotAWordDocument) << nested.error().description;
+}
+
+TEST(DocxHostile, MissingMainPartIsDamaged)
+{
+    std::vector<ZipEntry> entries = minimalPackage(document(""));
+    entries.pop_back();
+    auto result = read(buildZip(entries));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::Damaged);
+    EXPECT_NE(result.error().description.find("word/document.xml"), std::string::npos) << result.error().description;
+}
+
+TEST(DocxHostile, OtherPackagesAreNotWordDocumentsAndSaySo)
+{
+    const std::string workbook = buildZip({
+        storedEntry("_rels/.rels",
+                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                    "<Relationship Id=\"rId1\" "
+                    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+                    "Target=\"xl/workbook.xml\"/></Relationships>"),
+        storedEntry("xl/workbook.xml", "<workbook/>"),
+    });
+    auto result = read(workbook);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::NotAWordDocument);
+    EXPECT_NE(result.error().description.find("Excel workbook"), std::string::npos) << result.error().description;
+
+    auto plainZip = read(buildZip({storedEntry("notes.txt", "hello")}));
+    ASSERT_FALSE(plainZip.ok());
+    EXPECT_EQ(plainZip.error().code, ErrorCode::NotAWordDocument);
+    EXPECT_NE(plainZip.error().description.find("zip archive"), std::string::npos);
+
+    // A main part that is not a WordprocessingML document.
+    std::vector<ZipEntry> entries = minimalPackage("<x:sheet xmlns:x=\"urn:other\"/>");
+    auto odd = read(buildZip(entries));
+    ASSERT_FALSE(odd.ok());
+    EXPECT_EQ(odd.error().code, ErrorCode::NotAWordDocument) << odd.error().description;
+}
+
+TEST(DocxHostile, MalformedXmlNamesThePartAndLine)
+{
+    auto result = read(buildZip(minimalPackage(document("<w:p><w:r><w:t>x</w:r></w:p>"))));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::Damaged);
+    EXPECT_NE(result.error().description.find("/word/document.xml"), std::string::npos) << result.error().description;
+    EXPECT_NE(result.error().description.find("line 3"), std::string::npos) << result.error().description;
+}
+
+TEST(DocxHostile, EntityExpansionIsRefused)
+{
+    std::string doctype = "<?xml version=\"1.0\"?>\n<!DOCTYPE d [\n<!ENTITY a \"aaaaaaaaaa\">\n";
+    for (char c = 'b'; c <= 'j'; ++c)
+        doctype += std::string("<!ENTITY ") + c + " \"" + std::string(10, '&') + "\">\n";
+    for (char c = 'b'; c <= 'j'; ++c) {
+        const std::string ref = std::string("&") + static_cast<char>(c - 1) + ";";
+        std::string value;
+        for (int i = 0; i < 10; ++i)
+            value += ref;
+        const std::string placeholder = std::string("<!ENTITY ") + c + " \"" + std::string(10, '&') + "\">";
+        doctype.replace(doctype.find(placeholder), placeholder.size(),
+                        std::string("<!ENTITY ") + c + " \"" + value + "\">");
+    }
+    doctype += "]>\n";
+    const std::string xml = doctype + "<w:document " + kW + "><w:body><w:p><w:r><w:t>&j;</w:t></w:r></w:p></w:body></w:document>";
+    auto result = read(buildZip(minimalPackage(xml)));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::Damaged);
+    EXPECT_NE(result.error().description.find("entities"), std::string::npos) << result.error().description;
+}
+
+TEST(DocxHostile, ExternalEntitiesAreNeverFetched)
+{
+    const std::string xml = "<?xml version=\"1.0\"?>\n<!DOCTYPE d [<!ENTITY secret SYSTEM \"file:///etc/passwd\">]>\n"
+                            "<w:document " + kW + "><w:body><w:p><w:r><w:t>before &secret; after</w:t></w:r></w:p>"
+                            "</w:body></w:document>";
+    auto result = read(buildZip(minimalPackage(xml)));
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    const std::string text = renderPlainText(result.value());
+    EXPECT_EQ(text.find("root:"), std::string::npos);
+    EXPECT_NE(text.find("before"), std::string::npos);
+}
+
+TEST(DocxHostile, DeepNestingIsRefused)
+{
+    std::string deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += "<w:sdt><w:sdtContent>";
+    auto result = read(buildZip(minimalPackage(document(deep))));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::TooLarge);
+    EXPECT_NE(result.error().description.find("nests"), std::string::npos) << result.error().description;
+
+    std::string tables;
+    for (int i = 0; i < limits::kMaxTableNesting + 5; ++i)
+        tables += "<w:tbl><w:tr><w:tc>";
+    auto nestedTables = read(buildZip(minimalPackage(document(tables))));
+    ASSERT_FALSE(nestedTables.ok());
+    EXPECT_EQ(nestedTables.error().code, ErrorCode::TooLarge) << nestedTables.error().description;
+
+    std::string fields;
+    for (int i = 0; i < limits::kMaxFieldNesting + 5; ++i)
+        fields += "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    auto nestedFields = read(buildZip(minimalPackage(document("<w:p>" + fields + "</w:p>"))));
+    ASSERT_FALSE(nestedFields.ok());
+    EXPECT_EQ(nestedFields.error().code, ErrorCode::TooLarge) << nestedFields.error().description;
+}
+
+TEST(DocxHostile, ZipLevelEncryptionIsPasswordProtection)
+{
+    std::vector<ZipEntry> entries = minimalPackage(document(""));
+    entries[2].flags = 1; // traditional PKWARE encryption
+    auto result = read(buildZip(entries));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::PasswordProtected) << result.error().description;
+}
+
+TEST(DocxHostile, TooManyEntriesAreRefused)
+{
+    std::vector<ZipEntry> entries = minimalPackage(document(""));
+    for (std::uint64_t i = 0; i <= limits::kMaxArchiveEntries; ++i)
+        entries.push_back(storedEntry("x/" + std::to_string(i), ""));
+    auto result = read(buildZip(entries));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::TooLarge) << result.error().description;
+}
+
+TEST(DocxHostile, DuplicatePartNamesAreDamage)
+{
+    std::vector<ZipEntry> entries = minimalPackage(document(""));
+    entries.push_back(storedEntry("WORD/Document.xml", document("<w:p><w:r><w:t>other</w:t></w:r></w:p>")));
+    auto result = read(buildZip(entries));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::Damaged) << result.error().description;
+}
+
+TEST(DocxPackage, RelationshipTargetsStayInsideThePackage)
+{
+    using docx::resolvePartName;
+    EXPECT_EQ(resolvePartName("", "word/document.xml"), "word/document.xml");
+    EXPECT_EQ(resolvePartName("", "/word/document.xml"), "word/document.xml");
+    EXPECT_EQ(resolvePartName("word/document.xml", "styles.xml"), "word/styles.xml");
+    EXPECT_EQ(resolvePartName("word/document.xml", "../customXml/item1.xml"), "customXml/item1.xml");
+    EXPECT_EQ(resolvePartName("word/document.xml", "./media/a%20b.png#x"), "word/media/a b.png");
+    EXPECT_EQ(resolvePartName("word/document.xml", "/word/footnotes.xml"), "word/footnotes.xml");
+    EXPECT_EQ(resolvePartName("word/document.xml", "../../etc/passwd"), "");
+}
+
+TEST(DocxPackage, MainPartIsFoundThroughRelationshipsNotByName)
+{
+    std::vector<ZipEntry> entries = {
+        storedEntry("_rels/.rels",
+                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                    "<Relationship Id=\"r\" "
+                    "Type=\"http://purl.oclc.org/ooxml/officeDocument/relationships/officeDocument\" "
+                    "Target=\"/content/main.xml\"/></Relationships>"),
+        deflatedEntry("content/main.xml", document("<w:p><w:r><w:t>found</w:t></w:r></w:p>")),
+        deflatedEntry("word/document.xml", document("<w:p><w:r><w:t>decoy</w:t></w:r></w:p>")),
+    };
+    auto result = read(buildZip(entries));
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    EXPECT_EQ(renderPlainText(result.value()), "found\n");
+}
+
+TEST(DocxPackage, UnclosedFieldShowsItsResultAndHidesItsCode)
+{
+    auto result = read(buildZip(minimalPackage(
+        document("<w:p><w:r><w:t>a </w:t></w:r><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
+                 "<w:r><w:instrText>PAGE</w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
+                 "<w:r><w:t>5</w:t></w:r></w:p><w:p><w:r><w:t>next</w:t></w:r></w:p>"))));
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    EXPECT_EQ(renderPlainText(result.value()), "a 5\nnext\n");
+}
+
+} // namespace

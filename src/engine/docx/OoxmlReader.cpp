@@ -145,16 +145,16 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options)
     context.document = &document;
 
     if (const std::string name = partOf("styles"); !name.empty()) {
-        if (Status status = parts.parse(name, styles); !status)
+        if (Status status = parts.parse(name, styles, PackageParts::Size::Small); !status)
             return status.error();
     }
     if (const std::string name = partOf("numbering"); !name.empty()) {
-        if (Status status = parts.parse(name, numbering); !status)
+        if (Status status = parts.parse(name, numbering, PackageParts::Size::Small); !status)
             return status.error();
     }
     if (const std::string name = partOf("settings"); !name.empty()) {
         SettingsHandler settings(context);
-        if (Status status = parts.parse(name, settings); !status)
+        if (Status status = parts.parse(name, settings, PackageParts::Size::Small); !status)
             return status.error();
     }
 

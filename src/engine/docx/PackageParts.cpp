@@ -9,6 +9,13 @@ namespace plainora::engine::docx {
 
 namespace {
 
+Error smallPartTooLarge(std::string_view partName)
+{
+    return makeError(ErrorCode::TooLarge, "The document is too large or hostile: part " + std::string(partName) +
+                                              " is larger than the " + std::to_string(limits::kMaxSmallPartBytes >> 20) +
+                                              " MiB Plainora reads from a part of its kind.");
+}
+
 class ZipParts : public PackageParts {
 public:
     explicit ZipParts(std::unique_ptr<ZipPackage> zip) : m_zip(std::move(zip)) {}
@@ -16,10 +23,12 @@ public:
     bool contains(std::string_view partName) const override { return m_zip->contains(partName); }
     std::vector<std::string> partNames() const override { return m_zip->partNames(); }
 
-    Status parse(std::string_view partName, XmlHandler& handler) override
+    Status parse(std::string_view partName, XmlHandler& handler, Size size) override
     {
         XmlParser parser(handler, "/" + std::string(partName));
-        if (Status status = m_zip->read(partName, [&](std::string_view slice) { return parser.feed(slice, false); });
+        const std::uint64_t maxBytes = size == Size::Small ? limits::kMaxSmallPartBytes : limits::kMaxArchiveEntryBytes;
+        if (Status status =
+                m_zip->read(partName, [&](std::string_view slice) { return parser.feed(slice, false); }, maxBytes);
             !status)
             return status;
         return parser.feed({}, true);
@@ -109,13 +118,15 @@ public:
 
     // The fragment is wrapped in an element carrying the namespace bindings
     // it inherits from the package.
-    Status parse(std::string_view partName, XmlHandler& handler) override
+    Status parse(std::string_view partName, XmlHandler& handler, Size size) override
     {
         const auto it = m_index.find(asciiLower(partName));
         if (it == m_index.end())
             return makeError(ErrorCode::Damaged,
                              "The document is damaged: the part \"" + std::string(partName) + "\" is missing.");
         const FlatPart& part = m_parts[it->second];
+        if (size == Size::Small && part.end - part.begin > limits::kMaxSmallPartBytes)
+            return smallPartTooLarge(part.name);
         XmlParser parser(handler, "/" + part.name);
         const std::string open = "<plainora-part" + part.namespaces + ">";
         if (Status status = parser.feed(open, false); !status)
@@ -300,7 +311,7 @@ Result<std::vector<Relationship>> readRelationships(PackageParts& parts, std::st
     if (!parts.contains(relsName))
         return std::vector<Relationship>{};
     RelationshipsHandler handler(partName);
-    if (Status status = parts.parse(relsName, handler); !status)
+    if (Status status = parts.parse(relsName, handler, PackageParts::Size::Small); !status)
         return status.error();
     return std::move(handler.relationships);
 }
@@ -310,7 +321,7 @@ Result<std::string> contentTypeOf(PackageParts& parts, std::string_view partName
     if (!parts.contains("[Content_Types].xml"))
         return std::string();
     ContentTypesHandler handler(partName);
-    if (Status status = parts.parse("[Content_Types].xml", handler); !status)
+    if (Status status = parts.parse("[Content_Types].xml", handler, PackageParts::Size::Small); !status)
         return status.error();
     return handler.overrideType.empty() ? handler.defaultType : handler.overrideType;
 }

@@ -23,8 +23,11 @@ public:
     // Part names are given without the leading '/' and compare ASCII
     // case-insensitively.
     virtual bool contains(std::string_view partName) const = 0;
-    // Streams the part through the handler.
-    virtual Status parse(std::string_view partName, XmlHandler& handler) = 0;
+    // Streams the part through the handler. Parts whose content is kept
+    // whole in memory (relationships, content types, styles, numbering,
+    // settings) are read under the small-part limit.
+    enum class Size { Story, Small };
+    virtual Status parse(std::string_view partName, XmlHandler& handler, Size size = Size::Story) = 0;
     virtual std::vector<std::string> partNames() const = 0;
 };
 

@@ -242,11 +242,8 @@ void StoryReader::appendText(std::string_view text)
     }
     if (m_paragraphs.empty())
         return;
-    m_context.textBytes += text.size();
-    if (m_context.textBytes > limits::kMaxTextBytes) {
-        fail(makeError(ErrorCode::TooLarge, "The document holds more than " +
-                                                std::to_string(limits::kMaxTextBytes >> 20) +
-                                                " MiB of text, more than Plainora converts."));
+    if (Status status = m_context.text.spend(text.size()); !status) {
+        fail(status.error());
         return;
     }
     m_paragraphs.back()->text.append(text);

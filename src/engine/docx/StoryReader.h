@@ -14,6 +14,7 @@
 #include "Document.h"
 #include "NumberFormat.h"
 #include "Options.h"
+#include "TextBudget.h"
 #include "XmlParser.h"
 
 namespace plainora::engine::docx {
@@ -39,7 +40,7 @@ struct StoryContext {
     std::multimap<int, std::size_t> endnoteIndexes;
     // w:headerReference / w:footerReference r:ids in document order.
     std::vector<std::string> headerFooterIds;
-    std::uint64_t textBytes = 0;
+    TextBudget text;
 };
 
 class StoryReader : public XmlHandler {

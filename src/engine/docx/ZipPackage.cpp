@@ -1,8 +1,8 @@
 #include "ZipPackage.h"
 
+#include <algorithm>
 #include <zip.h>
 
-#include "Limits.h"
 
 namespace plainora::engine::docx {
 
@@ -56,7 +56,7 @@ std::string asciiLower(std::string_view text)
     return out;
 }
 
-Result<std::unique_ptr<ZipPackage>> ZipPackage::open(ByteView bytes)
+Result<std::unique_ptr<ZipPackage>> ZipPackage::open(ByteView bytes, const ZipLimits& limits)
 {
     zip_error_t error;
     zip_error_init(&error);
@@ -73,15 +73,14 @@ Result<std::unique_ptr<ZipPackage>> ZipPackage::open(ByteView bytes)
         return fromZipError(code);
     }
     zip_error_fini(&error);
-    std::unique_ptr<ZipPackage> package(new ZipPackage(archive));
+    std::unique_ptr<ZipPackage> package(new ZipPackage(archive, limits));
 
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     if (count < 0)
         return damaged("its zip container has no readable directory.");
-    if (static_cast<std::uint64_t>(count) > limits::kMaxArchiveEntries)
+    if (static_cast<std::uint64_t>(count) > limits.entries)
         return makeError(ErrorCode::TooLarge, "The document's zip container holds " + std::to_string(count) +
-                                                  " parts, more than the " +
-                                                  std::to_string(limits::kMaxArchiveEntries) +
+                                                  " parts, more than the " + std::to_string(limits.entries) +
                                                   " Plainora reads.");
     package->m_names.reserve(static_cast<std::size_t>(count));
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -117,7 +116,8 @@ Result<std::int64_t> ZipPackage::indexOf(std::string_view partName) const
     return it->second;
 }
 
-Status ZipPackage::read(std::string_view partName, const std::function<Status(std::string_view)>& sink)
+Status ZipPackage::read(std::string_view partName, const std::function<Status(std::string_view)>& sink,
+                        std::uint64_t maxBytes)
 {
     auto index = indexOf(partName);
     if (!index)
@@ -133,14 +133,15 @@ Status ZipPackage::read(std::string_view partName, const std::function<Status(st
         stat.comp_method != ZIP_CM_DEFLATE)
         return fromZipError(ZIP_ER_COMPNOTSUPP);
     const std::uint64_t compressed = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
+    const std::uint64_t entryLimit = std::min(maxBytes, m_limits.entryBytes);
     const std::string name(partName);
     auto tooLarge = [&](const std::string& why) {
         return makeError(ErrorCode::TooLarge, "The document is too large or hostile: part " + name + " " + why);
     };
     // Declared sizes are checked up front, actual sizes while inflating.
-    if ((stat.valid & ZIP_STAT_SIZE) && stat.size > limits::kMaxArchiveEntryBytes)
+    if ((stat.valid & ZIP_STAT_SIZE) && stat.size > entryLimit)
         return tooLarge("declares " + std::to_string(stat.size >> 20) + " MiB, more than the " +
-                        std::to_string(limits::kMaxArchiveEntryBytes >> 20) + " MiB Plainora reads from one part.");
+                        std::to_string(entryLimit >> 20) + " MiB Plainora reads from one part.");
 
     zip_file_t* file = zip_fopen_index(m_archive, entry, 0);
     if (!file)
@@ -156,35 +157,19 @@ Status ZipPackage::read(std::string_view partName, const std::function<Status(st
             break;
         produced += static_cast<std::uint64_t>(n);
         m_inflatedTotal += static_cast<std::uint64_t>(n);
-        if (produced > limits::kMaxArchiveEntryBytes)
-            return tooLarge("expands to more than the " + std::to_string(limits::kMaxArchiveEntryBytes >> 20) +
+        if (produced > entryLimit)
+            return tooLarge("expands to more than the " + std::to_string(entryLimit >> 20) +
                             " MiB Plainora reads from one part.");
-        if (m_inflatedTotal > limits::kMaxPackageBytes)
-            return tooLarge("takes the package past the " + std::to_string(limits::kMaxPackageBytes >> 20) +
+        if (m_inflatedTotal > m_limits.packageBytes)
+            return tooLarge("takes the package past the " + std::to_string(m_limits.packageBytes >> 20) +
                             " MiB Plainora inflates from one document.");
-        if (produced > limits::kMinRatioCheckedBytes && produced > compressed * limits::kMaxExpansionRatio)
-            return tooLarge("expands more than " + std::to_string(limits::kMaxExpansionRatio) +
+        if (produced > m_limits.minRatioCheckedBytes && produced / m_limits.expansionRatio > compressed)
+            return tooLarge("expands more than " + std::to_string(m_limits.expansionRatio) +
                             " times, as only zip bombs do.");
         if (Status status = sink(std::string_view(buffer.data(), static_cast<std::size_t>(n))); !status)
             return status;
     }
     return {};
-}
-
-Result<std::string> ZipPackage::readAll(std::string_view partName, std::uint64_t maxBytes)
-{
-    std::string out;
-    Status status = read(partName, [&](std::string_view slice) -> Status {
-        if (out.size() + slice.size() > maxBytes)
-            return makeError(ErrorCode::TooLarge, "The document is too large or hostile: part " +
-                                                      std::string(partName) + " is larger than " +
-                                                      std::to_string(maxBytes >> 10) + " KiB.");
-        out.append(slice);
-        return {};
-    });
-    if (!status)
-        return status.error();
-    return out;
 }
 
 } // namespace plainora::engine::docx

@@ -13,15 +13,26 @@
 #include <vector>
 
 #include "Error.h"
+#include "Limits.h"
 #include "TextEncoding.h"
 
 struct zip;
 
 namespace plainora::engine::docx {
 
+// The limits a package is read under; tests lower them to prove the
+// mechanism without inflating gigabytes.
+struct ZipLimits {
+    std::uint64_t entries = limits::kMaxArchiveEntries;
+    std::uint64_t entryBytes = limits::kMaxArchiveEntryBytes;
+    std::uint64_t packageBytes = limits::kMaxPackageBytes;
+    std::uint64_t expansionRatio = limits::kMaxExpansionRatio;
+    std::uint64_t minRatioCheckedBytes = limits::kMinRatioCheckedBytes;
+};
+
 class ZipPackage {
 public:
-    static Result<std::unique_ptr<ZipPackage>> open(ByteView bytes);
+    static Result<std::unique_ptr<ZipPackage>> open(ByteView bytes, const ZipLimits& limits = {});
     ~ZipPackage();
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
@@ -31,16 +42,17 @@ public:
     const std::vector<std::string>& partNames() const { return m_names; }
 
     // Calls sink with consecutive slices of the inflated part; a sink that
-    // returns a failed Status stops the read.
-    Status read(std::string_view partName, const std::function<Status(std::string_view)>& sink);
-    // The whole part, for small parts only (relationships, content types).
-    Result<std::string> readAll(std::string_view partName, std::uint64_t maxBytes);
+    // returns a failed Status stops the read. maxBytes lowers the entry
+    // limit for parts of a kind that is always small.
+    Status read(std::string_view partName, const std::function<Status(std::string_view)>& sink,
+                std::uint64_t maxBytes = UINT64_MAX);
 
 private:
-    explicit ZipPackage(zip* archive) : m_archive(archive) {}
+    ZipPackage(zip* archive, const ZipLimits& limits) : m_archive(archive), m_limits(limits) {}
     Result<std::int64_t> indexOf(std::string_view partName) const;
 
     zip* m_archive;
+    ZipLimits m_limits;
     std::vector<std::string> m_names;
     std::unordered_map<std::string, std::int64_t> m_indexByLowerName;
     std::uint64_t m_inflatedTotal = 0;

@@ -12,6 +12,7 @@
 #include "Readers.h"
 #include "ZipBuilder.h"
 #include "docx/PackageParts.h"
+#include "docx/ZipPackage.h"
 
 using namespace plainora::engine;
 using namespace plainora::engine::testing;
@@ -233,6 +234,47 @@ TEST(DocxHostile, TooManyEntriesAreRefused)
     auto result = read(buildZip(entries));
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code, ErrorCode::TooLarge) << result.error().description;
+}
+
+// Parts kept whole in memory (relationships here) have their own, smaller
+// limit; the declared size is refused before anything is inflated.
+TEST(DocxHostile, OversizedSmallPartIsRefused)
+{
+    std::vector<ZipEntry> entries = minimalPackage(document(""));
+    entries[1].uncompressedSize = static_cast<std::uint32_t>(limits::kMaxSmallPartBytes + 1);
+    auto result = read(buildZip(entries));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::TooLarge);
+    EXPECT_NE(result.error().description.find("_rels/.rels"), std::string::npos) << result.error().description;
+    EXPECT_NE(result.error().description.find(std::to_string(limits::kMaxSmallPartBytes >> 20) + " MiB"),
+              std::string::npos)
+        << result.error().description;
+}
+
+// The package total counts every byte inflated, over all parts and repeated
+// reads: lowered here to 2 MiB, so three honest 1 MiB parts trip it.
+TEST(DocxHostile, PackageTotalStopsInflatingAcrossParts)
+{
+    std::vector<ZipEntry> entries;
+    for (int i = 0; i < 3; ++i)
+        entries.push_back(deflatedEntry("part" + std::to_string(i), std::string(1 << 20, 'x')));
+    const std::string zip = buildZip(entries);
+    docx::ZipLimits lowered;
+    lowered.packageBytes = 2u << 20;
+    auto package = docx::ZipPackage::open(asBytes(zip), lowered);
+    ASSERT_TRUE(package.ok()) << package.error().description;
+    std::uint64_t seen = 0;
+    auto count = [&](std::string_view slice) {
+        seen += slice.size();
+        return Status{};
+    };
+    ASSERT_TRUE(package.value()->read("part0", count));
+    ASSERT_TRUE(package.value()->read("part1", count));
+    const Status third = package.value()->read("part2", count);
+    ASSERT_FALSE(third.ok());
+    EXPECT_EQ(third.error().code, ErrorCode::TooLarge);
+    EXPECT_NE(third.error().description.find("past the 2 MiB"), std::string::npos) << third.error().description;
+    EXPECT_LE(seen, (2u << 20) + (64u << 10)) << "inflating stops within one slice of the limit";
 }
 
 TEST(DocxHostile, DuplicatePartNamesAreDamage)

@@ -1,0 +1,30 @@
+#pragma once
+// The one account of text a reader keeps in memory. Every reader spends from
+// it where it appends text to the model, so the largest text a document may
+// hold (limits::kMaxTextBytes) is enforced in one place and reads the same
+// whatever the format.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "Error.h"
+#include "Limits.h"
+
+namespace plainora::engine {
+
+class TextBudget {
+public:
+    explicit TextBudget(std::uint64_t limit = limits::kMaxTextBytes) : m_limit(limit) {}
+
+    // Accounts for bytes about to be kept; fails with TooLarge once the
+    // document's text would pass the limit (and keeps failing after that).
+    Status spend(std::size_t bytes);
+    std::uint64_t spent() const { return m_spent; }
+    std::uint64_t limit() const { return m_limit; }
+
+private:
+    std::uint64_t m_limit;
+    std::uint64_t m_spent = 0;
+};
+
+} // namespace plainora::engine

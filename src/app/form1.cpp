@@ -49,7 +49,6 @@ form1::form1(QString stateDirectory, WindowServices& services, QWidget* parent)
     QFont arial(QStringLiteral("Arial"));
     arial.setPointSizeF(8.25);
     setFont(arial);
-    setAttribute(Qt::WA_WindowPropagation); // the menus' pop-ups take Arial too
 
     m_imageList1 = new ImageList({Artwork(QStringLiteral("document")), Artwork(QStringLiteral("folder")),
                                   Artwork(QStringLiteral("missing"))},
@@ -58,6 +57,7 @@ form1::form1(QString stateDirectory, WindowServices& services, QWidget* parent)
 
     buildMenus();
     buildControls();
+    applyFontToPopups();
     m_lists = std::make_unique<InputDocumentList>(*m_listView1, *m_listView2, *m_imageList1,
                                                   [this](bool busy) { m_services.setBusy(busy); });
     // The client area is fixed; the window is its size plus the menu bar.
@@ -134,6 +134,7 @@ void form1::buildControls()
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setTextFormat(Qt::PlainText);
     label1->setText(QStringLiteral("Select  output directory:"));
+    label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label1->setGeometry(twipRect(120, 6120, 1935, 255));
 
     const QList<QWidget*> tabOrder{command5, command1, command2, command6, command8, command7,
@@ -236,6 +237,20 @@ void form1::Form_Unload()
                            "they were last saved."));
         m_services.showMessage(failures.join(QLatin1Char('\n')), MessageTitle, MessageIcon::Critical);
     }
+}
+
+void form1::applyFontToPopups()
+{
+    // Pop-up menus are windows of their own and inherit no font; the menu
+    // bar makes its overflow menu only when it is first shown.
+    for (QMenu* popup : findChildren<QMenu*>())
+        popup->setFont(font());
+}
+
+void form1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    applyFontToPopups();
 }
 
 void form1::closeEvent(QCloseEvent* event)

@@ -68,10 +68,12 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();
     void buildMenus();
+    void applyFontToPopups();
     void Form_Load();
     void Form_Unload();
 

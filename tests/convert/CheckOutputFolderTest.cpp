@@ -17,6 +17,7 @@ using plainora::test::TempFolder;
 namespace {
 
 constexpr int Typed = -1;
+const QString FailedToCreateFolder = QStringLiteral("Failed to create folder!");
 
 class CheckOutputFolderTest : public ::testing::Test
 {
@@ -106,13 +107,20 @@ TEST_F(CheckOutputFolderTest, ATextOfSeparatorsOnlyTrimsToNothingAndFails)
 
 TEST_F(CheckOutputFolderTest, ACreationThatIsRefusedFails)
 {
-    if (!plainora::test::permissionsAreEnforced())
-        GTEST_SKIP() << "root may create folders anywhere";
+    using namespace plainora::test;
+    openToOthers(m_folder.path());
     const QString locked = m_folder.folder("locked");
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
-    EXPECT_FALSE(check(locked + "/out", Typed));
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    const int outcome = asUnprivilegedUser([&] {
+        RecordingServices services;
+        ConversionModule module;
+        const bool usable = module.CheckOutputFolder(locked + "/out", Typed, services);
+        const bool told = services.messages.size() == 1 && services.messages[0].text == FailedToCreateFolder;
+        return usable ? 1 : told ? 0 : 2;
+    });
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    expectOneMessage("Failed to create folder!", MessageIcon::Critical);
+    EXPECT_EQ(outcome, 0);
+    EXPECT_FALSE(QFileInfo::exists(locked + "/out"));
 }
 
 TEST_F(CheckOutputFolderTest, TheOutputBaseIsLeftAlone)

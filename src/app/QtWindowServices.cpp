@@ -24,7 +24,8 @@ void QtWindowServices::openInShell(const QString& target)
     // local file; anything with a scheme ("https:", "mailto:") as an address.
     const QUrl address(target);
     const bool isAddress = address.isValid() && address.scheme().size() > 1 && !QDir::isAbsolutePath(target);
-    QDesktopServices::openUrl(isAddress ? address : QUrl::fromLocalFile(QDir::current().absoluteFilePath(target)));
+    QDesktopServices::openUrl(isAddress ? address
+                                        : QUrl::fromLocalFile(QDir::current().absoluteFilePath(target)));
 }
 
 void QtWindowServices::setBusy(bool busy)

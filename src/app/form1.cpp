@@ -58,8 +58,7 @@ form1::form1(QString stateDirectory, WindowServices& services, QWidget* parent)
     buildMenus();
     buildControls();
     applyFontToPopups();
-    m_lists = std::make_unique<InputDocumentList>(*m_listView1, *m_listView2, *m_imageList1,
-                                                  [this](bool busy) { m_services.setBusy(busy); });
+    m_lists = std::make_unique<InputDocumentList>(*m_listView1, *m_listView2, *m_imageList1, m_services);
     // The client area is fixed; the window is its size plus the menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -90,13 +89,20 @@ void form1::buildControls()
     };
 
     // In tab order.
-    auto* command5 = pictureButton("Command5", "folder", 48, QStringLiteral("Add Folder"), twipRect(120, 0, 1210, 975));
-    auto* command1 = pictureButton("Command1", "document", 48, QStringLiteral("Add Word"), twipRect(1440, 0, 1210, 975));
-    auto* command2 = pictureButton("Command2", "remove", 32, QStringLiteral("Remove File"), twipRect(2760, 0, 1330, 975));
-    auto* command6 = pictureButton("Command6", "notepad", 48, QStringLiteral("Convert"), twipRect(5640, 0, 1090, 975));
-    auto* command8 = pictureButton("Command8", "help", 32, QStringLiteral("Help"), twipRect(6840, 0, 970, 975));
-    auto* command7 = pictureButton("Command7", "browser", 48, QStringLiteral("HomePage"), twipRect(7920, 0, 1090, 975));
-    auto* command9 = pictureButton("Command9", "exit", 32, QStringLiteral("Exit"), twipRect(9120, 0, 970, 975));
+    auto* command5 =
+        pictureButton("Command5", "folder", 48, QStringLiteral("Add Folder"), twipRect(120, 0, 1210, 975));
+    auto* command1 =
+        pictureButton("Command1", "document", 48, QStringLiteral("Add Word"), twipRect(1440, 0, 1210, 975));
+    auto* command2 =
+        pictureButton("Command2", "remove", 32, QStringLiteral("Remove File"), twipRect(2760, 0, 1330, 975));
+    auto* command6 =
+        pictureButton("Command6", "notepad", 48, QStringLiteral("Convert"), twipRect(5640, 0, 1090, 975));
+    auto* command8 =
+        pictureButton("Command8", "help", 32, QStringLiteral("Help"), twipRect(6840, 0, 970, 975));
+    auto* command7 =
+        pictureButton("Command7", "browser", 48, QStringLiteral("HomePage"), twipRect(7920, 0, 1090, 975));
+    auto* command9 =
+        pictureButton("Command9", "exit", 32, QStringLiteral("Exit"), twipRect(9120, 0, 970, 975));
 
     m_listView1 = new EntryListView(client);
     m_listView1->setObjectName(QStringLiteral("ListView1"));
@@ -105,13 +111,7 @@ void form1::buildControls()
     m_listView2 = new QTreeWidget(client);
     m_listView2->setObjectName(QStringLiteral("ListView2"));
     m_listView2->setGeometry(twipRect(5880, 1080, 4215, 4935));
-    m_listView2->setRootIsDecorated(false);
-    m_listView2->setItemsExpandable(false);
-    m_listView2->setSortingEnabled(false);
-    m_listView2->setUniformRowHeights(true);
-    m_listView2->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_listView2->setAllColumnsShowFocus(true);
+    EntryListView::SetUpReportView(*m_listView2);
 
     auto* command3 = pictureButton("Command3", "up", 32, QString(), twipRect(5400, 2160, 370, 610));
     auto* command4 = pictureButton("Command4", "down", 32, QString(), twipRect(5400, 3000, 370, 610));
@@ -137,9 +137,9 @@ void form1::buildControls()
     label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label1->setGeometry(twipRect(120, 6120, 1935, 255));
 
-    const QList<QWidget*> tabOrder{command5, command1, command2, command6, command8, command7,
-                                   command9, m_listView1, m_listView2, command3, command4, m_progressBar1,
-                                   command11, command10, m_combo2, label1};
+    const QList<QWidget*> tabOrder{command5,  command1,    command2,    command6, command8, command7,
+                                   command9,  m_listView1, m_listView2, command3, command4, m_progressBar1,
+                                   command11, command10,   m_combo2,    label1};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -167,7 +167,8 @@ void form1::buildMenus()
         m->menuAction()->setObjectName(QLatin1String(name));
         return m;
     };
-    auto item = [this](QMenu* parentMenu, const char* name, const QString& caption, void (form1::*handler)()) {
+    auto item = [this](QMenu* parentMenu, const char* name, const QString& caption,
+                       void (form1::*handler)()) {
         QAction* action = parentMenu->addAction(caption);
         action->setObjectName(QLatin1String(name));
         connect(action, &QAction::triggered, this, handler);
@@ -181,8 +182,10 @@ void form1::buildMenus()
     QMenu* edit = menu("FF", QStringLiteral("Edit"));
     item(edit, "RemoveItem", QStringLiteral("Remove Item"), &form1::RemoveFile);
     item(edit, "RemoveAll", QStringLiteral("Remove All Items"), &form1::RemoveAllItems);
-    item(edit, "Removeoutput", QStringLiteral("Remove Current Output Directory"), &form1::RemoveCurrentOutputDirectory);
-    item(edit, "RemoveAllOutput", QStringLiteral("Remove All Output Directory"), &form1::RemoveAllOutputDirectory);
+    item(edit, "Removeoutput", QStringLiteral("Remove Current Output Directory"),
+         &form1::RemoveCurrentOutputDirectory);
+    item(edit, "RemoveAllOutput", QStringLiteral("Remove All Output Directory"),
+         &form1::RemoveAllOutputDirectory);
 
     QMenu* actions = menu("Actions", QStringLiteral("Actions"));
     item(actions, "Separate", QStringLiteral("Convert"), &form1::Convert);
@@ -233,8 +236,9 @@ void form1::Form_Unload()
         failures.append(tr("The list of output directories could not be saved to \"%1\": %2.")
                             .arg(files.filePath(StateFiles::OutputDirectoriesFileName), error));
     if (!failures.isEmpty()) {
-        failures.append(tr("Make sure the folder can be written to; until then Plainora opens with the lists as "
-                           "they were last saved."));
+        failures.append(
+            tr("Make sure the folder can be written to; until then Plainora opens with the lists as "
+               "they were last saved."));
         m_services.showMessage(failures.join(QLatin1Char('\n')), MessageTitle, MessageIcon::Critical);
     }
 }

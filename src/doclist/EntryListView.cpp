@@ -4,15 +4,20 @@
 
 namespace plainora {
 
+void EntryListView::SetUpReportView(QTreeWidget& view)
+{
+    view.setRootIsDecorated(false);
+    view.setItemsExpandable(false);
+    view.setSortingEnabled(false);
+    view.setUniformRowHeights(true);
+    view.setSelectionMode(QAbstractItemView::SingleSelection);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view.setAllColumnsShowFocus(true);
+}
+
 EntryListView::EntryListView(QWidget* parent) : QTreeWidget(parent)
 {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setSortingEnabled(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setAllColumnsShowFocus(true);
+    SetUpReportView(*this);
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         if (item && item->isSelected())
             emit ItemClick();

@@ -13,6 +13,10 @@ class EntryListView : public QTreeWidget
 public:
     explicit EntryListView(QWidget* parent = nullptr);
 
+    // A report view: one flat, unsorted list of rows, one selected at most,
+    // no text edited in place. The document list is set up the same way.
+    static void SetUpReportView(QTreeWidget& view);
+
 signals:
     // The user selected an entry, by mouse or keyboard.
     void ItemClick();

@@ -3,6 +3,7 @@
 #include "FolderScan.h"
 #include "ImageList.h"
 #include "NativePath.h"
+#include "WindowServices.h"
 
 #include <QFileInfo>
 #include <QTreeWidget>
@@ -13,32 +14,11 @@ namespace {
 
 constexpr int IconRole = Qt::UserRole;
 
-// Shows the busy pointer until it goes out of scope.
-class BusyScope
-{
-public:
-    explicit BusyScope(const std::function<void(bool)>& setBusy) : m_setBusy(setBusy)
-    {
-        if (m_setBusy)
-            m_setBusy(true);
-    }
-    ~BusyScope()
-    {
-        if (m_setBusy)
-            m_setBusy(false);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    const std::function<void(bool)>& m_setBusy;
-};
-
 } // namespace
 
-InputDocumentList::InputDocumentList(QTreeWidget& entryList, QTreeWidget& documentList, const ImageList& images,
-                                     std::function<void(bool)> setBusy)
-    : m_entries(entryList), m_documents(documentList), m_images(images), m_setBusy(std::move(setBusy))
+InputDocumentList::InputDocumentList(QTreeWidget& entryList, QTreeWidget& documentList,
+                                     const ImageList& images, WindowServices& services)
+    : m_entries(entryList), m_documents(documentList), m_images(images), m_services(services)
 {
 }
 
@@ -155,7 +135,7 @@ void InputDocumentList::SelectEntry()
 
 void InputDocumentList::showDocumentsBusy(const QString& path)
 {
-    BusyScope busy(m_setBusy);
+    BusyPointer busy(m_services);
     ShowEntryDocuments(path);
 }
 

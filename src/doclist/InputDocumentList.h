@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -13,6 +12,7 @@ class QTreeWidgetItem;
 namespace plainora {
 
 class ImageList;
+class WindowServices;
 enum class PathKind;
 
 class InputDocumentList
@@ -21,9 +21,9 @@ public:
     // The numbers of the entry list's images.
     enum EntryIcon { DocumentIcon = 1, FolderIcon = 2, MissingIcon = 3 };
 
-    // setBusy shows the busy pointer (true) and restores the default (false).
+    // services show the busy pointer while the document list is rebuilt.
     InputDocumentList(QTreeWidget& entryList, QTreeWidget& documentList, const ImageList& images,
-                      std::function<void(bool)> setBusy);
+                      WindowServices& services);
 
     // Image 1 for a file, 2 for a folder, 3 for nothing there.
     static int IconForPathKind(PathKind kind);
@@ -63,7 +63,7 @@ private:
     QTreeWidget& m_entries;
     QTreeWidget& m_documents;
     const ImageList& m_images;
-    std::function<void(bool)> m_setBusy;
+    WindowServices& m_services;
 };
 
 } // namespace plainora

@@ -11,9 +11,8 @@ QString ChooseStateDirectory(const QString& programDirectory, bool programDirect
 {
     if (programDirectoryWritable)
         return programDirectory;
-    const QString configHome = QDir::isAbsolutePath(xdgConfigHome)
-                                   ? xdgConfigHome
-                                   : homeDirectory + QStringLiteral("/.config");
+    const QString configHome =
+        QDir::isAbsolutePath(xdgConfigHome) ? xdgConfigHome : homeDirectory + QStringLiteral("/.config");
     return QDir::cleanPath(configHome + QStringLiteral("/plainora"));
 }
 

@@ -82,7 +82,8 @@ bool StateFiles::WriteLines(const QString& fileName, const QStringList& lines, Q
 {
     QSaveFile file(filePath(fileName));
     const QByteArray bytes = JoinLines(lines);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    const bool written =
+        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
     if (!written) {
         if (error)
             *error = file.errorString();
@@ -96,14 +97,17 @@ SettingsSwitches StateFiles::ReadSwitches() const
     QStringList lines;
     if (!ReadLines(SettingsFileName, lines))
         return SettingsSwitches{};
-    const auto isOn = [&lines](int index) { return index < lines.size() && lines.at(index) == QLatin1String("1"); };
+    const auto isOn = [&lines](int index) {
+        return index < lines.size() && lines.at(index) == QLatin1String("1");
+    };
     return SettingsSwitches{isOn(0), isOn(1)};
 }
 
 bool StateFiles::WriteSwitches(const SettingsSwitches& switches, QString* error) const
 {
     const auto text = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
-    return WriteLines(SettingsFileName, {text(switches.saveEntryList), text(switches.saveOutputDirectories)}, error);
+    return WriteLines(SettingsFileName, {text(switches.saveEntryList), text(switches.saveOutputDirectories)},
+                      error);
 }
 
 QStringList StateFiles::LoadEntryList() const

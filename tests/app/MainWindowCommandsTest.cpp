@@ -37,7 +37,8 @@ TEST_F(MainWindowStartUp, EntriesGetIconsOneTwoThreeInFileOrderAndNoDocumentsSho
     EXPECT_EQ(entryIcon(1), 1);
     EXPECT_EQ(entryIcon(2), 2);
     EXPECT_EQ(entryIcon(3), 3);
-    EXPECT_EQ(window.ListView1()->topLevelItem(2)->icon(0).cacheKey(), window.ImageList1().image(3).cacheKey());
+    EXPECT_EQ(window.ListView1()->topLevelItem(2)->icon(0).cacheKey(),
+              window.ImageList1().image(3).cacheKey());
     EXPECT_EQ(window.ListView2()->topLevelItemCount(), 0);
     EXPECT_TRUE(m_services.messages.empty()); // a missing path is not reported
 }
@@ -311,7 +312,8 @@ TEST_F(MainWindowShutDown, AFailedSaveIsToldInOneMessageAndTheProgramStillEnds)
     ASSERT_EQ(m_services.messages.size(), 1u);
     EXPECT_EQ(m_services.messages[0].title, "Plainora");
     EXPECT_EQ(m_services.messages[0].icon, MessageIcon::Critical);
-    EXPECT_TRUE(m_services.messages[0].text.contains("output directories")) << m_services.messages[0].text.toStdString();
+    EXPECT_TRUE(m_services.messages[0].text.contains("output directories"))
+        << m_services.messages[0].text.toStdString();
     EXPECT_TRUE(m_services.messages[0].text.contains(m_state.path("output.txt")));
     EXPECT_FALSE(m_services.messages[0].text.contains("documents and folders"));
 }
@@ -400,9 +402,9 @@ TEST_F(MainWindowRouting, EveryButtonAndMenuItemReachesItsCommand)
     writeState("TAMRIX.txt", lines({"/a"}));
     RoutedForm& window = open<RoutedForm>();
     const std::vector<std::pair<const char*, QString>> buttons{
-        {"Command1", "AddWord"},   {"Command5", "AddFolder"},   {"Command2", "RemoveFile"},
-        {"Command3", "MoveUp"},    {"Command4", "MoveDown"},    {"Command6", "Convert"},
-        {"Command10", "Browse"},   {"Command11", "View"},       {"Command8", "OpenHelp"},
+        {"Command1", "AddWord"},      {"Command5", "AddFolder"}, {"Command2", "RemoveFile"},
+        {"Command3", "MoveUp"},       {"Command4", "MoveDown"},  {"Command6", "Convert"},
+        {"Command10", "Browse"},      {"Command11", "View"},     {"Command8", "OpenHelp"},
         {"Command7", "OpenHomePage"}, {"Command9", "Exit"},
     };
     for (const auto& [button, command] : buttons) {

@@ -148,7 +148,8 @@ TEST_F(MainWindowLayout, ImageListHoldsThreeSmallImages)
     for (int i = 1; i <= 3; ++i) {
         const QImage image = images.image(i).pixmap(16, 16).toImage();
         EXPECT_EQ(image.size(), QSize(16, 16)) << i;
-        EXPECT_NE(image.pixelColor(8, 8).alpha() + image.pixelColor(4, 12).alpha(), 0) << i; // drawn, not blank
+        EXPECT_NE(image.pixelColor(8, 8).alpha() + image.pixelColor(4, 12).alpha(), 0)
+            << i; // drawn, not blank
     }
     EXPECT_NE(images.image(1).pixmap(16).toImage(), images.image(2).pixmap(16).toImage());
     EXPECT_NE(images.image(2).pixmap(16).toImage(), images.image(3).pixmap(16).toImage());
@@ -215,9 +216,10 @@ TEST_F(MainWindowLayout, MenusInOrderWithTheirNamesAndCaptions)
         EXPECT_EQ(menu->objectName(), expected[i].name);
         const QList<QAction*> items = menu->actions();
         ASSERT_EQ(items.size(), static_cast<qsizetype>(expected[i].items.size()));
-        for (std::size_t j = 0; j < items.size(); ++j) {
-            EXPECT_EQ(items[j]->objectName(), expected[i].items[j].first);
-            EXPECT_EQ(items[j]->text(), expected[i].items[j].second);
+        for (qsizetype j = 0; j < items.size(); ++j) {
+            const auto& [name, caption] = expected[i].items[static_cast<std::size_t>(j)];
+            EXPECT_EQ(items[j]->objectName(), name);
+            EXPECT_EQ(items[j]->text(), caption);
             EXPECT_TRUE(items[j]->shortcut().isEmpty());
         }
     }
@@ -227,8 +229,8 @@ TEST_F(MainWindowLayout, ArialThroughout)
 {
     form1& window = open();
     for (QWidget* widget : window.findChildren<QWidget*>())
-        EXPECT_EQ(widget->font().family(), "Arial") << widget->metaObject()->className() << " "
-                                                     << widget->objectName().toStdString();
+        EXPECT_EQ(widget->font().family(), "Arial")
+            << widget->metaObject()->className() << " " << widget->objectName().toStdString();
     for (QMenu* menu : window.findChildren<QMenu*>())
         EXPECT_EQ(menu->font().family(), "Arial") << menu->objectName().toStdString();
 }

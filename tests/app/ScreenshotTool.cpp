@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "plainora_screenshot: cannot write %s\n", argv[1]);
         return 1;
     }
-    std::printf("%s: %dx%d (client %dx%d)\n", argv[1], shot.width(), shot.height(), window.centralWidget()->width(),
-                window.centralWidget()->height());
+    std::printf("%s: %dx%d (client %dx%d)\n", argv[1], shot.width(), shot.height(),
+                window.centralWidget()->width(), window.centralWidget()->height());
     return 0;
 }

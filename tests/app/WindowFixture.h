@@ -28,8 +28,7 @@ protected:
     void writeState(const QString& name, const QByteArray& bytes) { m_state.write(name, bytes); }
 
     // Opens the window (of type Window, form1 by default) on the state folder.
-    template <typename Window = form1>
-    Window& open()
+    template <typename Window = form1> Window& open()
     {
         auto window = std::make_unique<Window>(m_state.path(), m_services);
         Window& ref = *window;
@@ -40,8 +39,7 @@ protected:
         return ref;
     }
 
-    template <typename T = QWidget>
-    T* control(const char* name) const
+    template <typename T = QWidget> T* control(const char* name) const
     {
         T* found = m_window->findChild<T*>(QLatin1String(name));
         EXPECT_NE(found, nullptr) << name;

@@ -1,7 +1,8 @@
 // The folder scan on real folders.
 
-#include "FileSystemCases.h"
 #include "FolderScan.h"
+
+#include "FileSystemCases.h"
 #include "NativePath.h"
 #include "TempFolder.h"
 
@@ -103,7 +104,9 @@ TEST(FolderScan, AnUnreadableFolderGivesNothing)
     openToOthers(folder.path("open"));
     folder.write("locked/a.doc");
     QFile::setPermissions(folder.path("locked"), QFile::WriteOwner);
-    const auto count = [](const QString& path) { return [path] { return static_cast<int>(scan(path).size()); }; };
+    const auto count = [](const QString& path) {
+        return [path] { return static_cast<int>(scan(path).size()); };
+    };
     EXPECT_EQ(asUnprivilegedUser(count(folder.path("open"))), 1); // the user can scan what is readable
     EXPECT_EQ(asUnprivilegedUser(count(folder.path("locked"))), 0);
     QFile::setPermissions(folder.path("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -1,9 +1,10 @@
 // The rules of the entry list and the document list, on plain views and real
 // folders.
 
+#include "InputDocumentList.h"
+
 #include "FileSystemCases.h"
 #include "ImageList.h"
-#include "InputDocumentList.h"
 #include "NativePath.h"
 #include "RecordingServices.h"
 #include "TempFolder.h"
@@ -31,7 +32,7 @@ class InputDocumentListTest : public ::testing::Test
 protected:
     InputDocumentListTest()
         : m_images({swatch(Qt::blue), swatch(Qt::yellow), swatch(Qt::red)}),
-          m_lists(m_entries, m_documents, m_images, [this](bool busy) { m_services.setBusy(busy); })
+          m_lists(m_entries, m_documents, m_images, m_services)
     {
     }
 
@@ -51,7 +52,10 @@ protected:
         }
         return true;
     }
-    int icon(int position) const { return InputDocumentList::EntryIconOf(*m_entries.topLevelItem(position - 1)); }
+    int icon(int position) const
+    {
+        return InputDocumentList::EntryIconOf(*m_entries.topLevelItem(position - 1));
+    }
     // Three folder entries, each holding one document named after it.
     void addThreeFolders()
     {
@@ -127,7 +131,8 @@ TEST_F(InputDocumentListTest, ATrailingSeparatorIsKeptAndTheDoubledOneNamesTheFi
     ASSERT_EQ(rows(), QStringList{"a.doc"});
     const QString path = m_lists.GetDocumentPath(1);
     EXPECT_EQ(path, m_folder.path("docs") + "//a.doc");
-    EXPECT_EQ(QFileInfo(path).canonicalFilePath(), QFileInfo(m_folder.path("docs/a.doc")).canonicalFilePath());
+    EXPECT_EQ(QFileInfo(path).canonicalFilePath(),
+              QFileInfo(m_folder.path("docs/a.doc")).canonicalFilePath());
 }
 
 TEST_F(InputDocumentListTest, TheRootFolderJoinsToADoubledSeparator)

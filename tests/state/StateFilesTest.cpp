@@ -1,5 +1,6 @@
-#include "FileSystemCases.h"
 #include "StateFiles.h"
+
+#include "FileSystemCases.h"
 #include "TempFolder.h"
 
 #include <QDir>
@@ -47,7 +48,8 @@ TEST(StateFileLines, ValuesKeepTheirBlanks)
 
 TEST(StateFileLines, Utf8IsReadAndAByteOrderMarkIsDropped)
 {
-    EXPECT_EQ(split("/home/j\xC3\xBCrgen/Dokumente\r\n"), QStringList{QString::fromUtf8("/home/jürgen/Dokumente")});
+    EXPECT_EQ(split("/home/j\xC3\xBCrgen/Dokumente\r\n"),
+              QStringList{QString::fromUtf8("/home/jürgen/Dokumente")});
     EXPECT_EQ(split("\xEF\xBB\xBF/a\r\n"), QStringList{"/a"});
 }
 
@@ -60,7 +62,8 @@ TEST(StateFileLines, NonUtf8IsReadAsWindows1252)
 
 TEST(StateFileLines, WrittenWithCrLfAfterEveryLineInUtf8)
 {
-    EXPECT_EQ(StateFiles::JoinLines({"a", "", QString::fromUtf8("/ü")}), QByteArray("a\r\n\r\n/\xC3\xBC\r\n"));
+    EXPECT_EQ(StateFiles::JoinLines({"a", "", QString::fromUtf8("/ü")}),
+              QByteArray("a\r\n\r\n/\xC3\xBC\r\n"));
     EXPECT_EQ(StateFiles::JoinLines({}), QByteArray());
 }
 
@@ -79,10 +82,17 @@ TEST_F(StateFilesTest, MissingSettingsFileMeansBothSwitchesOn)
 TEST_F(StateFilesTest, SwitchIsOnOnlyForExactlyOne)
 {
     const std::vector<std::pair<QByteArray, SettingsSwitches>> cases{
-        {"1\r\n1\r\n", {true, true}},     {"1\r\n0\r\n", {true, false}}, {"0\r\n1\r\n", {false, true}},
-        {"1\r\n", {true, false}},         {"1", {true, false}},          {"1 \r\n1\r\n", {false, true}},
-        {" 1\r\n 1\r\n", {false, false}}, {"\r\n1\r\n", {false, true}},  {"yes\r\ntrue\r\n", {false, false}},
-        {"", {false, false}},             {"1\n1", {true, true}},
+        {"1\r\n1\r\n", {true, true}},
+        {"1\r\n0\r\n", {true, false}},
+        {"0\r\n1\r\n", {false, true}},
+        {"1\r\n", {true, false}},
+        {"1", {true, false}},
+        {"1 \r\n1\r\n", {false, true}},
+        {" 1\r\n 1\r\n", {false, false}},
+        {"\r\n1\r\n", {false, true}},
+        {"yes\r\ntrue\r\n", {false, false}},
+        {"", {false, false}},
+        {"1\n1", {true, true}},
     };
     for (const auto& [bytes, expected] : cases) {
         m_folder.write("set.txt", bytes);
@@ -164,7 +174,8 @@ TEST_F(StateFilesTest, AFailedWriteInAReadOnlyFolderKeepsTheOldContents)
 {
     using namespace plainora::test;
     m_folder.write("output.txt", "/kept\r\n");
-    QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(m_folder.path(),
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
     const int saved = asUnprivilegedUser([this] { return m_files.SaveOutputDirectories({"/new"}) ? 1 : 0; });
     QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(saved, 0);

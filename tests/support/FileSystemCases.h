@@ -35,7 +35,8 @@ inline int asUnprivilegedUser(const std::function<int()>& check)
         ::_exit(check());
     }
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) == 255)
         return -1;
     return WEXITSTATUS(status);
 }

@@ -1,10 +1,9 @@
 #include "FolderScan.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <cerrno>
+#include <dirent.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace plainora {
 
@@ -19,7 +18,9 @@ bool isPlainVisibleFile(const std::string& folder, const dirent& entry)
         return true;
     if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK)
         return false;
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat((folder + "/" + name).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 

@@ -873,12 +873,12 @@ void StoryReader::endWordElement(Tag tag)
         if (!m_tables.empty()) {
             popContainer();
             Table& table = *m_tables.back();
-            bool empty = true;
-            for (const Block& block : table.cell.blocks)
-                empty = empty && block.kind == Block::Kind::Paragraph && block.text.empty();
-            // A vertically merged cell is one cell: its continuations go.
-            if (!(table.mergeContinue && empty))
-                table.row.cells.push_back(std::move(table.cell));
+            // A vertically merged cell shows its text once, in its first
+            // row; the continuations stay as empty cells so that the columns
+            // below keep their place, as the binary and RTF readers do.
+            if (table.mergeContinue)
+                table.cell.blocks.clear();
+            table.row.cells.push_back(std::move(table.cell));
         }
         break;
     case Tag::Tr:

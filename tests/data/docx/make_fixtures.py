@@ -228,7 +228,7 @@ def main():
     inner.cell(0, 1).text = "in2"
     d.add_paragraph("after table")
     write("tables.docx", slim(saved(d)),
-          "wide\tr0c2\nr1c0 second para\tr1c1\ttall\nr2c0 in1 in2\tr2c1\nafter table\n")
+          "wide\tr0c2\nr1c0 second para\tr1c1\ttall\nr2c0 in1 in2\tr2c1\t\nafter table\n")
 
     # Lists from a numbering part.
     lvl = lambda i, fmt, text, extra="": (

@@ -1,15 +1,14 @@
-// GoogleTest main for tests that need a QApplication (run them with
-// QT_QPA_PLATFORM=offscreen).
+// GoogleTest main for tests that need widgets: one QApplication for the run,
+// on the offscreen platform unless one is chosen.
 
 #include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
-    // Listing the tests at build time has no display either.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,93 @@
+#pragma once
+// The main window: its controls and menus, the start-up and shut-down
+// sequences, and the routing of every command to its operation.
+
+#include "ConversionModule.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+
+namespace plainora {
+
+class EntryListView;
+class ImageList;
+class InputDocumentList;
+class OutputDirectoryBox;
+class WindowServices;
+
+class form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // stateDirectory holds "set.txt", "TAMRIX.txt" and "output.txt"; services
+    // show the messages, open shell targets and set the busy pointer. Both
+    // outlive the window. The window loads its lists from the state files here.
+    form1(QString stateDirectory, WindowServices& services, QWidget* parent = nullptr);
+    ~form1() override;
+
+    const QString& stateDirectory() const { return m_stateDirectory; }
+    WindowServices& services() const { return m_services; }
+    InputDocumentList& inputLists() const { return *m_lists; }
+    ConversionModule& conversion() { return m_conversion; }
+
+    EntryListView* ListView1() const { return m_listView1; }
+    QTreeWidget* ListView2() const { return m_listView2; }
+    OutputDirectoryBox* Combo2() const { return m_combo2; }
+    QProgressBar* ProgressBar1() const { return m_progressBar1; }
+    const ImageList& ImageList1() const { return *m_imageList1; }
+
+    // The output folder check on what Combo2 shows (its text and selected index).
+    bool CheckOutputFolder();
+
+public slots:
+    // Commands of the lists.
+    virtual void RemoveFile();     // Command2, menu RemoveItem
+    virtual void MoveUp();         // Command3
+    virtual void MoveDown();       // Command4
+    virtual void RemoveAllItems(); // menu RemoveAll
+    virtual void SelectEntry();    // ListView1 ItemClick (mouse or keyboard)
+    virtual void Exit();           // Command9: unloads the window like the close box
+
+    // Commands whose operations join later; each is routed and does nothing yet.
+    virtual void AddWord();                      // Command1, menu AddTamrix
+    virtual void AddFolder();                    // Command5, menu AddFolder
+    virtual void Convert();                      // Command6, menu Separate
+    virtual void Browse();                       // Command10
+    virtual void RemoveCurrentOutputDirectory(); // menu Removeoutput
+    virtual void RemoveAllOutputDirectory();     // menu RemoveAllOutput
+    virtual void View();                         // Command11
+    virtual void OpenHelp();                     // Command8, menu Help1
+    virtual void OpenHomePage();                 // Command7, menu HomePage
+    virtual void ShowAbout();                    // menu About
+    virtual void ShowSettings();                 // menu Settings
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void applyFontToPopups();
+    void Form_Load();
+    void Form_Unload();
+
+    QString m_stateDirectory;
+    WindowServices& m_services;
+    ConversionModule m_conversion;
+    bool m_unloaded = false;
+
+    ImageList* m_imageList1 = nullptr;
+    EntryListView* m_listView1 = nullptr;
+    QTreeWidget* m_listView2 = nullptr;
+    OutputDirectoryBox* m_combo2 = nullptr;
+    QProgressBar* m_progressBar1 = nullptr;
+    std::unique_ptr<InputDocumentList> m_lists;
+};
+
+} // namespace plainora

@@ -1,0 +1,60 @@
+// The one test of what a path names, on real folders.
+
+#include "FileSystemCases.h"
+#include "NativePath.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+using plainora::GetPathKind;
+using plainora::PathKind;
+using plainora::test::TempFolder;
+
+TEST(PathKind, FoldersWithOrWithoutTrailingSeparators)
+{
+    TempFolder folder;
+    const QString sub = folder.folder("sub");
+    EXPECT_EQ(GetPathKind(sub), PathKind::Folder);
+    EXPECT_EQ(GetPathKind(sub + "/"), PathKind::Folder);
+    EXPECT_EQ(GetPathKind(sub + "//"), PathKind::Folder);
+    EXPECT_EQ(GetPathKind(QStringLiteral("/")), PathKind::Folder);
+}
+
+TEST(PathKind, FilesAreFilesWhateverTheirName)
+{
+    TempFolder folder;
+    EXPECT_EQ(GetPathKind(folder.write("Report.DOC")), PathKind::File);
+    EXPECT_EQ(GetPathKind(folder.write("notes.txt")), PathKind::File);
+    EXPECT_EQ(GetPathKind(folder.write(QString::fromUtf8("Müller Bericht.docx"))), PathKind::File);
+    // A folder named like a document is a folder.
+    EXPECT_EQ(GetPathKind(folder.folder("old.doc")), PathKind::Folder);
+}
+
+TEST(PathKind, NothingForEmptyMissingAndPatterns)
+{
+    TempFolder folder;
+    folder.write("a.doc");
+    EXPECT_EQ(GetPathKind(QString()), PathKind::Nothing);
+    EXPECT_EQ(GetPathKind(folder.path("gone")), PathKind::Nothing);
+    EXPECT_EQ(GetPathKind(folder.path("*.doc")), PathKind::Nothing);
+    EXPECT_EQ(GetPathKind(folder.path("a.doc/")), PathKind::Nothing);
+    EXPECT_EQ(GetPathKind(folder.path("a.doc/x")), PathKind::Nothing);
+}
+
+TEST(PathKind, NothingForHiddenAndSystemEntries)
+{
+    TempFolder folder;
+    EXPECT_EQ(GetPathKind(folder.write(".h.doc")), PathKind::Nothing);
+    EXPECT_EQ(GetPathKind(folder.folder(".hidden")), PathKind::Nothing);
+    ASSERT_TRUE(plainora::test::makeFifo(folder.path("pipe.doc")));
+    EXPECT_EQ(GetPathKind(folder.path("pipe.doc")), PathKind::Nothing);
+    EXPECT_EQ(GetPathKind(QStringLiteral("/dev/null")), PathKind::Nothing);
+}
+
+TEST(PathKind, ADeletedFolderIsNothing)
+{
+    TempFolder folder;
+    const QString sub = folder.folder("sub");
+    ASSERT_TRUE(QDir(sub).removeRecursively());
+    EXPECT_EQ(GetPathKind(sub), PathKind::Nothing);
+}

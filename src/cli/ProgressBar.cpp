@@ -19,9 +19,14 @@ std::string ProgressBar::render(std::size_t finished, std::size_t total, std::si
 {
     finished = std::min(finished, total);
     const unsigned percent = total == 0 ? 100 : static_cast<unsigned>(finished * 100 / total);
-    std::string counts = " " + std::to_string(percent) + "% " + std::to_string(finished) + "/" + std::to_string(total);
-    while (counts.size() < 7 + 2 * std::to_string(total).size())
-        counts.insert(counts.begin(), ' ');
+    // Fixed-width counts, so that the bar does not jump as they grow.
+    const auto padded = [](std::size_t value, std::size_t width) {
+        std::string text = std::to_string(value);
+        return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
+    };
+    const std::string totalText = std::to_string(total);
+    const std::string counts =
+        " " + padded(percent, 3) + "% " + padded(finished, totalText.size()) + "/" + totalText;
     // Keep the last column free: writing it makes some terminals wrap.
     const std::size_t room = width > counts.size() + 3 ? width - counts.size() - 3 : 0;
     if (room < 4)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,6 +35,24 @@ TEST(CliEndToEndTest, VersionAndHelpGoToStandardOutput)
                                "--eol", "--headers-footers", "--comments", "--quiet", "--version"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     EXPECT_EQ(help.err, "");
+}
+
+TEST(CliEndToEndTest, TheManPageDescribesEveryOptionOfTheHelp)
+{
+    const std::string help = cli({"--help"}).out;
+    const std::string manPage = readFile(PLAINORA_MAN_PAGE);
+    ASSERT_FALSE(manPage.empty());
+    std::size_t checked = 0;
+    for (std::size_t at = help.find("--"); at != std::string::npos; at = help.find("--", at + 2)) {
+        std::size_t end = at + 2;
+        while (end < help.size() && (std::isalnum(static_cast<unsigned char>(help[end])) || help[end] == '-'))
+            ++end;
+        // troff spells the leading dashes of an option as "\-".
+        const std::string troff = "\\-\\-" + help.substr(at + 2, end - at - 2);
+        EXPECT_NE(manPage.find(troff), std::string::npos) << help.substr(at, end - at);
+        ++checked;
+    }
+    EXPECT_GE(checked, 12u);
 }
 
 TEST(CliEndToEndTest, UsageErrorsExitWithTwoAndAHint)

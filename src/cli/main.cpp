@@ -62,7 +62,9 @@ int runConversion(const CliOptions& options)
     if (!options.toStdout)
         nameOutputs(plan, outputFolder, options.keepTree);
 
-    Console console(!options.quiet && ::isatty(STDERR_FILENO));
+    // The bar would mix with the text when both go to the terminal.
+    const bool textOnTerminal = options.toStdout && ::isatty(STDOUT_FILENO);
+    Console console(!options.quiet && !textOnTerminal && ::isatty(STDERR_FILENO));
     for (const SkippedPath& skipped : plan.skipped)
         console.message("skipped " + quoted(skipped.path) + ": " + skipped.reason);
     for (const PlannedDocument& document : plan.documents) {

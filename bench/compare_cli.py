@@ -15,6 +15,7 @@ Needs the --dev packages of scripts/install-deps.sh.
 """
 
 import argparse
+import json
 import os
 import random
 import re
@@ -87,6 +88,7 @@ def make_corpus(root, count, seed):
         return
     shutil.rmtree(root / "corpus", ignore_errors=True)
     print(f"making {count} documents of each format in {root / 'corpus'} ...", flush=True)
+    started = time.perf_counter()
     docx_dir = root / "corpus" / "docx"
     make_docx_corpus(docx_dir, count, seed)
     sources = sorted(docx_dir.iterdir())
@@ -98,6 +100,7 @@ def make_corpus(root, count, seed):
         if made != count:
             sys.exit(f"LibreOffice made {made} of {count} .{fmt} documents")
     stamp.write_text(wanted)
+    print(f"  made in {time.perf_counter() - started:.0f} s", flush=True)
 
 
 def per_file(command, per_doc_timeout):
@@ -237,17 +240,18 @@ def write_report(results, args, root, out_dir):
         "Command:",
         "",
         "```sh",
-        f"bench/compare_cli.py --docs {args.docs} --cli {args.cli_shown}",
+        f"bench/compare_cli.py --docs {args.docs} --budget {args.budget:g} --per-doc-timeout {args.per_doc_timeout} "
+        f"--cli {args.cli_shown}",
         "```",
         "",
-        "| format | tool | documents/s | MB/s | peak memory (MB) | text made | plainora-cli -j 1 is faster by |",
+        "| format | tool | documents/s | MB/s | peak memory (MB) | text made / documents run | plainora-cli -j 1 is faster by |",
         "| --- | --- | ---: | ---: | ---: | ---: | ---: |",
     ]
     notes = []
     for fmt, tool, docs, mbs, peak, converted, finished, timeouts in results:
         base = by.get((fmt, "plainora-cli -j 1"))
         ratio = f"{base[0] / docs:.1f}x" if base and not tool.startswith("plainora-cli") else ""
-        lines.append(f"| .{fmt} | {tool} | {docs:.1f} | {mbs:.2f} | {peak:.1f} | {converted}/{args.docs} | {ratio} |")
+        lines.append(f"| .{fmt} | {tool} | {docs:.1f} | {mbs:.2f} | {peak:.1f} | {min(converted, finished)}/{finished} | {ratio} |")
         if finished < args.docs:
             notes.append(f"- {tool} on .{fmt}: stopped at the {args.budget:.0f} s budget after {finished} "
                          "documents; its rate is over those.")
@@ -261,8 +265,8 @@ def write_report(results, args, root, out_dir):
         one, two = by.get((fmt, "plainora-cli -j 1")), by.get((fmt, "plainora-cli -j 2"))
         if one and two:
             lines.append(f"- .{fmt}: {two[0] / one[0]:.2f} times the documents per second")
-    failed = [f"{tool} on .{fmt}" for fmt, tool, _, _, _, converted, *_ in results
-              if tool.startswith("plainora-cli") and converted < args.docs]
+    failed = [f"{tool} on .{fmt}" for fmt, tool, _, _, _, converted, finished, _ in results
+              if tool.startswith("plainora-cli") and converted < finished]
     if failed:
         lines += ["", "**Not valid as a measure: " + ", ".join(failed) +
                   " did not convert every document, so those figures time failures.**"]
@@ -285,11 +289,16 @@ def draw_chart(results, path, count):
     widest = max([sum(1 for r in results if r[0] == fmt) for fmt in FORMATS] + [1])
     width = 0.8 / widest
     for f, fmt in enumerate(FORMATS):
-        rows = [(tool, docs) for rfmt, tool, docs, *_ in results if rfmt == fmt]
-        for t, (tool, docs) in enumerate(rows):
+        rows = [(tool, docs, converted, finished, timeouts)
+                for rfmt, tool, docs, _, _, converted, finished, timeouts in results if rfmt == fmt]
+        for t, (tool, docs, converted, finished, timeouts) in enumerate(rows):
             x = f + (t - (len(rows) - 1) / 2) * width
-            ax.bar(x, docs, width * 0.95, color=colours[tool], label=None if tool in labelled else tool)
-            ax.text(x, docs, f"{docs:.3g}", ha="center", va="bottom", fontsize=7)
+            # A batch that failed documents timed failures: hatched, and says so.
+            failing = converted < finished or timeouts > 0
+            ax.bar(x, docs, width * 0.95, color=colours[tool], label=None if tool in labelled else tool,
+                   hatch="//" if failing else None, alpha=0.5 if failing else 1.0)
+            label = f"{docs:.3g}" + (f"\n{min(converted, finished)}/{finished}\nmade" if failing else "")
+            ax.text(x, docs, label, ha="center", va="bottom", fontsize=7)
             labelled.add(tool)
     ax.set_yscale("log")
     ax.set_xticks(range(len(FORMATS)), [f".{f}" for f in FORMATS])
@@ -308,20 +317,28 @@ def main():
     parser.add_argument("--cli", default=str(default_build / "src/cli/plainora-cli"), help="the plainora-cli to measure")
     parser.add_argument("--work", default="/tmp/plainora-bench", help="corpus and outputs (outside the repository)")
     parser.add_argument("--out", default=str(REPO / "docs"), help="where benchmark.md and benchmark.png go")
-    parser.add_argument("--rounds", type=int, default=3, help="runs of plainora-cli, median taken (default 3)")
+    parser.add_argument("--rounds", type=int, default=5, help="runs of plainora-cli, median taken (default 5)")
     parser.add_argument("--seed", type=int, default=2009)
-    parser.add_argument("--budget", type=float, default=60,
+    parser.add_argument("--budget", type=float, default=45,
                         help="seconds one tool may take on one format; a rate is taken over what it finished")
     parser.add_argument("--per-doc-timeout", type=int, default=10,
                         help="seconds a per-document tool may take on one document (default 10)")
+    parser.add_argument("--redraw", action="store_true",
+                        help="only write the report and chart again from the last run's results.json")
     parser.add_argument("--skip", action="append", default=[], help="leave out a tool (repeatable)")
     args = parser.parse_args()
     args.cli_shown = args.cli
     args.cli = str(Path(args.cli).resolve())
-    if not os.access(args.cli, os.X_OK):
+    if not args.redraw and not os.access(args.cli, os.X_OK):
         sys.exit(f"no plainora-cli at {args.cli}: build it or give --cli")
-    results, root = run(args)
-    write_report(results, args, root, Path(args.out))
+    if args.redraw:
+        saved = json.loads((Path(args.work) / "results.json").read_text())
+        results = [tuple(r) for r in saved["results"]]
+        args.docs = saved["docs"]
+    else:
+        results, _ = run(args)
+        (Path(args.work) / "results.json").write_text(json.dumps({"docs": args.docs, "results": results}))
+    write_report(results, args, Path(args.work), Path(args.out))
     print(f"wrote {Path(args.out) / 'benchmark.md'} and {Path(args.out) / 'benchmark.png'}")
 
 

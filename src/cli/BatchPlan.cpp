@@ -153,11 +153,12 @@ engine::Result<std::string> prepareOutputFolder(const std::string& typedFolder)
         const int error = errno;
         struct stat info {};
         // A hidden folder is no folder to GetPathKind, but it is usable.
-        const bool existingFolder = error == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        const bool existingFolder =
+            error == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
         if (!existingFolder)
-            return engine::makeError(engine::ErrorCode::OutputFailed, "The output folder \"" + folder +
-                                                                          "\" could not be created: " +
-                                                                          creationReason(error) + ".");
+            return engine::makeError(engine::ErrorCode::OutputFailed,
+                                     "The output folder \"" + folder +
+                                         "\" could not be created: " + creationReason(error) + ".");
     }
     return folder.back() == '/' ? folder : folder + "/";
 }
@@ -178,8 +179,8 @@ void nameOutputs(BatchPlan& plan, const std::string& outputFolder, bool keepTree
                 std::filesystem::create_directories(folder, error);
                 if (error)
                     it->second = engine::makeError(engine::ErrorCode::OutputFailed,
-                                                   "The folder \"" + folder + "\" could not be created: " +
-                                                       error.message() + ".");
+                                                   "The folder \"" + folder +
+                                                       "\" could not be created: " + error.message() + ".");
             }
             if (it->second)
                 document.presetError = it->second;
@@ -187,10 +188,10 @@ void nameOutputs(BatchPlan& plan, const std::string& outputFolder, bool keepTree
         const std::string fileName = document.sourcePath.substr(document.sourcePath.rfind('/') + 1);
         document.outputPath = MakeOutputBase(folder, CleanOutputName(fileName), folderExists) + ".txt";
         if (!document.presetError && isSameFile(document.sourcePath, document.outputPath))
-            document.presetError = engine::makeError(
-                engine::ErrorCode::OutputFailed,
-                "The text file \"" + document.outputPath +
-                    "\" would replace the document itself. Choose another output folder.");
+            document.presetError =
+                engine::makeError(engine::ErrorCode::OutputFailed,
+                                  "The text file \"" + document.outputPath +
+                                      "\" would replace the document itself. Choose another output folder.");
         auto [it, isNew] = lastWriter.try_emplace(document.outputPath, i);
         if (!isNew) {
             document.replaces = it->second;

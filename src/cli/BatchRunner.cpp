@@ -93,7 +93,8 @@ private:
                         outcome.text = std::move(encoded.value().bytes);
                     } else {
                         waitForEarlierWriter(document);
-                        if (auto written = engine::writeFileAtomically(document.outputPath, encoded.value().bytes);
+                        if (auto written =
+                                engine::writeFileAtomically(document.outputPath, encoded.value().bytes);
                             !written)
                             outcome.error = written.error();
                     }
@@ -130,7 +131,8 @@ private:
             m_callbacks.progress(0, total);
         std::unique_lock lock(m_mutex);
         while (m_delivered < total) {
-            m_changed.wait(lock, [&] { return m_outcomes[m_delivered].finished || m_finished != reportedFinished; });
+            m_changed.wait(
+                lock, [&] { return m_outcomes[m_delivered].finished || m_finished != reportedFinished; });
             if (m_finished != reportedFinished) {
                 reportedFinished = m_finished;
                 lock.unlock();
@@ -152,7 +154,8 @@ private:
 
     void deliver(const PlannedDocument& document, Outcome& outcome)
     {
-        if (!outcome.error && m_settings.toStdout && m_callbacks.writeText && !m_callbacks.writeText(outcome.text))
+        if (!outcome.error && m_settings.toStdout && m_callbacks.writeText &&
+            !m_callbacks.writeText(outcome.text))
             outcome.error = engine::makeError(engine::ErrorCode::OutputFailed,
                                               "The text could not be written to standard output.");
         if (outcome.error) {

@@ -171,8 +171,8 @@ private:
         } else if (name == "jobs") {
             const auto jobs = parseJobCount(value);
             if (!jobs)
-                return fail("invalid job count \"" + value + "\" for " + shown + ": give a whole number from 1 to " +
-                            std::to_string(kMaxJobs));
+                return fail("invalid job count \"" + value + "\" for " + shown +
+                            ": give a whole number from 1 to " + std::to_string(kMaxJobs));
             o.jobs = *jobs;
         } else if (name == "encoding") {
             // Opening the converter once tells whether iconv knows the name.

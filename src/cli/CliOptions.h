@@ -11,16 +11,16 @@
 namespace plainora::cli {
 
 struct CliOptions {
-    std::vector<std::string> paths;    // documents and folders, in the order given
-    std::string outputFolder = ".";    // -o; the current directory by default
+    std::vector<std::string> paths; // documents and folders, in the order given
+    std::string outputFolder = "."; // -o; the current directory by default
     bool outputGiven = false;
-    bool toStdout = false;             // --stdout: text to standard output, no files
-    bool recursive = false;            // -r: descend into subfolders
-    bool keepTree = false;             // --keep-tree: mirror the source folders
-    bool quiet = false;                // -q: no progress bar, no summary
-    unsigned jobs = 1;                 // -j; the number of processors by default
-    engine::ReadOptions read;          // --headers-footers, --comments
-    engine::OutputOptions output;      // --encoding, --eol
+    bool toStdout = false;        // --stdout: text to standard output, no files
+    bool recursive = false;       // -r: descend into subfolders
+    bool keepTree = false;        // --keep-tree: mirror the source folders
+    bool quiet = false;           // -q: no progress bar, no summary
+    unsigned jobs = 1;            // -j; the number of processors by default
+    engine::ReadOptions read;     // --headers-footers, --comments
+    engine::OutputOptions output; // --encoding, --eol
 };
 
 enum class CliAction { Run, ShowHelp, ShowVersion, UsageError };

@@ -71,8 +71,9 @@ int runConversion(const CliOptions& options)
         if (document.replaces == kNoDocument)
             continue;
         const PlannedDocument& earlier = plan.documents[document.replaces];
-        std::string warning = "warning: " + quoted(earlier.sourcePath) + " and " + quoted(document.sourcePath) +
-                              " both become " + quoted(document.outputPath) + "; the later one replaces the earlier";
+        std::string warning = "warning: " + quoted(earlier.sourcePath) + " and " +
+                              quoted(document.sourcePath) + " both become " + quoted(document.outputPath) +
+                              "; the later one replaces the earlier";
         if (earlier.relativeFolder != document.relativeFolder)
             warning += " (--keep-tree keeps both)";
         console.message(warning);
@@ -84,10 +85,12 @@ int runConversion(const CliOptions& options)
         return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
     };
     callbacks.failed = [&](const PlannedDocument& document, const engine::Error& error) {
-        console.message("cannot convert " + quoted(document.sourcePath) + ": " + error.description + " (error " +
-                        std::to_string(error.number()) + ")");
+        console.message("cannot convert " + quoted(document.sourcePath) + ": " + error.description +
+                        " (error " + std::to_string(error.number()) + ")");
     };
-    callbacks.progress = [&](std::size_t finished, std::size_t total) { console.bar().update(finished, total); };
+    callbacks.progress = [&](std::size_t finished, std::size_t total) {
+        console.bar().update(finished, total);
+    };
     const RunSummary summary = runBatch(plan.documents, settings, callbacks);
     console.bar().clear();
 
@@ -95,8 +98,9 @@ int runConversion(const CliOptions& options)
     if (stdoutFailed)
         console.message("the text could not be written to standard output");
     if (!options.quiet) {
-        std::string line = std::to_string(summary.converted) + " converted, " + std::to_string(summary.failed) +
-                           " failed, " + std::to_string(plan.skipped.size()) + " skipped";
+        std::string line = std::to_string(summary.converted) + " converted, " +
+                           std::to_string(summary.failed) + " failed, " +
+                           std::to_string(plan.skipped.size()) + " skipped";
         if (summary.replacedCharacters > 0)
             line += "; " + plural(summary.replacedCharacters, "character", "characters") + " not in " +
                     options.output.encoding + " written as \"?\"";
@@ -119,8 +123,8 @@ int main(int argc, char** argv)
         std::printf("%s %s\n", kProgram, engine::versionString());
         return std::fflush(stdout) == 0 ? 0 : 1;
     case CliAction::UsageError:
-        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgram, parsed.error.c_str(),
-                     kProgram);
+        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgram,
+                     parsed.error.c_str(), kProgram);
         return 2;
     case CliAction::Run:
         break;

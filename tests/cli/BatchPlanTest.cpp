@@ -73,8 +73,9 @@ TEST_F(TreeTest, RecursionVisitsSubfoldersDepthFirstAndRecordsTheirRelativePaths
     const BatchPlan plan = collect({m_tmp / "in/"}, true);
     // old.doc is a folder without documents, hidden folders are not entered,
     // and neither symbolic link is followed (the loop, the second visit).
-    EXPECT_EQ(sources(plan, m_tmp.path()), (std::vector<std::string>{"/in/A.DOCX", "/in/b.doc", "/in/asub/c.doc",
-                                                                     "/in/asub/deep/d.docm", "/in/zsub/z.doc"}));
+    EXPECT_EQ(sources(plan, m_tmp.path()),
+              (std::vector<std::string>{"/in/A.DOCX", "/in/b.doc", "/in/asub/c.doc", "/in/asub/deep/d.docm",
+                                        "/in/zsub/z.doc"}));
     std::vector<std::string> relative;
     for (const PlannedDocument& d : plan.documents)
         relative.push_back(d.relativeFolder);
@@ -102,7 +103,8 @@ TEST_F(TreeTest, FilesAreTakenWhateverTheirNameAndMissingOrHiddenPathsAreSkipped
 TEST_F(TreeTest, TheSameDocumentGivenTwiceIsPlannedTwice)
 {
     const BatchPlan plan = collect({m_tmp / "in/b.doc", m_tmp / "in"});
-    EXPECT_EQ(sources(plan, m_tmp.path()), (std::vector<std::string>{"/in/b.doc", "/in/A.DOCX", "/in/b.doc"}));
+    EXPECT_EQ(sources(plan, m_tmp.path()),
+              (std::vector<std::string>{"/in/b.doc", "/in/A.DOCX", "/in/b.doc"}));
 }
 
 class NamingTest : public ::testing::Test {
@@ -123,8 +125,8 @@ TEST_F(NamingTest, OutputNamesFollowTheRuleOfTheDesktopProgram)
 {
     BatchPlan plan = planFor({"My Report.doc", "Minutes 2.1.docx", "README", "tab\there.doc", " .doc"});
     nameOutputs(plan, m_out, false);
-    EXPECT_EQ(outputs(plan, m_out),
-              (std::vector<std::string>{"MyReport.txt", "Minutes21.txt", "README.txt", "tab\there.txt", "1.txt"}));
+    EXPECT_EQ(outputs(plan, m_out), (std::vector<std::string>{"MyReport.txt", "Minutes21.txt", "README.txt",
+                                                              "tab\there.txt", "1.txt"}));
 }
 
 TEST_F(NamingTest, AFolderNamedLikeTheOutputAddsAccumulatingCounters)

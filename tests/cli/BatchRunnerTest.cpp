@@ -74,9 +74,10 @@ TEST(BatchRunnerTest, WritesEachTextFileAndReportsFailuresWithTheEngineDescripti
     EXPECT_EQ(readFile(tmp / "out/a.txt"), "Caf\xc3\xa9\nline two\n");
     EXPECT_FALSE(std::filesystem::exists(tmp / "out/bad.txt"));
     ASSERT_EQ(r.failures.size(), 2u);
-    EXPECT_EQ(r.failures[0], tmp / "bad.doc" + "|The file is not a Word document: it looks like a PDF document.");
-    EXPECT_EQ(r.failures[1], tmp / "gone.doc" +
-                                 "|The document was not found. It may have been moved, renamed or deleted.");
+    EXPECT_EQ(r.failures[0],
+              tmp / "bad.doc" + "|The file is not a Word document: it looks like a PDF document.");
+    EXPECT_EQ(r.failures[1],
+              tmp / "gone.doc" + "|The document was not found. It may have been moved, renamed or deleted.");
     EXPECT_EQ(r.summary.converted, 1u);
     EXPECT_EQ(r.summary.failed, 2u);
     EXPECT_EQ(r.text, "");
@@ -130,7 +131,8 @@ TEST(BatchRunnerTest, TheLaterOfTwoDocumentsWithOneOutputWinsWhateverTheJobs)
     for (int i = 0; i < 24; ++i) {
         const std::string body =
             i == 23 ? kPdfBytes : std::string(static_cast<std::size_t>(24 - i) * 20000, 'a' + i % 26) + "\n";
-        PlannedDocument d = document(tmp.write("in/" + std::to_string(i) + ".doc", body), tmp / "out/same.txt");
+        PlannedDocument d =
+            document(tmp.write("in/" + std::to_string(i) + ".doc", body), tmp / "out/same.txt");
         if (i > 0)
             d.replaces = static_cast<std::size_t>(i - 1);
         documents.push_back(d);
@@ -170,7 +172,9 @@ TEST(BatchRunnerTest, KnownFailuresAreReportedWithoutReadingAndAFailedWriteToStd
     RunCallbacks refusing;
     refusing.writeText = [](std::string_view) { return false; };
     std::vector<std::string> failures;
-    refusing.failed = [&](const PlannedDocument&, const engine::Error& e) { failures.push_back(e.description); };
+    refusing.failed = [&](const PlannedDocument&, const engine::Error& e) {
+        failures.push_back(e.description);
+    };
     const RunSummary summary = runBatch({document(tmp / "a.doc")}, {1, true, {}, {}}, refusing);
     EXPECT_EQ(summary.failed, 1u);
     EXPECT_EQ(failures, std::vector<std::string>{"The text could not be written to standard output."});

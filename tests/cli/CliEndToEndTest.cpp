@@ -72,7 +72,8 @@ TEST(CliEndToEndTest, UsageErrorsExitWithTwoAndAHint)
         const ProcessResult r = cli(c.args);
         EXPECT_EQ(r.exitCode, 2) << c.message;
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, "plainora-cli: " + c.message + "\nTry 'plainora-cli --help' for more information.\n");
+        EXPECT_EQ(r.err,
+                  "plainora-cli: " + c.message + "\nTry 'plainora-cli --help' for more information.\n");
     }
 }
 
@@ -113,12 +114,13 @@ TEST_F(ConversionTest, FailuresAndSkippedPathsAreReportedInOrderAndExitWithOne)
     m_tmp.write("in/c.doc", "");
     const ProcessResult r = cli({"-o", "out", "-j", "3", "missing.docx", "in"}, m_tmp.path());
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "plainora-cli: skipped \"missing.docx\": no such file or folder\n"
-                     "plainora-cli: cannot convert \"in/b.doc\": The file is not a Word document: it looks like "
-                     "a PDF document. (error 3)\n"
-                     "plainora-cli: cannot convert \"in/c.doc\": The file is empty, so it is not a Word "
-                     "document. (error 3)\n"
-                     "plainora-cli: 1 converted, 2 failed, 1 skipped\n");
+    EXPECT_EQ(r.err,
+              "plainora-cli: skipped \"missing.docx\": no such file or folder\n"
+              "plainora-cli: cannot convert \"in/b.doc\": The file is not a Word document: it looks like "
+              "a PDF document. (error 3)\n"
+              "plainora-cli: cannot convert \"in/c.doc\": The file is empty, so it is not a Word "
+              "document. (error 3)\n"
+              "plainora-cli: 1 converted, 2 failed, 1 skipped\n");
     EXPECT_EQ(readFile(m_tmp / "out/a.txt"), "fine\n");
     EXPECT_FALSE(std::filesystem::exists(m_tmp / "out/b.txt"));
 }
@@ -141,8 +143,9 @@ TEST_F(ConversionTest, StdoutWritesTheTextsInOrderInTheChosenEncodingAndLineEnds
         cli({"--stdout", "--encoding", "ISO-8859-1", "--eol=crlf", "2.docx", "1.doc"}, m_tmp.path());
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "snow ?\r\nCaf\xe9 ?\r\n");
-    EXPECT_EQ(r.err,
-              "plainora-cli: 2 converted, 0 failed, 0 skipped; 2 characters not in ISO-8859-1 written as \"?\"\n");
+    EXPECT_EQ(
+        r.err,
+        "plainora-cli: 2 converted, 0 failed, 0 skipped; 2 characters not in ISO-8859-1 written as \"?\"\n");
     EXPECT_FALSE(std::filesystem::exists(m_tmp / "1.txt"));
 }
 

@@ -31,8 +31,8 @@ TEST(CliOptionsTest, DefaultsConvertIntoTheCurrentFolderWithOneJobPerProcessor)
 TEST(CliOptionsTest, LongOptionsTakeSeparateOrAttachedValues)
 {
     const ParsedCommandLine parsed =
-        parse({"--output", "out", "--jobs=7", "--encoding", "CP1252", "--eol=crlf", "--recursive", "--keep-tree",
-               "--headers-footers", "--comments", "--quiet", "doc"});
+        parse({"--output", "out", "--jobs=7", "--encoding", "CP1252", "--eol=crlf", "--recursive",
+               "--keep-tree", "--headers-footers", "--comments", "--quiet", "doc"});
     ASSERT_EQ(parsed.action, CliAction::Run) << parsed.error;
     const CliOptions& o = parsed.options;
     EXPECT_EQ(o.outputFolder, "out");
@@ -96,13 +96,15 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong)
         {{"--jobs=", "x"}, "invalid job count \"\" for --jobs: give a whole number from 1 to 1024"},
         {{"--eol", "cr", "x"}, "invalid line end \"cr\" for --eol: use lf or crlf"},
         {{"--eol=LF", "x"}, "invalid line end \"LF\" for --eol: use lf or crlf"},
-        {{"--encoding", "NO-SUCH-CHARSET", "x"}, "unknown encoding \"NO-SUCH-CHARSET\" (\"iconv -l\" lists the names)"},
+        {{"--encoding", "NO-SUCH-CHARSET", "x"},
+         "unknown encoding \"NO-SUCH-CHARSET\" (\"iconv -l\" lists the names)"},
         {{"--encoding=", "x"}, "unknown encoding \"\" (\"iconv -l\" lists the names)"},
         {{"--recursive=yes", "x"}, "option --recursive takes no argument"},
         {{"-r"}, "no document or folder given"},
         {{}, "no document or folder given"},
         {{"--stdout", "-o", "out", "x"}, "--stdout writes no files, so it cannot be combined with --output"},
-        {{"--stdout", "--keep-tree", "x"}, "--stdout writes no files, so it cannot be combined with --keep-tree"},
+        {{"--stdout", "--keep-tree", "x"},
+         "--stdout writes no files, so it cannot be combined with --keep-tree"},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = parse(c.args);

@@ -1,0 +1,203 @@
+#include "BatchPlan.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <utility>
+
+#include "FolderScan.h"
+#include "OutputNaming.h"
+#include "PathKind.h"
+
+namespace plainora::cli {
+
+namespace {
+
+using FolderIdentity = std::pair<dev_t, ino_t>;
+
+std::string joinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+// Visible subfolders of folder, in byte order; symbolic links are not
+// followed, so a link back up the tree cannot make the walk endless.
+std::vector<std::string> visibleSubfolders(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name.empty() || name[0] == '.')
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            isFolder = ::lstat(joinPath(folder, name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (isFolder)
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::optional<FolderIdentity> identityOf(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FolderIdentity{info.st_dev, info.st_ino};
+}
+
+void collectFolder(const std::string& root, bool recursive, std::vector<PlannedDocument>& documents)
+{
+    struct Pending {
+        std::string path;
+        std::string relative;
+    };
+    std::set<FolderIdentity> visited;
+    std::vector<Pending> stack{{root, ""}};
+    while (!stack.empty()) {
+        Pending folder = std::move(stack.back());
+        stack.pop_back();
+        if (const auto identity = identityOf(folder.path); !identity || !visited.insert(*identity).second)
+            continue;
+        std::vector<std::string> names = ScanFolderForDocuments(folder.path);
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names)
+            documents.push_back({joinPath(folder.path, name), folder.relative, {}, kNoDocument, {}});
+        if (!recursive)
+            continue;
+        const std::vector<std::string> subfolders = visibleSubfolders(folder.path);
+        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
+            stack.push_back({joinPath(folder.path, *it), joinPath(folder.relative, *it)});
+    }
+}
+
+std::string skipReason(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == EACCES ? "permission denied" : "no such file or folder";
+    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return "neither a regular file nor a folder";
+    return "hidden files and folders (names beginning with \".\") are left out";
+}
+
+std::string creationReason(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return "its parent folder does not exist (only the last folder of the path is created)";
+    case EEXIST:
+        return "a file of that name exists";
+    case EACCES:
+    case EPERM:
+        return "permission was denied";
+    case EROFS:
+        return "the file system is read-only";
+    default:
+        return std::strerror(error);
+    }
+}
+
+bool isSameFile(const std::string& a, const std::string& b)
+{
+    struct stat infoA {};
+    struct stat infoB {};
+    return ::stat(a.c_str(), &infoA) == 0 && ::stat(b.c_str(), &infoB) == 0 && infoA.st_dev == infoB.st_dev &&
+           infoA.st_ino == infoB.st_ino;
+}
+
+} // namespace
+
+BatchPlan collectDocuments(const CliOptions& options)
+{
+    BatchPlan plan;
+    for (const std::string& path : options.paths) {
+        switch (GetPathKind(path)) {
+        case PathKind::File:
+            plan.documents.push_back({path, "", {}, kNoDocument, {}});
+            break;
+        case PathKind::Folder:
+            collectFolder(path, options.recursive, plan.documents);
+            break;
+        case PathKind::Nothing:
+            plan.skipped.push_back({path, skipReason(path)});
+            break;
+        }
+    }
+    return plan;
+}
+
+engine::Result<std::string> prepareOutputFolder(const std::string& typedFolder)
+{
+    std::string folder = typedFolder;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    if (folder.empty())
+        return engine::makeError(engine::ErrorCode::OutputFailed, "The output folder name is empty.");
+    if (GetPathKind(folder) != PathKind::Folder && ::mkdir(folder.c_str(), 0777) != 0) {
+        const int error = errno;
+        struct stat info {};
+        // A hidden folder is no folder to GetPathKind, but it is usable.
+        const bool existingFolder =
+            error == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        if (!existingFolder)
+            return engine::makeError(engine::ErrorCode::OutputFailed,
+                                     "The output folder \"" + folder +
+                                         "\" could not be created: " + creationReason(error) + ".");
+    }
+    return folder.back() == '/' ? folder : folder + "/";
+}
+
+void nameOutputs(BatchPlan& plan, const std::string& outputFolder, bool keepTree)
+{
+    const auto folderExists = [](const std::string& path) { return GetPathKind(path) == PathKind::Folder; };
+    std::map<std::string, std::optional<engine::Error>> mirrored; // relative folder -> creation failure
+    std::map<std::string, std::size_t> lastWriter;                // text file -> document index
+    for (std::size_t i = 0; i < plan.documents.size(); ++i) {
+        PlannedDocument& document = plan.documents[i];
+        std::string folder = outputFolder;
+        if (keepTree && !document.relativeFolder.empty()) {
+            folder = outputFolder + document.relativeFolder + "/";
+            auto [it, isNew] = mirrored.try_emplace(document.relativeFolder);
+            if (isNew) {
+                std::error_code error;
+                std::filesystem::create_directories(folder, error);
+                if (error)
+                    it->second = engine::makeError(engine::ErrorCode::OutputFailed,
+                                                   "The folder \"" + folder +
+                                                       "\" could not be created: " + error.message() + ".");
+            }
+            if (it->second)
+                document.presetError = it->second;
+        }
+        const std::string fileName = document.sourcePath.substr(document.sourcePath.rfind('/') + 1);
+        document.outputPath = MakeOutputBase(folder, CleanOutputName(fileName), folderExists) + ".txt";
+        if (!document.presetError && isSameFile(document.sourcePath, document.outputPath))
+            document.presetError =
+                engine::makeError(engine::ErrorCode::OutputFailed,
+                                  "The text file \"" + document.outputPath +
+                                      "\" would replace the document itself. Choose another output folder.");
+        auto [it, isNew] = lastWriter.try_emplace(document.outputPath, i);
+        if (!isNew) {
+            document.replaces = it->second;
+            it->second = i;
+        }
+    }
+}
+
+} // namespace plainora::cli

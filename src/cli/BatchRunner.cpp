@@ -1,0 +1,195 @@
+#include "BatchRunner.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "Engine.h"
+#include "FileIo.h"
+#include "PlainTextWriter.h"
+
+namespace plainora::cli {
+
+namespace {
+
+struct Outcome {
+    bool finished = false;
+    std::string text; // --stdout: the encoded text until it is written
+    std::optional<engine::Error> error;
+    std::size_t replacedCharacters = 0;
+};
+
+class Batch {
+public:
+    Batch(const std::vector<PlannedDocument>& documents, const RunSettings& settings,
+          const RunCallbacks& callbacks)
+        : m_documents(documents), m_settings(settings), m_callbacks(callbacks), m_outcomes(documents.size()),
+          // With --stdout the texts wait in memory until their turn: keep
+          // the workers only a few documents ahead of the writer.
+          m_window(settings.toStdout ? 2 * std::size_t{settings.jobs} + 2 : documents.size())
+    {
+    }
+
+    RunSummary run()
+    {
+        const std::size_t total = m_documents.size();
+        {
+            const std::size_t threads = std::min<std::size_t>(std::max(1u, m_settings.jobs), total);
+            std::vector<std::jthread> workers;
+            workers.reserve(threads);
+            for (std::size_t t = 0; t < threads; ++t)
+                workers.emplace_back([this] { work(); });
+            deliverInOrder();
+        } // the workers are joined here
+        return m_summary;
+    }
+
+private:
+    void work()
+    {
+        for (;;) {
+            const std::size_t index = m_next.fetch_add(1);
+            if (index >= m_documents.size())
+                return;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return index < m_delivered + m_window; });
+            }
+            Outcome outcome = convert(m_documents[index]);
+            {
+                std::lock_guard lock(m_mutex);
+                outcome.finished = true;
+                m_outcomes[index] = std::move(outcome);
+                ++m_finished;
+            }
+            m_changed.notify_all();
+        }
+    }
+
+    Outcome convert(const PlannedDocument& document)
+    {
+        Outcome outcome;
+        if (document.presetError) {
+            outcome.error = document.presetError;
+            waitForEarlierWriter(document);
+            return outcome;
+        }
+        try {
+            auto read = engine::readDocumentFile(document.sourcePath, m_settings.read);
+            if (!read) {
+                outcome.error = read.error();
+            } else {
+                auto encoded = engine::encodeOutput(engine::renderPlainText(read.value()), m_settings.output);
+                if (!encoded) {
+                    outcome.error = encoded.error();
+                } else {
+                    outcome.replacedCharacters = encoded.value().replacedCharacters;
+                    if (m_settings.toStdout) {
+                        outcome.text = std::move(encoded.value().bytes);
+                    } else {
+                        waitForEarlierWriter(document);
+                        if (auto written =
+                                engine::writeFileAtomically(document.outputPath, encoded.value().bytes);
+                            !written)
+                            outcome.error = written.error();
+                    }
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            outcome.error = engine::makeError(engine::ErrorCode::TooLarge,
+                                              "There was not enough memory to convert the document. "
+                                              "Convert it with fewer jobs (-j 1).");
+        } catch (const std::exception& exception) {
+            outcome.error = engine::makeError(engine::ErrorCode::Damaged,
+                                              std::string("The document could not be converted: ") +
+                                                  exception.what() + ".");
+        }
+        waitForEarlierWriter(document);
+        return outcome;
+    }
+
+    // The earlier document was taken by a worker before this one, and waits
+    // only for documents before it, so this wait always ends.
+    void waitForEarlierWriter(const PlannedDocument& document)
+    {
+        if (document.replaces == kNoDocument)
+            return;
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_outcomes[document.replaces].finished; });
+    }
+
+    void deliverInOrder()
+    {
+        const std::size_t total = m_documents.size();
+        std::size_t reportedFinished = 0;
+        if (m_callbacks.progress)
+            m_callbacks.progress(0, total);
+        std::unique_lock lock(m_mutex);
+        while (m_delivered < total) {
+            m_changed.wait(
+                lock, [&] { return m_outcomes[m_delivered].finished || m_finished != reportedFinished; });
+            if (m_finished != reportedFinished) {
+                reportedFinished = m_finished;
+                lock.unlock();
+                if (m_callbacks.progress)
+                    m_callbacks.progress(reportedFinished, total);
+                lock.lock();
+            }
+            while (m_delivered < total && m_outcomes[m_delivered].finished) {
+                Outcome outcome = std::move(m_outcomes[m_delivered]);
+                m_outcomes[m_delivered].finished = true; // still finished for the waiters
+                lock.unlock();
+                deliver(m_documents[m_delivered], outcome);
+                lock.lock();
+                ++m_delivered;
+                m_changed.notify_all();
+            }
+        }
+    }
+
+    void deliver(const PlannedDocument& document, Outcome& outcome)
+    {
+        if (!outcome.error && m_settings.toStdout && m_callbacks.writeText &&
+            !m_callbacks.writeText(outcome.text))
+            outcome.error = engine::makeError(engine::ErrorCode::OutputFailed,
+                                              "The text could not be written to standard output.");
+        if (outcome.error) {
+            ++m_summary.failed;
+            if (m_callbacks.failed)
+                m_callbacks.failed(document, *outcome.error);
+        } else {
+            ++m_summary.converted;
+            m_summary.replacedCharacters += outcome.replacedCharacters;
+        }
+    }
+
+    const std::vector<PlannedDocument>& m_documents;
+    const RunSettings& m_settings;
+    const RunCallbacks& m_callbacks;
+    std::vector<Outcome> m_outcomes;
+    const std::size_t m_window;
+
+    std::atomic<std::size_t> m_next{0};
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_delivered = 0; // guarded by m_mutex
+    std::size_t m_finished = 0;  // guarded by m_mutex
+    RunSummary m_summary;        // the delivering thread only
+};
+
+} // namespace
+
+RunSummary runBatch(const std::vector<PlannedDocument>& documents, const RunSettings& settings,
+                    const RunCallbacks& callbacks)
+{
+    if (documents.empty())
+        return {};
+    return Batch(documents, settings, callbacks).run();
+}
+
+} // namespace plainora::cli

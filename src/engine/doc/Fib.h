@@ -29,8 +29,8 @@ enum class FcLcb : int {
     PlcSpaMom = 40,
     PlcfendRef = 46,
     PlcfendTxt = 47,
-    PlcftxbxTxt = 57,
-    PlcfHdrtxbxTxt = 59,
+    PlcftxbxTxt = 56,
+    PlcfHdrtxbxTxt = 58,
     PlfLst = 73,
     PlfLfo = 74,
 };

@@ -201,6 +201,15 @@ private:
         });
     }
 
+    // Each text box's range ends with a separating paragraph mark that is
+    // not part of its text.
+    std::vector<Block> textBox(StoryContext& context, Part part, const Plc& boxes, std::size_t i)
+    {
+        const std::uint32_t begin = boxes.position(i);
+        const std::uint32_t end = boxes.position(i + 1);
+        return end > begin ? story(context, part, begin, end - 1) : std::vector<Block>{};
+    }
+
     // [MS-DOC] 2.8.32 PlcftxbxTxt (FTXBXS, lid at 14) matched with the
     // anchors of 2.8.27 PlcSpa (SPA, lid at 0).
     void readTextBoxes(StoryContext& context, std::vector<std::vector<Block>>& unanchored)
@@ -213,7 +222,7 @@ private:
             for (std::size_t i = 0; i < spa->size(); ++i)
                 anchors.emplace(readI32(spa->data(i), 0), spa->position(i));
         for (std::size_t i = 0; i + 1 < boxes->size(); ++i) {
-            std::vector<Block> blocks = story(context, kTextBoxes, boxes->position(i), boxes->position(i + 1));
+            std::vector<Block> blocks = textBox(context, kTextBoxes, *boxes, i);
             if (!hasText(blocks))
                 continue;
             const auto anchor = anchors.find(readI32(boxes->data(i), 14));
@@ -244,8 +253,7 @@ private:
         if (m_word97) {
             const auto boxes = Plc::parse(m_table, m_fib.block(FcLcb::PlcfHdrtxbxTxt), 22);
             for (std::size_t i = 0; boxes && i + 1 < boxes->size(); ++i) {
-                std::vector<Block> blocks =
-                    story(context, kHeaderTextBoxes, boxes->position(i), boxes->position(i + 1));
+                std::vector<Block> blocks = textBox(context, kHeaderTextBoxes, *boxes, i);
                 if (hasText(blocks))
                     document.headersFooters.push_back(std::move(blocks));
             }

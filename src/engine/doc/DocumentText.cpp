@@ -100,6 +100,12 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
     const std::uint32_t total = sources.pieces->lastCp();
     if (total > limits::kMaxTextBytes / 2)
         return makeError(ErrorCode::TooLarge, "The document holds more text than Plainora converts in one file.");
+    // Every character takes at least one byte of the stream: a piece table
+    // that claims more is damaged, and is not trusted for an allocation.
+    if (total > sources.wordDocument.size())
+        return makeError(ErrorCode::Damaged, "The document is damaged: its piece table claims more text than the "
+                                             "file holds. Open it in a word processor, save it again and convert "
+                                             "the copy.");
     text.m_chars.assign(total, u'\0');
     text.m_flags.assign(total, Missing);
     const ByteView stream = sources.wordDocument;

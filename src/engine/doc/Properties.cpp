@@ -25,6 +25,7 @@ constexpr std::uint16_t kSprmPIlfo = 0x460B;
 constexpr std::uint16_t kSprmTDefTable = 0xD608;
 constexpr std::uint16_t kSprmPChgTabs = 0xC615;
 constexpr int kMaxStyleChain = 16;
+constexpr std::uint16_t kMaxStyles = 0x0FFE; // istd is a 12-bit index
 
 // A ToggleOperand: 1 on, 0x81 the opposite of the style (off, as styles
 // rarely set these), 0 and 0x80 off.
@@ -165,7 +166,7 @@ StyleSheet StyleSheet::parse(ByteView stsh)
         return sheet;
     const std::uint16_t cstd = readU16(stshi, 0);
     const std::uint16_t cbStdBase = readU16(stshi, 2);
-    if (cstd > (stsh.size() / 2))
+    if (cstd > kMaxStyles || cstd > stsh.size() / 2)
         return sheet;
     sheet.m_styles.resize(cstd);
     std::size_t offset = 2 + cbStshi;

@@ -50,6 +50,7 @@ public:
     std::vector<Block> run(std::uint32_t begin, std::uint32_t end)
     {
         end = std::min(end, m_text.size());
+        m_nextMark = m_context.noteMarks.lower_bound(begin);
         for (std::uint32_t cp = begin; cp < end; ++cp)
             step(cp);
         if (!m_paragraph.empty() || !m_pendingBlocks.empty())
@@ -104,8 +105,10 @@ private:
             return;
         if (flags & DocumentText::Dropped)
             return;
-        if (auto mark = m_context.noteMarks.find(cp); mark != m_context.noteMarks.end()) {
-            m_paragraph += mark->second;
+        while (m_nextMark != m_context.noteMarks.end() && m_nextMark->first < cp)
+            ++m_nextMark;
+        if (m_nextMark != m_context.noteMarks.end() && m_nextMark->first == cp) {
+            m_paragraph += m_nextMark->second;
             return;
         }
         const bool special = flags & DocumentText::Special;
@@ -300,6 +303,7 @@ private:
     std::vector<OpenField> m_fields;
     std::size_t m_fieldOverflow = 0;
     std::string m_paragraph;
+    std::map<std::uint32_t, std::string>::const_iterator m_nextMark;
     std::vector<Block> m_pendingBlocks;
     char16_t m_highSurrogate = 0;
     bool m_lastMarkWasCell = false;

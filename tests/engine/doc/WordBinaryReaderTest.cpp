@@ -106,25 +106,43 @@ TEST(WordBinaryReader, ReportsAMissingTableStreamAsDamage)
     EXPECT_TRUE(mentions(text.error(), "table stream"));
 }
 
+namespace {
+
+// The offset of the PlcPcd in the table stream, after the Clx's Prc records.
+std::size_t plcPcdOffset(const CfbStream& word, const CfbStream& table)
+{
+    const std::uint32_t fcClx = word.data[0x1A2] | (word.data[0x1A3] << 8) | (word.data[0x1A4] << 16);
+    std::size_t offset = fcClx;
+    while (offset < table.data.size() && table.data[offset] == 0x01)
+        offset += 3 + (table.data[offset + 1] | (table.data[offset + 2] << 8));
+    EXPECT_EQ(table.data.at(offset), 0x02);
+    return offset + 5;
+}
+
+} // namespace
+
 TEST(WordBinaryReader, SurvivesAPieceTableThatPointsOutsideTheStream)
 {
     auto streams = streamsOf(readBytes(fixturePath("table.doc")));
     CfbStream* word = findStream(streams, "WordDocument");
     CfbStream* table = findStream(streams, "1Table");
     ASSERT_TRUE(word && table);
-    // Point every piece far beyond the end of WordDocument.
-    const std::uint32_t fcClx = word->data[0x1A2] | (word->data[0x1A3] << 8) | (word->data[0x1A4] << 16);
-    std::size_t offset = fcClx;
-    while (offset < table->data.size() && table->data[offset] == 0x01)
-        offset += 3 + (table->data[offset + 1] | (table->data[offset + 2] << 8));
-    ASSERT_EQ(table->data[offset], 0x02);
-    const std::uint32_t lcb = table->data[offset + 1] | (table->data[offset + 2] << 8);
+    const std::size_t plc = plcPcdOffset(*word, *table);
+    const std::uint32_t lcb = table->data[plc - 4] | (table->data[plc - 3] << 8);
     const std::size_t pieces = (lcb - 4) / 12;
     for (std::size_t i = 0; i < pieces; ++i)
-        putU32(table->data, offset + 5 + 4 * (pieces + 1) + 8 * i + 2, 0x3FFFFF00);
+        putU32(table->data, plc + 4 * (pieces + 1) + 8 * i + 2, 0x3FFFFF00);
     auto text = textOf(buildCompoundFile(streams).bytes);
     ASSERT_TRUE(text.ok()) << text.error().description;
     EXPECT_EQ(text.value(), "");
+
+    // A last CP far beyond what the file can hold is refused before any
+    // allocation is sized by it.
+    putU32(table->data, plc + 4 * pieces, 50000000);
+    auto absurd = textOf(buildCompoundFile(streams).bytes);
+    ASSERT_FALSE(absurd.ok());
+    EXPECT_EQ(absurd.error().code, ErrorCode::Damaged);
+    EXPECT_TRUE(mentions(absurd.error(), "piece table")) << absurd.error().description;
 }
 
 namespace {

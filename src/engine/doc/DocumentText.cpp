@@ -1,6 +1,8 @@
 #include "DocumentText.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 #include "Limits.h"
 #include "LittleEndian.h"
@@ -43,7 +45,9 @@ int codePageForLanguage(std::uint16_t lid)
     }
 }
 
-std::array<char16_t, 256> byteMapForCodePage(int codePage)
+namespace {
+
+std::array<char16_t, 256> buildByteMap(int codePage)
 {
     std::array<char16_t, 256> map{};
     std::string charset = charsetForCodePage(codePage);
@@ -68,6 +72,21 @@ std::array<char16_t, 256> byteMapForCodePage(int codePage)
         map[i] = static_cast<char16_t>(cp);
     }
     return map;
+}
+
+} // namespace
+
+// Building a map takes an iconv conversion per byte, so each code page's map
+// is built once.
+std::array<char16_t, 256> byteMapForCodePage(int codePage)
+{
+    static std::mutex mutex;
+    static std::map<int, std::array<char16_t, 256>> maps;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto it = maps.find(codePage);
+    if (it == maps.end())
+        it = maps.emplace(codePage, buildByteMap(codePage)).first;
+    return it->second;
 }
 
 const std::array<char16_t, 256>& DocumentText::compressedByteMap()

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "DocErrors.h"
 #include "Limits.h"
 #include "LittleEndian.h"
 
@@ -15,12 +16,6 @@ constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t kFreeSect = 0xFFFFFFFF;
 constexpr std::uint32_t kDirectoryEntryBytes = 128;
 constexpr std::uint32_t kMiniSectorSize = 64;
-
-Error damaged(const std::string& what)
-{
-    return makeError(ErrorCode::Damaged, "The document is damaged: " + what +
-                                             ". Open it in a word processor, save it again and convert the copy.");
-}
 
 char asciiLower(char c)
 {
@@ -56,15 +51,15 @@ Status CompoundFile::readHeaderAndFat()
 {
     static constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     if (m_bytes.size() < 512 || std::memcmp(m_bytes.data(), kSignature, 8) != 0)
-        return damaged("the compound-file header is incomplete");
+        return damagedError("the compound-file header is incomplete");
     const std::uint16_t major = readU16(m_bytes, 0x1A);
     const std::uint16_t sectorShift = readU16(m_bytes, 0x1E);
     if (readU16(m_bytes, 0x1C) != 0xFFFE)
-        return damaged("the compound-file header has an unknown byte order");
+        return damagedError("the compound-file header has an unknown byte order");
     if (!((major == 3 && sectorShift == 9) || (major == 4 && sectorShift == 12)))
-        return damaged("the compound-file header gives an unknown version or sector size");
+        return damagedError("the compound-file header gives an unknown version or sector size");
     if (readU16(m_bytes, 0x20) != 6)
-        return damaged("the compound-file header gives an unknown mini sector size");
+        return damagedError("the compound-file header gives an unknown mini sector size");
     m_sectorSize = 1u << sectorShift;
     m_miniStreamCutoff = 4096; // [MS-CFB] 2.2: MUST be 4096; other values are not trusted
     const std::uint64_t afterHeader = m_bytes.size() > m_sectorSize ? m_bytes.size() - m_sectorSize : 0;
@@ -78,9 +73,9 @@ Status CompoundFile::readHeaderAndFat()
     std::uint32_t difatSector = readU32(m_bytes, 0x44);
     const std::uint32_t difatSectorCount = readU32(m_bytes, 0x48);
     if (fatSectorCount > m_sectorCount)
-        return damaged("the compound file claims more allocation sectors than the file holds");
+        return damagedError("the compound file claims more allocation sectors than the file holds");
     if (difatSectorCount > m_sectorCount)
-        return damaged("the compound file claims more DIFAT sectors than the file holds");
+        return damagedError("the compound file claims more DIFAT sectors than the file holds");
 
     // The FAT sector numbers: 109 in the header, the rest in the DIFAT chain.
     std::vector<std::uint32_t> fatSectors;
@@ -91,11 +86,11 @@ Status CompoundFile::readHeaderAndFat()
     std::vector<bool> seenDifat(m_sectorCount, false);
     for (std::uint32_t n = 0; fatSectors.size() < fatSectorCount; ++n) {
         if (difatSector == kEndOfChain || difatSector == kFreeSect || n >= difatSectorCount)
-            return damaged("the list of allocation sectors (DIFAT) ends early");
+            return damagedError("the list of allocation sectors (DIFAT) ends early");
         if (difatSector >= m_sectorCount)
-            return damaged("the list of allocation sectors (DIFAT) points beyond the end of the file");
+            return damagedError("the list of allocation sectors (DIFAT) points beyond the end of the file");
         if (seenDifat[difatSector])
-            return damaged("the list of allocation sectors (DIFAT) loops");
+            return damagedError("the list of allocation sectors (DIFAT) loops");
         seenDifat[difatSector] = true;
         const std::uint64_t base = (static_cast<std::uint64_t>(difatSector) + 1) * m_sectorSize;
         for (std::uint32_t i = 0; i < perDifat && fatSectors.size() < fatSectorCount; ++i)
@@ -110,7 +105,7 @@ Status CompoundFile::readHeaderAndFat()
     std::size_t index = 0;
     for (std::uint32_t sector : fatSectors) {
         if (sector >= m_sectorCount)
-            return damaged("an allocation sector lies beyond the end of the file");
+            return damagedError("an allocation sector lies beyond the end of the file");
         const std::uint64_t base = (static_cast<std::uint64_t>(sector) + 1) * m_sectorSize;
         for (std::uint32_t i = 0; i < perFat && index < m_fat.size(); ++i, ++index)
             m_fat[index] = readU32(m_bytes, base + 4 * i);
@@ -133,9 +128,9 @@ Result<std::vector<std::uint32_t>> CompoundFile::chain(std::uint32_t start, cons
     std::uint32_t sector = start;
     while (sector != kEndOfChain) {
         if (sector >= table.size())
-            return damaged(std::string("the chain of the ") + what + " points beyond the end of the file");
+            return damagedError(std::string("the chain of the ") + what + " points beyond the end of the file");
         if (seen[sector])
-            return damaged(std::string("the chain of the ") + what + " loops");
+            return damagedError(std::string("the chain of the ") + what + " loops");
         if (sectors.size() >= maxLength)
             break; // a chain longer than its stream needs: the rest is unused
         seen[sector] = true;
@@ -149,13 +144,13 @@ Result<std::vector<std::uint8_t>> CompoundFile::readChain(std::uint32_t start, s
                                                           const char* what) const
 {
     if (size > m_bytes.size())
-        return damaged(std::string("the ") + what + " is recorded as larger than the whole file");
+        return damagedError(std::string("the ") + what + " is recorded as larger than the whole file");
     const std::uint64_t needed = (size + m_sectorSize - 1) / m_sectorSize;
     auto sectors = chain(start, m_fat, needed, what);
     if (!sectors)
         return sectors.error();
     if (sectors.value().size() < needed)
-        return damaged(std::string("the ") + what + " is shorter than its recorded size");
+        return damagedError(std::string("the ") + what + " is shorter than its recorded size");
     std::vector<std::uint8_t> out(static_cast<std::size_t>(size));
     std::uint64_t written = 0;
     for (std::uint32_t sector : sectors.value()) {
@@ -176,11 +171,11 @@ Status CompoundFile::readDirectory()
     if (!sectors)
         return sectors.error();
     if (sectors.value().empty())
-        return damaged("the compound file has no directory");
+        return damagedError("the compound file has no directory");
     const std::uint32_t perSector = m_sectorSize / kDirectoryEntryBytes;
     const std::uint64_t count = static_cast<std::uint64_t>(sectors.value().size()) * perSector;
     if (count > limits::kMaxCfbDirectoryEntries)
-        return damaged("the compound file's directory is absurdly large");
+        return damagedError("the compound file's directory is absurdly large");
     m_entries.reserve(static_cast<std::size_t>(count));
     for (std::uint32_t sector : sectors.value()) {
         const std::uint64_t base = (static_cast<std::uint64_t>(sector) + 1) * m_sectorSize;
@@ -208,7 +203,7 @@ Status CompoundFile::readDirectory()
         }
     }
     if (m_entries.empty() || m_entries[kRoot].type != EntryType::Root)
-        return damaged("the compound file's root entry is missing");
+        return damagedError("the compound file's root entry is missing");
     return {};
 }
 
@@ -271,7 +266,7 @@ std::optional<std::uint32_t> CompoundFile::find(std::uint32_t storage, std::stri
 Result<std::vector<std::uint8_t>> CompoundFile::readStream(std::uint32_t id) const
 {
     if (id >= m_entries.size() || m_entries[id].type != EntryType::Stream)
-        return damaged("a stream of the compound file is missing");
+        return damagedError("a stream of the compound file is missing");
     const Entry& entry = m_entries[id];
     if (entry.size >= m_miniStreamCutoff)
         return readChain(entry.start, entry.size, "stream");
@@ -281,14 +276,14 @@ Result<std::vector<std::uint8_t>> CompoundFile::readStream(std::uint32_t id) con
     if (!sectors)
         return sectors.error();
     if (sectors.value().size() < needed)
-        return damaged("a stream is shorter than its recorded size");
+        return damagedError("a stream is shorter than its recorded size");
     std::vector<std::uint8_t> out(static_cast<std::size_t>(entry.size));
     std::size_t written = 0;
     for (std::uint32_t sector : sectors.value()) {
         const std::size_t offset = static_cast<std::size_t>(sector) * kMiniSectorSize;
         const std::size_t want = std::min<std::size_t>(kMiniSectorSize, out.size() - written);
         if (offset + want > m_miniStream.size())
-            return damaged("a stream points beyond the end of the mini stream");
+            return damagedError("a stream points beyond the end of the mini stream");
         std::memcpy(out.data() + written, m_miniStream.data() + offset, want);
         written += want;
     }

@@ -4,6 +4,7 @@
 #include <map>
 #include <mutex>
 
+#include "DocErrors.h"
 #include "Limits.h"
 #include "LittleEndian.h"
 
@@ -122,9 +123,7 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
     // Every character takes at least one byte of the stream: a piece table
     // that claims more is damaged, and is not trusted for an allocation.
     if (total > sources.wordDocument.size())
-        return makeError(ErrorCode::Damaged, "The document is damaged: its piece table claims more text than the "
-                                             "file holds. Open it in a word processor, save it again and convert "
-                                             "the copy.");
+        return damagedError("its piece table claims more text than the file holds");
     text.m_chars.assign(total, u'\0');
     text.m_flags.assign(total, Missing);
     const ByteView stream = sources.wordDocument;
@@ -153,6 +152,17 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
         text.readCharacterProperties(sources);
     }
     return text;
+}
+
+Result<DocumentText> DocumentText::buildUnformatted(ByteView stream, const PieceTable& pieces, int codePage)
+{
+    const auto byteMap = byteMapForCodePage(codePage);
+    Sources sources;
+    sources.wordDocument = stream;
+    sources.pieces = &pieces;
+    sources.byteMap = &byteMap;
+    sources.readProperties = false;
+    return build(sources);
 }
 
 // [MS-DOC] 2.9.33 ChpxFkp: rgfc[crun + 1], rgb[crun], crun in the last byte;

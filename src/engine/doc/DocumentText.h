@@ -38,6 +38,9 @@ public:
     };
 
     static Result<DocumentText> build(const Sources& sources);
+    // Text without properties, 8-bit pieces decoded in a code page: Word
+    // 6/95 and older files.
+    static Result<DocumentText> buildUnformatted(ByteView stream, const PieceTable& pieces, int codePage);
 
     std::uint32_t size() const { return static_cast<std::uint32_t>(m_chars.size()); }
     char16_t at(std::uint32_t cp) const { return m_chars[cp]; }

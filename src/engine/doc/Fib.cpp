@@ -2,17 +2,12 @@
 
 #include <algorithm>
 
+#include "DocErrors.h"
 #include "LittleEndian.h"
 
 namespace plainora::engine::doc {
 
 namespace {
-
-Error damaged(const char* what)
-{
-    return makeError(ErrorCode::Damaged, std::string("The document is damaged: ") + what +
-                                             ". Open it in a word processor, save it again and convert the copy.");
-}
 
 std::uint32_t nonNegative(ByteView bytes, std::uint64_t offset)
 {
@@ -20,12 +15,19 @@ std::uint32_t nonNegative(ByteView bytes, std::uint64_t offset)
     return value < 0 ? 0 : static_cast<std::uint32_t>(value);
 }
 
+void readBlocks(Fib& fib, ByteView wordDocument, std::uint64_t offset, std::size_t count)
+{
+    fib.blocks.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        fib.blocks[i] = {readU32(wordDocument, offset + 8 * i), readU32(wordDocument, offset + 8 * i + 4)};
+}
+
 } // namespace
 
 Result<Fib> readFibBase(ByteView wordDocument)
 {
     if (wordDocument.size() < 32)
-        return damaged("the document's information block is incomplete");
+        return damagedError("the document's information block is incomplete");
     Fib fib;
     fib.wIdent = readU16(wordDocument, 0x00);
     fib.nFib = readU16(wordDocument, 0x02);
@@ -58,9 +60,9 @@ Result<Fib> readFib97(ByteView wordDocument)
     const std::uint16_t cbRgFcLcb = readU16(wordDocument, offset);
     const std::uint64_t rgFcLcb = offset + 2;
     if (!fits(wordDocument, rgLw, 4ull * cslw) || !fits(wordDocument, rgFcLcb, 8ull * cbRgFcLcb))
-        return damaged("the document's information block is cut short");
+        return damagedError("the document's information block is cut short");
     if (cslw < 11 || cbRgFcLcb < 34)
-        return damaged("the document's information block is too short for a Word 97 document");
+        return damagedError("the document's information block is too short for a Word 97 document");
     fib.ccpText = nonNegative(wordDocument, rgLw + 4 * 3);
     fib.ccpFtn = nonNegative(wordDocument, rgLw + 4 * 4);
     fib.ccpHdd = nonNegative(wordDocument, rgLw + 4 * 5);
@@ -69,9 +71,7 @@ Result<Fib> readFib97(ByteView wordDocument)
     fib.ccpEdn = nonNegative(wordDocument, rgLw + 4 * 8);
     fib.ccpTxbx = nonNegative(wordDocument, rgLw + 4 * 9);
     fib.ccpHdrTxbx = nonNegative(wordDocument, rgLw + 4 * 10);
-    fib.blocks.resize(cbRgFcLcb);
-    for (std::uint16_t i = 0; i < cbRgFcLcb; ++i)
-        fib.blocks[i] = {readU32(wordDocument, rgFcLcb + 8ull * i), readU32(wordDocument, rgFcLcb + 8ull * i + 4)};
+    readBlocks(fib, wordDocument, rgFcLcb, cbRgFcLcb);
     return fib;
 }
 
@@ -84,14 +84,12 @@ Result<Fib> readFib6(ByteView wordDocument)
     constexpr std::uint64_t kPairs = 0x58;
     constexpr std::size_t kPairCount = static_cast<std::size_t>(FcLcb::Clx) + 1;
     if (!fits(wordDocument, kPairs, 8 * kPairCount))
-        return damaged("the document's information block is cut short");
+        return damagedError("the document's information block is cut short");
     std::uint32_t* lengths[] = {&fib.ccpText, &fib.ccpFtn, &fib.ccpHdd, &fib.ccpMcr,
                                 &fib.ccpAtn,  &fib.ccpEdn, &fib.ccpTxbx, &fib.ccpHdrTxbx};
     for (std::size_t i = 0; i < std::size(lengths); ++i)
         *lengths[i] = nonNegative(wordDocument, 0x34 + 4 * i);
-    fib.blocks.resize(kPairCount);
-    for (std::size_t i = 0; i < kPairCount; ++i)
-        fib.blocks[i] = {readU32(wordDocument, kPairs + 8 * i), readU32(wordDocument, kPairs + 8 * i + 4)};
+    readBlocks(fib, wordDocument, kPairs, kPairCount);
     return fib;
 }
 

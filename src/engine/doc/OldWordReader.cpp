@@ -2,6 +2,7 @@
 // one run of 8-bit characters. Formatting lives in separate pages these
 // files keep after the text; only the text is needed.
 
+#include "DocErrors.h"
 #include "DocumentText.h"
 #include "LittleEndian.h"
 #include "Readers.h"
@@ -13,25 +14,12 @@ namespace {
 
 using namespace doc;
 
-Error oldVersion()
-{
-    return makeError(ErrorCode::UnsupportedOldFormat,
-                     "The document was saved by an old version of Word that Plainora does not read. "
-                     "Open it in a word processor and save it as a .docx file.");
-}
-
 Result<Document> readEightBitText(ByteView bytes, std::uint32_t start, std::uint32_t length, int codePage)
 {
     if (length == 0 || !fits(bytes, start, length))
-        return oldVersion();
+        return oldVersionError();
     const PieceTable pieces = PieceTable::single(start, length, true);
-    const auto byteMap = byteMapForCodePage(codePage);
-    DocumentText::Sources sources;
-    sources.wordDocument = bytes;
-    sources.pieces = &pieces;
-    sources.byteMap = &byteMap;
-    sources.readProperties = false;
-    auto text = DocumentText::build(sources);
+    auto text = DocumentText::buildUnformatted(bytes, pieces, codePage);
     if (!text)
         return text.error();
     StoryContext context;
@@ -52,7 +40,7 @@ Result<Document> readWordForDos(ByteView bytes, const ReadOptions&)
         // text is ccpText characters from fcMin ("straight ANSI text").
         const std::uint16_t flags = readU16(bytes, 0x0A);
         if (flags & 0x0004) // fast-saved: the text is not in order
-            return oldVersion();
+            return oldVersionError();
         const std::uint32_t fcMin = readU32(bytes, 0x18);
         const std::uint32_t fcMac = readU32(bytes, 0x1C);
         std::uint32_t length = readU32(bytes, 0x34);
@@ -64,7 +52,7 @@ Result<Document> readWordForDos(ByteView bytes, const ReadOptions&)
     const std::uint32_t fcMac = readU32(bytes, 14);
     constexpr std::uint32_t kTextStart = 128;
     if (fcMac <= kTextStart || fcMac > bytes.size())
-        return oldVersion();
+        return oldVersionError();
     const bool write = magic == 0xBE31 || magic == 0xBE32;
     return readEightBitText(bytes, kTextStart, fcMac - kTextStart, write ? 1252 : 850);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "CompoundFile.h"
+#include "DocErrors.h"
 #include "DocumentText.h"
 #include "Fib.h"
 #include "Limits.h"
@@ -27,20 +28,6 @@ constexpr std::uint16_t kWord97Ident = 0xA5EC;
 constexpr std::uint16_t kWord97MinNFib = 0xC0;
 constexpr std::uint16_t kWord6MinNFib = 101;
 
-Error passwordProtected()
-{
-    return makeError(ErrorCode::PasswordProtected,
-                     "The document is password-protected. Remove the password in a word processor and convert "
-                     "it again.");
-}
-
-Error oldVersion()
-{
-    return makeError(ErrorCode::UnsupportedOldFormat,
-                     "The document was saved by an old version of Word that Plainora does not read. "
-                     "Open it in a word processor and save it as a .docx file.");
-}
-
 Error notWord(const std::string& lookAlike)
 {
     return makeError(ErrorCode::NotAWordDocument, "The file is not a Word document: it looks like " + lookAlike + ".");
@@ -52,7 +39,7 @@ Error describeOtherCompoundFile(const CompoundFile& file)
     static constexpr std::uint8_t kMsiClsid[16] = {0x84, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
                                                    0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
     if (file.contains("\x06" "DataSpaces"))
-        return passwordProtected(); // rights-managed content, [MS-DOC] 2.1
+        return passwordProtectedError(); // rights-managed content, [MS-DOC] 2.1
     if (file.contains("Workbook") || file.contains("Book"))
         return notWord("an Excel workbook");
     if (file.contains("PowerPoint Document"))
@@ -296,9 +283,7 @@ Result<Document> readWord97(const CompoundFile& file, ByteView wordDocument, con
     const char* tableName = fib.fWhichTblStm ? "1Table" : "0Table";
     const auto tableId = file.find(CompoundFile::kRoot, tableName);
     if (!tableId)
-        return makeError(ErrorCode::Damaged, std::string("The document is damaged: its table stream (") + tableName +
-                                                 ") is missing. Open it in a word processor, save it again and "
-                                                 "convert the copy.");
+        return damagedError(std::string("its table stream (") + tableName + ") is missing");
     auto tableStream = file.readStream(*tableId);
     if (!tableStream)
         return tableStream.error();
@@ -312,8 +297,7 @@ Result<Document> readWord97(const CompoundFile& file, ByteView wordDocument, con
     const FibBlock clxBlock = fib.block(FcLcb::Clx);
     const ByteView clx = slice(table, clxBlock.fc, clxBlock.lcb);
     if (clx.empty())
-        return makeError(ErrorCode::Damaged, "The document is damaged: its piece table is missing. Open it in a "
-                                             "word processor, save it again and convert the copy.");
+        return damagedError("its piece table is missing");
     auto pieces = PieceTable::parse(clx, true);
     if (!pieces)
         return pieces.error();
@@ -348,29 +332,22 @@ Result<Document> readWord6(ByteView wordDocument, const ReadOptions& options)
 {
     auto fibResult = readFib6(wordDocument);
     if (!fibResult)
-        return oldVersion();
+        return oldVersionError();
     const Fib& fib = fibResult.value();
     PieceTable pieces;
     const FibBlock clxBlock = fib.block(FcLcb::Clx);
     if (fib.fComplex || clxBlock.lcb > 0) {
         auto parsed = PieceTable::parse(slice(wordDocument, clxBlock.fc, clxBlock.lcb), fib.fExtChar);
         if (!parsed)
-            return oldVersion();
+            return oldVersionError();
         pieces = std::move(parsed.value());
     } else {
         if (fib.fcMac <= fib.fcMin || fib.fcMac > wordDocument.size())
-            return oldVersion();
+            return oldVersionError();
         const std::uint32_t bytes = fib.fcMac - fib.fcMin;
         pieces = PieceTable::single(fib.fcMin, fib.fExtChar ? bytes / 2 : bytes, !fib.fExtChar);
     }
-    const auto byteMap = byteMapForCodePage(codePageForLanguage(fib.lid));
-    DocumentText::Sources sources;
-    sources.wordDocument = wordDocument;
-    sources.fib = &fib;
-    sources.pieces = &pieces;
-    sources.byteMap = &byteMap;
-    sources.readProperties = false;
-    auto text = DocumentText::build(sources);
+    auto text = DocumentText::buildUnformatted(wordDocument, pieces, codePageForLanguage(fib.lid));
     if (!text)
         return text.error();
     StoryContext context;
@@ -379,7 +356,7 @@ Result<Document> readWord6(ByteView wordDocument, const ReadOptions& options)
     WordBinaryDocument document(fib, wordDocument, text.value(), options, false);
     Document result = document.read(context);
     if (result.body.empty())
-        return oldVersion();
+        return oldVersionError();
     return result;
 }
 
@@ -393,7 +370,7 @@ Result<Document> readCompoundFile(ByteView bytes, const ReadOptions& options)
     const CompoundFile& file = opened.value();
     // [MS-OFFCRYPTO] 2.3.4: an encrypted OOXML package travels in a compound file.
     if (file.contains("EncryptedPackage") || file.contains("EncryptionInfo"))
-        return passwordProtected();
+        return passwordProtectedError();
     const auto wordId = file.find(CompoundFile::kRoot, "WordDocument");
     if (!wordId)
         return describeOtherCompoundFile(file);
@@ -406,15 +383,15 @@ Result<Document> readCompoundFile(ByteView bytes, const ReadOptions& options)
         return base.error();
     const Fib& fib = base.value();
     if (fib.fEncrypted || fib.fObfuscated)
-        return passwordProtected(); // [MS-DOC] 2.2.6
+        return passwordProtectedError(); // [MS-DOC] 2.2.6
     if (file.contains("\x06" "DataSpaces"))
-        return passwordProtected();
+        return passwordProtectedError();
     if (fib.wIdent == kWord97Ident && fib.nFib >= kWord97MinNFib)
         return readWord97(file, wordDocument, options);
     if (fib.nFib >= kWord6MinNFib && fib.nFib < kWord97MinNFib)
         return readWord6(wordDocument, options);
     if (fib.nFib < kWord6MinNFib)
-        return oldVersion();
+        return oldVersionError();
     return makeError(ErrorCode::NotAWordDocument,
                      "The file is not a Word document: its Word stream has an unknown signature.");
 }

@@ -222,7 +222,10 @@ void DocumentText::readCharacterProperties(const Sources& sources)
                 add |= SpecVanish;
             for (std::uint32_t cp = first; cp < last && cp < m_flags.size(); ++cp) {
                 m_flags[cp] |= add;
-                if ((props.symbolChar != 0 || props.hasPicLocation) && (add & Special))
+                // Keep what a special character refers to, and the font of a
+                // symbol-font character stored in the private-use range.
+                if (((props.symbolChar != 0 || props.hasPicLocation) && (add & Special)) ||
+                    (m_chars[cp] >= 0xF000 && m_chars[cp] <= 0xF0FF))
                     m_extras[cp] = props;
             }
         };

@@ -45,7 +45,8 @@ public:
     std::uint32_t size() const { return static_cast<std::uint32_t>(m_chars.size()); }
     char16_t at(std::uint32_t cp) const { return m_chars[cp]; }
     std::uint8_t flags(std::uint32_t cp) const { return m_flags[cp]; }
-    // sprmCSymbol of a 0x28 special character, or nullptr.
+    // The symbol (sprmCSymbol) or picture location of a special character,
+    // or the font of a private-use symbol character; nullptr otherwise.
     const CharProps* extra(std::uint32_t cp) const;
     // Properties of the paragraph whose mark is the character at cp.
     ParaProps paragraph(std::uint32_t cp) const;

@@ -148,11 +148,7 @@ private:
         case 0x28:
             if (special) {
                 if (const CharProps* extra = m_text.extra(cp); extra && extra->symbolChar != 0) {
-                    const auto* fonts = m_context.fonts;
-                    const std::string_view font = (fonts && extra->symbolFont < fonts->size())
-                                                      ? std::string_view((*fonts)[extra->symbolFont])
-                                                      : std::string_view();
-                    appendUtf8(m_paragraph, mapSymbolFontCharacter(font, extra->symbolChar));
+                    appendUtf8(m_paragraph, mapSymbolFontCharacter(fontName(extra->symbolFont), extra->symbolChar));
                     return;
                 }
             }
@@ -162,9 +158,20 @@ private:
         }
         if (c < 0x20)
             return; // anchors, note marks and other control characters leave nothing
+        if (c >= 0xF000 && c <= 0xF0FF) { // a symbol font's character
+            const CharProps* extra = m_text.extra(cp);
+            appendUtf8(m_paragraph, mapSymbolFontCharacter(fontName(extra ? extra->font : 0xFFFF), c));
+            return;
+        }
         if (special && (c == 0x3C || c == 0x3E))
             return; // structured-document-tag bookmarks
         appendCodeUnit(c);
+    }
+
+    std::string_view fontName(std::uint16_t font) const
+    {
+        const auto* fonts = m_context.fonts;
+        return (fonts && font < fonts->size()) ? std::string_view((*fonts)[font]) : std::string_view();
     }
 
     void appendCodeUnit(char16_t c)

@@ -243,6 +243,26 @@ def checkbox():
     emit("checkbox", "Agree: [X] yes\n", source_docx=d)
 
 
+def symbols():
+    d = docx.Document()
+    p = d.add_paragraph("Done ")
+    w = nsdecls("w")
+    raw_run(p, '<w:r %s><w:sym w:font="Wingdings" w:char="F0FC"/></w:r>' % w)
+    raw_run(p, '<w:r %s><w:t xml:space="preserve"> and alpha </w:t></w:r>' % w)
+    raw_run(p, '<w:r %s><w:sym w:font="Symbol" w:char="F061"/></w:r>' % w)
+    emit("symbols", "Done \u2713 and alpha \u03b1\n", source_docx=d)
+
+
+def style_lists():
+    # Numbering that comes from the paragraph styles of python-docx's template.
+    d = docx.Document()
+    d.add_paragraph("Steps:")
+    d.add_paragraph("Mix", style="List Number")
+    d.add_paragraph("Bake", style="List Number")
+    d.add_paragraph("Serve", style="List Bullet")
+    emit("style-lists", "Steps:\n1.\tMix\n2.\tBake\n\u2022\tServe\n", source_docx=d)
+
+
 def sections():
     styles = ('<style:page-layout style:name="pm1"/><style:page-layout style:name="pm2">'
               '<style:page-layout-properties style:print-orientation="landscape" fo:page-width="29.7cm"'
@@ -258,6 +278,6 @@ if __name__ == "__main__":
     import sys
     only = sys.argv[1:]
     for build in (paragraphs, table, nested_table, notes, fields, lists, revisions, hidden, headers_footers,
-                  comments, textbox, unicode_text, checkbox, sections):
+                  comments, textbox, unicode_text, checkbox, sections, symbols, style_lists):
         if not only or build.__name__ in only:
             build()

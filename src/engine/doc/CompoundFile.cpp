@@ -268,6 +268,8 @@ Result<std::vector<std::uint8_t>> CompoundFile::readStream(std::uint32_t id) con
     if (id >= m_entries.size() || m_entries[id].type != EntryType::Stream)
         return damagedError("a stream of the compound file is missing");
     const Entry& entry = m_entries[id];
+    if (entry.size == 0)
+        return std::vector<std::uint8_t>{}; // its start sector means nothing
     if (entry.size >= m_miniStreamCutoff)
         return readChain(entry.start, entry.size, "stream");
     // Small streams live in 64-byte sectors of the mini stream.

@@ -140,8 +140,7 @@ Result<std::vector<std::uint32_t>> CompoundFile::chain(std::uint32_t start, cons
     return sectors;
 }
 
-Result<std::vector<std::uint8_t>> CompoundFile::readChain(std::uint32_t start, std::uint64_t size,
-                                                          const char* what) const
+Result<StreamData> CompoundFile::readChain(std::uint32_t start, std::uint64_t size, const char* what) const
 {
     if (size > m_bytes.size())
         return damagedError(std::string("the ") + what + " is recorded as larger than the whole file");
@@ -149,11 +148,18 @@ Result<std::vector<std::uint8_t>> CompoundFile::readChain(std::uint32_t start, s
     auto sectors = chain(start, m_fat, needed, what);
     if (!sectors)
         return sectors.error();
-    if (sectors.value().size() < needed)
+    const std::vector<std::uint32_t>& chain = sectors.value();
+    if (chain.size() < needed)
         return damagedError(std::string("the ") + what + " is shorter than its recorded size");
+    const std::uint64_t first = (std::uint64_t{chain.empty() ? 0 : chain.front()} + 1) * m_sectorSize;
+    bool contiguous = fits(m_bytes, first, size);
+    for (std::size_t i = 1; contiguous && i < chain.size(); ++i)
+        contiguous = chain[i] == chain[i - 1] + 1;
+    if (contiguous)
+        return StreamData(m_bytes.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(size)));
     std::vector<std::uint8_t> out(static_cast<std::size_t>(size));
     std::uint64_t written = 0;
-    for (std::uint32_t sector : sectors.value()) {
+    for (std::uint32_t sector : chain) {
         const std::uint64_t offset = (static_cast<std::uint64_t>(sector) + 1) * m_sectorSize;
         const std::uint64_t want = std::min<std::uint64_t>(m_sectorSize, size - written);
         const std::uint64_t have = offset < m_bytes.size() ? std::min<std::uint64_t>(want, m_bytes.size() - offset) : 0;
@@ -161,7 +167,7 @@ Result<std::vector<std::uint8_t>> CompoundFile::readChain(std::uint32_t start, s
             std::memcpy(out.data() + written, m_bytes.data() + offset, static_cast<std::size_t>(have));
         written += want; // a last sector cut short by the file's end reads as zeros
     }
-    return out;
+    return StreamData(std::move(out));
 }
 
 // [MS-CFB] 2.6 directory entries.
@@ -216,7 +222,7 @@ Status CompoundFile::readMiniStream()
     auto stream = readChain(root.start, root.size, "mini stream");
     if (!stream)
         return stream.error();
-    m_miniStream = std::move(stream.value());
+    m_miniStream = stream.value().copy();
     auto sectors = chain(m_firstMiniFatSector, m_fat, m_sectorCount, "mini allocation table");
     if (!sectors)
         return sectors.error();
@@ -263,13 +269,13 @@ std::optional<std::uint32_t> CompoundFile::find(std::uint32_t storage, std::stri
     return std::nullopt;
 }
 
-Result<std::vector<std::uint8_t>> CompoundFile::readStream(std::uint32_t id) const
+Result<StreamData> CompoundFile::readStream(std::uint32_t id) const
 {
     if (id >= m_entries.size() || m_entries[id].type != EntryType::Stream)
         return damagedError("a stream of the compound file is missing");
     const Entry& entry = m_entries[id];
     if (entry.size == 0)
-        return std::vector<std::uint8_t>{}; // its start sector means nothing
+        return StreamData(); // its start sector means nothing
     if (entry.size >= m_miniStreamCutoff)
         return readChain(entry.start, entry.size, "stream");
     // Small streams live in 64-byte sectors of the mini stream.
@@ -289,7 +295,7 @@ Result<std::vector<std::uint8_t>> CompoundFile::readStream(std::uint32_t id) con
         std::memcpy(out.data() + written, m_miniStream.data() + offset, want);
         written += want;
     }
-    return out;
+    return StreamData(std::move(out));
 }
 
 } // namespace plainora::engine::doc

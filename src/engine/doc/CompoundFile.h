@@ -16,6 +16,27 @@
 
 namespace plainora::engine::doc {
 
+// A stream's bytes: a view into the file when its sectors lie one after the
+// other (as most writers store them), otherwise an owned copy.
+class StreamData {
+public:
+    StreamData() = default;
+    explicit StreamData(ByteView view) : m_view(view) {}
+    explicit StreamData(std::vector<std::uint8_t> owned) : m_owned(std::move(owned)), m_view(m_owned) {}
+    // Moving a vector keeps its buffer, so the view stays valid.
+    StreamData(StreamData&&) = default;
+    StreamData& operator=(StreamData&&) = default;
+    StreamData(const StreamData&) = delete;
+    StreamData& operator=(const StreamData&) = delete;
+
+    ByteView bytes() const { return m_view; }
+    std::vector<std::uint8_t> copy() const { return {m_view.begin(), m_view.end()}; }
+
+private:
+    std::vector<std::uint8_t> m_owned;
+    ByteView m_view;
+};
+
 class CompoundFile {
 public:
     enum class EntryType : std::uint8_t { Unused = 0, Storage = 1, Stream = 2, Root = 5 };
@@ -47,7 +68,8 @@ public:
     std::optional<std::uint32_t> find(std::uint32_t storage, std::string_view name) const;
     bool contains(std::string_view name) const { return find(kRoot, name).has_value(); }
     // A stream's bytes, checked against its chain and the file's size.
-    Result<std::vector<std::uint8_t>> readStream(std::uint32_t id) const;
+    // The view, if any, lives as long as the file's bytes.
+    Result<StreamData> readStream(std::uint32_t id) const;
 
 private:
     explicit CompoundFile(ByteView bytes) : m_bytes(bytes) {}
@@ -57,7 +79,7 @@ private:
     Status readMiniStream();
     Result<std::vector<std::uint32_t>> chain(std::uint32_t start, const std::vector<std::uint32_t>& table,
                                               std::uint64_t maxLength, const char* what) const;
-    Result<std::vector<std::uint8_t>> readChain(std::uint32_t start, std::uint64_t size, const char* what) const;
+    Result<StreamData> readChain(std::uint32_t start, std::uint64_t size, const char* what) const;
 
     ByteView m_bytes;
     std::uint32_t m_sectorSize = 512;

@@ -287,11 +287,11 @@ Result<Document> readWord97(const CompoundFile& file, ByteView wordDocument, con
     auto tableStream = file.readStream(*tableId);
     if (!tableStream)
         return tableStream.error();
-    const ByteView table(tableStream.value());
-    std::vector<std::uint8_t> dataBytes;
+    const ByteView table = tableStream.value().bytes();
+    StreamData dataStream;
     if (const auto dataId = file.find(CompoundFile::kRoot, "Data")) {
         if (auto data = file.readStream(*dataId))
-            dataBytes = std::move(data.value());
+            dataStream = data.take();
     }
 
     const FibBlock clxBlock = fib.block(FcLcb::Clx);
@@ -321,7 +321,7 @@ Result<Document> readWord97(const CompoundFile& file, ByteView wordDocument, con
     context.text = &text.value();
     context.lists = &lists;
     context.fonts = &fonts;
-    context.dataStream = ByteView(dataBytes);
+    context.dataStream = dataStream.bytes();
     WordBinaryDocument document(fib, table, text.value(), options, true);
     return document.read(context);
 }
@@ -377,7 +377,7 @@ Result<Document> readCompoundFile(ByteView bytes, const ReadOptions& options)
     auto stream = file.readStream(*wordId);
     if (!stream)
         return stream.error();
-    const ByteView wordDocument(stream.value());
+    const ByteView wordDocument = stream.value().bytes();
     auto base = readFibBase(wordDocument);
     if (!base)
         return base.error();

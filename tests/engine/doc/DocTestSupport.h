@@ -41,7 +41,7 @@ inline std::vector<CfbStream> streamsOf(const std::vector<std::uint8_t>& bytes)
             continue;
         auto data = file.value().readStream(id);
         if (data)
-            streams.push_back({file.value().entry(id).name, data.take()});
+            streams.push_back({file.value().entry(id).name, data.value().copy()});
     }
     return streams;
 }

@@ -2,16 +2,15 @@
 // in memory to the rendered text, on a small fixture and on medium and large
 // files of the shared corpus (skipped when it is absent).
 
-#include <benchmark/benchmark.h>
+#include "Engine.h"
+#include "PlainTextWriter.h"
 
+#include <benchmark/benchmark.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include "Engine.h"
-#include "PlainTextWriter.h"
 
 namespace {
 
@@ -66,7 +65,8 @@ std::vector<std::string> corpusDocs()
 
 BENCHMARK_CAPTURE(convert, small_20KB_table, std::vector<std::string>{kFixtures + "/table.doc"});
 BENCHMARK_CAPTURE(convert, medium_248KB_53379, std::vector<std::string>{kCorpus + "/doc/53379.doc"});
-BENCHMARK_CAPTURE(convert, large_399KB_parentinvguid, std::vector<std::string>{kCorpus + "/doc/parentinvguid.doc"});
+BENCHMARK_CAPTURE(convert, large_399KB_parentinvguid,
+                  std::vector<std::string>{kCorpus + "/doc/parentinvguid.doc"});
 BENCHMARK_CAPTURE(convert, large_603KB_word95, std::vector<std::string>{kCorpus + "/odd/Bug50955.doc"});
 BENCHMARK_CAPTURE(convert, corpus_doc_folder, corpusDocs());
 

@@ -2,12 +2,12 @@
 // as the other tools of doc/compare_doc.sh do; with -n N, converts the whole
 // list N times and writes nothing (in-process throughput).
 
+#include "Engine.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include "Engine.h"
 
 int main(int argc, char** argv)
 {

@@ -1,11 +1,11 @@
 #include "CompoundFile.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "DocErrors.h"
 #include "Limits.h"
 #include "LittleEndian.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace plainora::engine::doc {
 
@@ -117,8 +117,9 @@ Status CompoundFile::readHeaderAndFat()
 
 // Follows a chain through a FAT or MiniFAT, refusing loops, sector numbers
 // outside the table and chains longer than maxLength.
-Result<std::vector<std::uint32_t>> CompoundFile::chain(std::uint32_t start, const std::vector<std::uint32_t>& table,
-                                                      std::uint64_t maxLength, const char* what) const
+Result<std::vector<std::uint32_t>> CompoundFile::chain(std::uint32_t start,
+                                                       const std::vector<std::uint32_t>& table,
+                                                       std::uint64_t maxLength, const char* what) const
 {
     std::vector<std::uint32_t> sectors;
     if (start == kEndOfChain || start == kFreeSect)
@@ -128,7 +129,8 @@ Result<std::vector<std::uint32_t>> CompoundFile::chain(std::uint32_t start, cons
     std::uint32_t sector = start;
     while (sector != kEndOfChain) {
         if (sector >= table.size())
-            return damagedError(std::string("the chain of the ") + what + " points beyond the end of the file");
+            return damagedError(std::string("the chain of the ") + what +
+                                " points beyond the end of the file");
         if (seen[sector])
             return damagedError(std::string("the chain of the ") + what + " loops");
         if (sectors.size() >= maxLength)
@@ -162,7 +164,8 @@ Result<StreamData> CompoundFile::readChain(std::uint32_t start, std::uint64_t si
     for (std::uint32_t sector : chain) {
         const std::uint64_t offset = (static_cast<std::uint64_t>(sector) + 1) * m_sectorSize;
         const std::uint64_t want = std::min<std::uint64_t>(m_sectorSize, size - written);
-        const std::uint64_t have = offset < m_bytes.size() ? std::min<std::uint64_t>(want, m_bytes.size() - offset) : 0;
+        const std::uint64_t have =
+            offset < m_bytes.size() ? std::min<std::uint64_t>(want, m_bytes.size() - offset) : 0;
         if (have > 0)
             std::memcpy(out.data() + written, m_bytes.data() + offset, static_cast<std::size_t>(have));
         written += want; // a last sector cut short by the file's end reads as zeros
@@ -195,15 +198,17 @@ Status CompoundFile::readDirectory()
                     --units; // drop the terminating NUL, tolerate its absence
                 entry.name = utf16leToUtf8(raw.subspan(0, 2 * units));
                 const std::uint8_t type = raw[0x42];
-                entry.type = (type == 1 || type == 2 || type == 5) ? static_cast<EntryType>(type) : EntryType::Unused;
+                entry.type =
+                    (type == 1 || type == 2 || type == 5) ? static_cast<EntryType>(type) : EntryType::Unused;
                 entry.left = readU32(raw, 0x44);
                 entry.right = readU32(raw, 0x48);
                 entry.child = readU32(raw, 0x4C);
                 std::memcpy(entry.clsid.data(), raw.data() + 0x50, 16);
                 entry.start = readU32(raw, 0x74);
                 // [MS-CFB] 2.6.1: version 3 readers ignore the high 32 bits.
-                entry.size = m_sectorSize == 512 ? readU32(raw, 0x78)
-                                                 : (readU32(raw, 0x78) | (std::uint64_t{readU32(raw, 0x7C)} << 32));
+                entry.size = m_sectorSize == 512
+                                 ? readU32(raw, 0x78)
+                                 : (readU32(raw, 0x78) | (std::uint64_t{readU32(raw, 0x7C)} << 32));
             }
             m_entries.push_back(std::move(entry));
         }
@@ -228,7 +233,8 @@ Status CompoundFile::readMiniStream()
         return sectors.error();
     const std::uint64_t miniSectors = m_miniStream.size() / kMiniSectorSize;
     const std::uint32_t perSector = m_sectorSize / 4;
-    m_miniFat.reserve(std::min<std::uint64_t>(miniSectors, std::uint64_t{sectors.value().size()} * perSector));
+    m_miniFat.reserve(
+        std::min<std::uint64_t>(miniSectors, std::uint64_t{sectors.value().size()} * perSector));
     for (std::uint32_t sector : sectors.value()) {
         const std::uint64_t base = (static_cast<std::uint64_t>(sector) + 1) * m_sectorSize;
         for (std::uint32_t i = 0; i < perSector && m_miniFat.size() < miniSectors; ++i)

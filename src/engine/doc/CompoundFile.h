@@ -4,6 +4,9 @@
 // Every sector number, chain and size comes from the file and is checked
 // before it is followed or used for an allocation.
 
+#include "Error.h"
+#include "TextEncoding.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -11,14 +14,12 @@
 #include <string_view>
 #include <vector>
 
-#include "Error.h"
-#include "TextEncoding.h"
-
 namespace plainora::engine::doc {
 
 // A stream's bytes: a view into the file when its sectors lie one after the
 // other (as most writers store them), otherwise an owned copy.
-class StreamData {
+class StreamData
+{
 public:
     StreamData() = default;
     explicit StreamData(ByteView view) : m_view(view) {}
@@ -37,11 +38,13 @@ private:
     ByteView m_view;
 };
 
-class CompoundFile {
+class CompoundFile
+{
 public:
     enum class EntryType : std::uint8_t { Unused = 0, Storage = 1, Stream = 2, Root = 5 };
 
-    struct Entry {
+    struct Entry
+    {
         std::string name; // UTF-8
         EntryType type = EntryType::Unused;
         std::uint32_t left = kNoStream;
@@ -78,7 +81,7 @@ private:
     Status readDirectory();
     Status readMiniStream();
     Result<std::vector<std::uint32_t>> chain(std::uint32_t start, const std::vector<std::uint32_t>& table,
-                                              std::uint64_t maxLength, const char* what) const;
+                                             std::uint64_t maxLength, const char* what) const;
     Result<StreamData> readChain(std::uint32_t start, std::uint64_t size, const char* what) const;
 
     ByteView m_bytes;

@@ -1,16 +1,17 @@
 #pragma once
 // The failures of the Word binary readers, worded once.
 
-#include <string>
-
 #include "Error.h"
+
+#include <string>
 
 namespace plainora::engine::doc {
 
 inline Error damagedError(const std::string& what)
 {
-    return makeError(ErrorCode::Damaged, "The document is damaged: " + what +
-                                             ". Open it in a word processor, save it again and convert the copy.");
+    return makeError(ErrorCode::Damaged,
+                     "The document is damaged: " + what +
+                         ". Open it in a word processor, save it again and convert the copy.");
 }
 
 inline Error oldVersionError()
@@ -22,9 +23,10 @@ inline Error oldVersionError()
 
 inline Error passwordProtectedError()
 {
-    return makeError(ErrorCode::PasswordProtected,
-                     "The document is password-protected. Remove the password in a word processor and convert "
-                     "it again.");
+    return makeError(
+        ErrorCode::PasswordProtected,
+        "The document is password-protected. Remove the password in a word processor and convert "
+        "it again.");
 }
 
 } // namespace plainora::engine::doc

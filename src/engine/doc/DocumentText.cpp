@@ -1,12 +1,12 @@
 #include "DocumentText.h"
 
-#include <algorithm>
-#include <map>
-#include <mutex>
-
 #include "DocErrors.h"
 #include "Limits.h"
 #include "LittleEndian.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
 
 namespace plainora::engine::doc {
 
@@ -25,24 +25,57 @@ ByteView fkpPage(ByteView wordDocument, std::uint32_t pn)
 int codePageForLanguage(std::uint16_t lid)
 {
     switch (lid) {
-    case 0x0404: case 0x0C04: case 0x1404: return 950;
-    case 0x0804: case 0x1004: return 936;
-    case 0x0411: return 932;
-    case 0x0412: return 949;
-    case 0x041E: return 874;
-    case 0x042A: return 1258;
-    default: break;
+    case 0x0404:
+    case 0x0C04:
+    case 0x1404:
+        return 950;
+    case 0x0804:
+    case 0x1004:
+        return 936;
+    case 0x0411:
+        return 932;
+    case 0x0412:
+        return 949;
+    case 0x041E:
+        return 874;
+    case 0x042A:
+        return 1258;
+    default:
+        break;
     }
     switch (lid & 0x3FF) {
-    case 0x19: case 0x22: case 0x02: case 0x23: case 0x2F: return 1251; // Russian, Ukrainian, Bulgarian, ...
-    case 0x1A: return (lid == 0x0C1A) ? 1251 : 1250;                     // Serbian Cyrillic or Croatian
-    case 0x05: case 0x15: case 0x0E: case 0x1B: case 0x24: case 0x18: case 0x1C: return 1250;
-    case 0x08: return 1253;
-    case 0x1F: return 1254;
-    case 0x0D: return 1255;
-    case 0x01: case 0x29: case 0x20: return 1256;
-    case 0x25: case 0x26: case 0x27: return 1257;
-    default: return 1252;
+    case 0x19:
+    case 0x22:
+    case 0x02:
+    case 0x23:
+    case 0x2F:
+        return 1251; // Russian, Ukrainian, Bulgarian, ...
+    case 0x1A:
+        return (lid == 0x0C1A) ? 1251 : 1250; // Serbian Cyrillic or Croatian
+    case 0x05:
+    case 0x15:
+    case 0x0E:
+    case 0x1B:
+    case 0x24:
+    case 0x18:
+    case 0x1C:
+        return 1250;
+    case 0x08:
+        return 1253;
+    case 0x1F:
+        return 1254;
+    case 0x0D:
+        return 1255;
+    case 0x01:
+    case 0x29:
+    case 0x20:
+        return 1256;
+    case 0x25:
+    case 0x26:
+    case 0x27:
+        return 1257;
+    default:
+        return 1252;
     }
 }
 
@@ -60,8 +93,8 @@ std::array<char16_t, 256> buildByteMap(int codePage)
     // Each byte on its own: a lead byte of a double-byte code page decodes
     // as U+FFFD, which keeps every CP one character.
     for (int i = 0; i < 256; ++i) {
-        const std::string utf8 = i < 0x80 ? std::string(1, static_cast<char>(i))
-                                          : decodeToUtf8(ByteView(all + i, 1), charset);
+        const std::string utf8 =
+            i < 0x80 ? std::string(1, static_cast<char>(i)) : decodeToUtf8(ByteView(all + i, 1), charset);
         char32_t cp = 0xFFFD;
         const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
         if (utf8.size() == 1)
@@ -119,7 +152,8 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
     text.m_readProperties = sources.readProperties;
     const std::uint32_t total = sources.pieces->lastCp();
     if (total > limits::kMaxTextBytes / 2)
-        return makeError(ErrorCode::TooLarge, "The document holds more text than Plainora converts in one file.");
+        return makeError(ErrorCode::TooLarge,
+                         "The document holds more text than Plainora converts in one file.");
     // Every character takes at least one byte of the stream: a piece table
     // that claims more is damaged, and is not trusted for an allocation.
     if (total > sources.wordDocument.size())
@@ -211,8 +245,10 @@ void DocumentText::readCharacterProperties(const Sources& sources)
         const ByteView modifiers = sources.pieces->modifiers(piece);
         applyCharGrpprl(pieceProps, modifiers);
         auto apply = [&](std::uint64_t lo, std::uint64_t hi, const CharProps& props) {
-            const std::uint32_t first = piece.cpStart + static_cast<std::uint32_t>((lo - fcBegin + size - 1) / size);
-            const std::uint32_t last = piece.cpStart + static_cast<std::uint32_t>((hi - fcBegin + size - 1) / size);
+            const std::uint32_t first =
+                piece.cpStart + static_cast<std::uint32_t>((lo - fcBegin + size - 1) / size);
+            const std::uint32_t last =
+                piece.cpStart + static_cast<std::uint32_t>((hi - fcBegin + size - 1) / size);
             std::uint8_t add = 0;
             if (props.dropped() || pieceProps.dropped())
                 add |= Dropped;
@@ -310,8 +346,9 @@ ParaProps DocumentText::paragraph(std::uint32_t cp) const
     if (const auto bte = m_papxBte->find(static_cast<std::uint32_t>(fc))) {
         const std::uint32_t pn = readU32(m_papxBte->data(*bte), 0) & 0x3FFFFF;
         const auto& runs = paraPage(pn);
-        const auto run = std::upper_bound(runs.begin(), runs.end(), fc,
-                                          [](std::uint64_t value, const ParaRun& r) { return value < r.fcStart; });
+        const auto run =
+            std::upper_bound(runs.begin(), runs.end(), fc,
+                             [](std::uint64_t value, const ParaRun& r) { return value < r.fcStart; });
         if (run != runs.begin() && fc < std::prev(run)->fcEnd)
             props = std::prev(run)->props;
     }

@@ -3,20 +3,21 @@
 // properties that decide what is shown ([MS-DOC] 2.4.1, 2.4.6.2), and the
 // paragraph properties of each paragraph mark ([MS-DOC] 2.4.2, 2.8.6).
 
+#include "Error.h"
+#include "Fib.h"
+#include "PieceTable.h"
+#include "Properties.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "Error.h"
-#include "Fib.h"
-#include "PieceTable.h"
-#include "Properties.h"
-
 namespace plainora::engine::doc {
 
-class DocumentText {
+class DocumentText
+{
 public:
     enum Flag : std::uint8_t {
         Dropped = 1,    // deleted revision or hidden text
@@ -25,9 +26,10 @@ public:
         Missing = 8,    // the piece points outside the stream
     };
 
-    struct Sources {
+    struct Sources
+    {
         ByteView wordDocument;
-        ByteView table;             // empty for Word 6/95
+        ByteView table; // empty for Word 6/95
         const Fib* fib = nullptr;
         const PieceTable* pieces = nullptr;
         const StyleSheet* styles = nullptr;
@@ -55,12 +57,14 @@ public:
     static const std::array<char16_t, 256>& compressedByteMap();
 
 private:
-    struct ParaRun {
+    struct ParaRun
+    {
         std::uint32_t fcStart;
         std::uint32_t fcEnd;
         ParaProps props;
     };
-    struct CharRun {
+    struct CharRun
+    {
         std::uint32_t fcStart;
         std::uint32_t fcEnd;
         CharProps props;

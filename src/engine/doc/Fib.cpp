@@ -1,9 +1,9 @@
 #include "Fib.h"
 
-#include <algorithm>
-
 #include "DocErrors.h"
 #include "LittleEndian.h"
+
+#include <algorithm>
 
 namespace plainora::engine::doc {
 
@@ -85,7 +85,7 @@ Result<Fib> readFib6(ByteView wordDocument)
     constexpr std::size_t kPairCount = static_cast<std::size_t>(FcLcb::Clx) + 1;
     if (!fits(wordDocument, kPairs, 8 * kPairCount))
         return damagedError("the document's information block is cut short");
-    std::uint32_t* lengths[] = {&fib.ccpText, &fib.ccpFtn, &fib.ccpHdd, &fib.ccpMcr,
+    std::uint32_t* lengths[] = {&fib.ccpText, &fib.ccpFtn, &fib.ccpHdd,  &fib.ccpMcr,
                                 &fib.ccpAtn,  &fib.ccpEdn, &fib.ccpTxbx, &fib.ccpHdrTxbx};
     for (std::size_t i = 0; i < std::size(lengths); ++i)
         *lengths[i] = nonNegative(wordDocument, 0x34 + 4 * i);

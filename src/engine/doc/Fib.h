@@ -2,12 +2,12 @@
 // The File Information Block of a Word binary document ([MS-DOC] 2.5) and
 // the PLC arrays it points to ([MS-DOC] 2.2.2).
 
+#include "Error.h"
+#include "TextEncoding.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-#include "Error.h"
-#include "TextEncoding.h"
 
 namespace plainora::engine::doc {
 
@@ -35,12 +35,14 @@ enum class FcLcb : int {
     PlfLfo = 74,
 };
 
-struct FibBlock {
+struct FibBlock
+{
     std::uint32_t fc = 0;
     std::uint32_t lcb = 0;
 };
 
-struct Fib {
+struct Fib
+{
     std::uint16_t wIdent = 0;
     std::uint16_t nFib = 0;
     std::uint16_t lid = 0;
@@ -78,7 +80,8 @@ Result<Fib> readFib97(ByteView wordDocument);
 Result<Fib> readFib6(ByteView wordDocument);
 
 // A PLC: n+1 ascending CPs (or FCs) and n data elements of a fixed size.
-class Plc {
+class Plc
+{
 public:
     // nullopt when the bytes are not a well-formed PLC of that element size.
     static std::optional<Plc> parse(ByteView bytes, std::size_t dataSize);

@@ -149,7 +149,8 @@ std::string ListNumbering::label(std::int32_t ilfo, std::int32_t ilvl)
     // [MS-DOC] 2.6.2 sprmPIlfo: negative values index like their absolute value.
     if (ilfo < 0)
         ilfo = -ilfo;
-    if (ilfo == 0 || ilfo == 0x7FF || ilvl < 0 || ilvl > 8 || ilfo > static_cast<std::int32_t>(m_overrides.size()))
+    if (ilfo == 0 || ilfo == 0x7FF || ilvl < 0 || ilvl > 8 ||
+        ilfo > static_cast<std::int32_t>(m_overrides.size()))
         return {};
     Override& lfo = m_overrides[ilfo - 1];
     const Level* own = level(lfo, ilvl);
@@ -182,8 +183,9 @@ std::string ListNumbering::label(std::int32_t ilfo, std::int32_t ilvl)
     std::string text;
     if (own->format == NumberFormat::Bullet) {
         for (char16_t c : own->text) {
-            const std::string_view font =
-                (m_fonts && own->font < m_fonts->size()) ? std::string_view((*m_fonts)[own->font]) : std::string_view();
+            const std::string_view font = (m_fonts && own->font < m_fonts->size())
+                                              ? std::string_view((*m_fonts)[own->font])
+                                              : std::string_view();
             appendUtf8(text, mapSymbolFontCharacter(font, c));
         }
     } else {

@@ -3,9 +3,9 @@
 // comes from an untrusted file, so a read outside the buffer gives 0 instead
 // of touching memory it does not own.
 
-#include <cstdint>
-
 #include "TextEncoding.h"
+
+#include <cstdint>
 
 namespace plainora::engine::doc {
 

@@ -3,16 +3,17 @@
 // where each run of character positions is stored in the WordDocument
 // stream, and whether as 8-bit (compressed) or UTF-16 text.
 
+#include "Error.h"
+#include "TextEncoding.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "Error.h"
-#include "TextEncoding.h"
-
 namespace plainora::engine::doc {
 
-struct Piece {
+struct Piece
+{
     std::uint32_t cpStart = 0;
     std::uint32_t cpEnd = 0;
     std::uint32_t fc = 0; // byte offset in WordDocument
@@ -22,7 +23,8 @@ struct Piece {
     std::uint32_t charSize() const { return compressed ? 1 : 2; }
 };
 
-class PieceTable {
+class PieceTable
+{
 public:
     // wordCompression says whether FcCompressed's bit 30 marks 8-bit pieces
     // (Word 97 and later); Word 6/95 pieces are all 8-bit.

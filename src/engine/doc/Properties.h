@@ -3,39 +3,40 @@
 // ([MS-DOC] 2.2.5), the few character and paragraph properties that change
 // the text, and the style sheet that supplies inherited ones ([MS-DOC] 2.9.271 STSH).
 
+#include "TextEncoding.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-#include "TextEncoding.h"
 
 namespace plainora::engine::doc {
 
 // Calls visit(sprm, operand) for each Prl of a grpprl; stops at the first
 // Prl that would run past the end.
-template <typename Visit>
-void forEachPrl(ByteView grpprl, Visit&& visit);
+template <typename Visit> void forEachPrl(ByteView grpprl, Visit&& visit);
 
 // The operand size of a Prl starting at offset, or 0 when it does not fit.
 std::size_t prlOperandSize(ByteView grpprl, std::size_t offset);
 
-struct CharProps {
-    bool deleted = false;    // sprmCFRMarkDel: a deleted revision
-    bool vanish = false;     // sprmCFVanish: hidden text
-    bool spec = false;       // sprmCFSpec: special character
-    bool specVanish = false; // sprmCFSpecVanish: a 0x0B style separator
-    std::uint16_t symbolFont = 0;  // sprmCSymbol, with symbolChar != 0
+struct CharProps
+{
+    bool deleted = false;         // sprmCFRMarkDel: a deleted revision
+    bool vanish = false;          // sprmCFVanish: hidden text
+    bool spec = false;            // sprmCFSpec: special character
+    bool specVanish = false;      // sprmCFSpecVanish: a 0x0B style separator
+    std::uint16_t symbolFont = 0; // sprmCSymbol, with symbolChar != 0
     std::uint16_t symbolChar = 0;
     std::uint32_t picLocation = 0; // sprmCPicLocation
     bool hasPicLocation = false;
-    std::uint16_t istd = 0x0A;     // sprmCIstd: character style
-    std::uint16_t font = 0xFFFF;   // sprmCRgFtc0
+    std::uint16_t istd = 0x0A;   // sprmCIstd: character style
+    std::uint16_t font = 0xFFFF; // sprmCRgFtc0
     bool hasIstd = false;
 
     bool dropped() const { return deleted || vanish; }
 };
 
-struct ParaProps {
+struct ParaProps
+{
     bool inTable = false;   // sprmPFInTable
     bool ttp = false;       // sprmPFTtp: row end at depth 1
     bool innerCell = false; // sprmPFInnerTableCell
@@ -57,7 +58,8 @@ void applyParaGrpprl(ParaProps& props, ByteView grpprl);
 
 // The styles' paragraph list settings and character properties, each
 // resolved through its chain of base styles.
-class StyleSheet {
+class StyleSheet
+{
 public:
     static StyleSheet parse(ByteView stsh);
 
@@ -67,7 +69,8 @@ public:
     CharProps character(std::uint16_t istd) const;
 
 private:
-    struct Style {
+    struct Style
+    {
         bool present = false;
         std::uint16_t base = 0x0FFF;
         ParaProps para;
@@ -76,8 +79,7 @@ private:
     std::vector<Style> m_styles;
 };
 
-template <typename Visit>
-void forEachPrl(ByteView grpprl, Visit&& visit)
+template <typename Visit> void forEachPrl(ByteView grpprl, Visit&& visit)
 {
     std::size_t offset = 0;
     while (offset + 2 <= grpprl.size()) {

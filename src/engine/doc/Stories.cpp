@@ -1,10 +1,10 @@
 #include "Stories.h"
 
-#include <algorithm>
-
 #include "Limits.h"
 #include "LittleEndian.h"
 #include "NumberFormat.h"
+
+#include <algorithm>
 
 namespace plainora::engine::doc {
 
@@ -13,13 +13,15 @@ namespace {
 constexpr std::size_t kMaxFieldDepth = 64;
 constexpr std::size_t kMaxFieldCode = 32;
 
-struct OpenField {
+struct OpenField
+{
     bool inResult = false;
     std::string code; // the start of the instruction, enough to tell its kind
     std::optional<std::uint32_t> dataLocation;
 };
 
-struct TableBuilder {
+struct TableBuilder
+{
     std::vector<TableRow> rows;
     TableRow row;
     TableCell cell;
@@ -43,7 +45,8 @@ std::optional<bool> checkBoxState(ByteView data, std::uint32_t location)
     return readU16(data, ffdata + 12 + 2ull * nameLength + 2) != 0;
 }
 
-class StoryBuilder {
+class StoryBuilder
+{
 public:
     explicit StoryBuilder(StoryContext& context) : m_context(context), m_text(*context.text) {}
 
@@ -139,7 +142,8 @@ private:
             m_paragraph.push_back('-');
             return;
         case 0x08:
-            if (auto anchored = m_context.anchoredBlocks.find(cp); anchored != m_context.anchoredBlocks.end()) {
+            if (auto anchored = m_context.anchoredBlocks.find(cp);
+                anchored != m_context.anchoredBlocks.end()) {
                 for (Block& block : anchored->second)
                     m_pendingBlocks.push_back(std::move(block));
                 m_context.anchoredBlocks.erase(anchored);
@@ -148,7 +152,8 @@ private:
         case 0x28:
             if (special) {
                 if (const CharProps* extra = m_text.extra(cp); extra && extra->symbolChar != 0) {
-                    appendUtf8(m_paragraph, mapSymbolFontCharacter(fontName(extra->symbolFont), extra->symbolChar));
+                    appendUtf8(m_paragraph,
+                               mapSymbolFontCharacter(fontName(extra->symbolFont), extra->symbolChar));
                     return;
                 }
             }
@@ -157,7 +162,7 @@ private:
             break;
         }
         if (c < 0x20)
-            return; // anchors, note marks and other control characters leave nothing
+            return;                       // anchors, note marks and other control characters leave nothing
         if (c >= 0xF000 && c <= 0xF0FF) { // a symbol font's character
             const CharProps* extra = m_text.extra(cp);
             appendUtf8(m_paragraph, mapSymbolFontCharacter(fontName(extra ? extra->font : 0xFFFF), c));
@@ -184,7 +189,8 @@ private:
         }
         if (c >= 0xDC00 && c <= 0xDFFF) {
             if (m_highSurrogate) {
-                appendUtf8(m_paragraph, 0x10000 + ((char32_t(m_highSurrogate) - 0xD800) << 10) + (c - 0xDC00));
+                appendUtf8(m_paragraph,
+                           0x10000 + ((char32_t(m_highSurrogate) - 0xD800) << 10) + (c - 0xDC00));
                 m_highSurrogate = 0;
             } else {
                 appendUtf8(m_paragraph, 0xFFFD);
@@ -211,7 +217,8 @@ private:
         if (!visible())
             return;
         const auto start = field.code.find_first_not_of(' ');
-        if (start != std::string::npos && field.code.compare(start, 12, "FORMCHECKBOX") == 0 && field.dataLocation) {
+        if (start != std::string::npos && field.code.compare(start, 12, "FORMCHECKBOX") == 0 &&
+            field.dataLocation) {
             if (const auto checked = checkBoxState(m_context.dataStream, *field.dataLocation))
                 m_paragraph += *checked ? "[X]" : "[ ]";
         }

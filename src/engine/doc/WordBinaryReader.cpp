@@ -2,10 +2,6 @@
 // best effort, Word 6/95; encrypted files and other Office files are
 // recognised and refused with a description that says what they are.
 
-#include <algorithm>
-#include <map>
-#include <memory>
-
 #include "CompoundFile.h"
 #include "DocErrors.h"
 #include "DocumentText.h"
@@ -17,6 +13,10 @@
 #include "Properties.h"
 #include "Readers.h"
 #include "Stories.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
 
 namespace plainora::engine {
 
@@ -30,7 +30,8 @@ constexpr std::uint16_t kWord6MinNFib = 101;
 
 Error notWord(const std::string& lookAlike)
 {
-    return makeError(ErrorCode::NotAWordDocument, "The file is not a Word document: it looks like " + lookAlike + ".");
+    return makeError(ErrorCode::NotAWordDocument,
+                     "The file is not a Word document: it looks like " + lookAlike + ".");
 }
 
 // What a compound file without a WordDocument stream holds.
@@ -38,7 +39,8 @@ Error describeOtherCompoundFile(const CompoundFile& file)
 {
     static constexpr std::uint8_t kMsiClsid[16] = {0x84, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
                                                    0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-    if (file.contains("\x06" "DataSpaces"))
+    if (file.contains("\x06"
+                      "DataSpaces"))
         return passwordProtectedError(); // rights-managed content, [MS-DOC] 2.1
     if (file.contains("Workbook") || file.contains("Book"))
         return notWord("an Excel workbook");
@@ -58,7 +60,8 @@ Error describeOtherCompoundFile(const CompoundFile& file)
 
 // Format of auto-numbered note marks from the document properties
 // ([MS-DOC] 2.7.2 DopBase: nfcFtnRef and nfcEdnRef in the 16 bits at 0x36).
-struct NoteFormats {
+struct NoteFormats
+{
     NumberFormat footnotes = NumberFormat::Decimal;
     NumberFormat endnotes = NumberFormat::LowerRoman;
 };
@@ -75,14 +78,17 @@ NoteFormats readNoteFormats(ByteView table, FibBlock dop)
     return formats;
 }
 
-struct PartRange {
+struct PartRange
+{
     std::uint32_t begin = 0;
     std::uint32_t end = 0;
 };
 
-class WordBinaryDocument {
+class WordBinaryDocument
+{
 public:
-    WordBinaryDocument(const Fib& fib, ByteView table, DocumentText& text, const ReadOptions& options, bool word97)
+    WordBinaryDocument(const Fib& fib, ByteView table, DocumentText& text, const ReadOptions& options,
+                       bool word97)
         : m_fib(fib), m_table(table), m_text(text), m_options(options), m_word97(word97)
     {
         // [MS-DOC] 2.3: the parts follow one another in CP order.
@@ -101,9 +107,11 @@ public:
     {
         Document document;
         const NoteFormats formats = readNoteFormats(m_table, m_fib.block(FcLcb::Dop));
-        document.footnotes = readNotes(context, FcLcb::PlcffndRef, FcLcb::PlcffndTxt, kFootnotes, formats.footnotes);
+        document.footnotes =
+            readNotes(context, FcLcb::PlcffndRef, FcLcb::PlcffndTxt, kFootnotes, formats.footnotes);
         if (m_word97)
-            document.endnotes = readNotes(context, FcLcb::PlcfendRef, FcLcb::PlcfendTxt, kEndnotes, formats.endnotes);
+            document.endnotes =
+                readNotes(context, FcLcb::PlcfendRef, FcLcb::PlcfendTxt, kEndnotes, formats.endnotes);
         std::vector<std::vector<Block>> unanchored;
         if (m_word97)
             readTextBoxes(context, unanchored);
@@ -154,7 +162,8 @@ private:
     }
 
     // [MS-DOC] 2.8.19-2.8.20: the k-th reference belongs to the k-th text.
-    std::vector<Note> readNotes(StoryContext& context, FcLcb refs, FcLcb texts, Part part, NumberFormat format)
+    std::vector<Note> readNotes(StoryContext& context, FcLcb refs, FcLcb texts, Part part,
+                                NumberFormat format)
     {
         std::vector<Note> notes;
         const auto refPlc = Plc::parse(m_table, m_fib.block(refs), 2);
@@ -304,7 +313,8 @@ Result<Document> readWord97(const CompoundFile& file, ByteView wordDocument, con
     const FibBlock stshf = fib.block(FcLcb::Stshf);
     const StyleSheet styles = StyleSheet::parse(slice(table, stshf.fc, stshf.lcb));
     const std::vector<std::string> fonts = readFontNames(table, fib.block(FcLcb::SttbfFfn));
-    ListNumbering lists = ListNumbering::parse(table, fib.block(FcLcb::PlfLst), fib.block(FcLcb::PlfLfo), &fonts);
+    ListNumbering lists =
+        ListNumbering::parse(table, fib.block(FcLcb::PlfLst), fib.block(FcLcb::PlfLfo), &fonts);
 
     DocumentText::Sources sources;
     sources.wordDocument = wordDocument;
@@ -384,7 +394,8 @@ Result<Document> readCompoundFile(ByteView bytes, const ReadOptions& options)
     const Fib& fib = base.value();
     if (fib.fEncrypted || fib.fObfuscated)
         return passwordProtectedError(); // [MS-DOC] 2.2.6
-    if (file.contains("\x06" "DataSpaces"))
+    if (file.contains("\x06"
+                      "DataSpaces"))
         return passwordProtectedError();
     if (fib.wIdent == kWord97Ident && fib.nFib >= kWord97MinNFib)
         return readWord97(file, wordDocument, options);

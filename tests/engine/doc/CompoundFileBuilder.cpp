@@ -30,7 +30,8 @@ void putU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t 
         bytes[offset + i] = (value >> (8 * i)) & 0xFF;
 }
 
-CfbLayout buildCompoundFile(const std::vector<CfbStream>& streams, const std::array<std::uint8_t, 16>& rootClsid)
+CfbLayout buildCompoundFile(const std::vector<CfbStream>& streams,
+                            const std::array<std::uint8_t, 16>& rootClsid)
 {
     CfbLayout layout;
     std::vector<std::uint8_t> mini;
@@ -130,10 +131,12 @@ CfbLayout buildCompoundFile(const std::vector<CfbStream>& streams, const std::ar
     for (std::size_t i = 0; i < miniFat.size(); ++i)
         putU32(bytes, layout.sectorOffset(layout.firstMiniFatSector) + 4 * i, miniFat[i]);
     if (!mini.empty())
-        std::memcpy(bytes.data() + layout.sectorOffset(layout.firstMiniStreamSector), mini.data(), mini.size());
+        std::memcpy(bytes.data() + layout.sectorOffset(layout.firstMiniStreamSector), mini.data(),
+                    mini.size());
     for (std::size_t i = 0; i < streams.size(); ++i)
         if (streams[i].data.size() >= 4096)
-            std::memcpy(bytes.data() + layout.sectorOffset(starts[i]), streams[i].data.data(), streams[i].data.size());
+            std::memcpy(bytes.data() + layout.sectorOffset(starts[i]), streams[i].data.data(),
+                        streams[i].data.size());
     return layout;
 }
 

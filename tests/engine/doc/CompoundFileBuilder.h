@@ -12,12 +12,14 @@
 
 namespace plainora::engine::test {
 
-struct CfbStream {
+struct CfbStream
+{
     std::string name;
     std::vector<std::uint8_t> data;
 };
 
-struct CfbLayout {
+struct CfbLayout
+{
     std::vector<std::uint8_t> bytes;
     std::uint32_t fatSectors = 0;
     std::uint32_t firstDirectorySector = 0;
@@ -26,7 +28,10 @@ struct CfbLayout {
     std::vector<std::uint32_t> streamFirstSector; // regular streams; mini ones: mini sector
 
     std::size_t sectorOffset(std::uint32_t sector) const { return (sector + 1) * 512ull; }
-    std::size_t fatEntryOffset(std::uint32_t sector) const { return sectorOffset(sector / 128) + 4 * (sector % 128); }
+    std::size_t fatEntryOffset(std::uint32_t sector) const
+    {
+        return sectorOffset(sector / 128) + 4 * (sector % 128);
+    }
     std::size_t directoryEntryOffset(std::uint32_t id) const
     {
         return sectorOffset(firstDirectorySector + id / 4) + 128 * (id % 4);
@@ -36,6 +41,7 @@ struct CfbLayout {
 void putU16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value);
 void putU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
 
-CfbLayout buildCompoundFile(const std::vector<CfbStream>& streams, const std::array<std::uint8_t, 16>& rootClsid = {});
+CfbLayout buildCompoundFile(const std::vector<CfbStream>& streams,
+                            const std::array<std::uint8_t, 16>& rootClsid = {});
 
 } // namespace plainora::engine::test

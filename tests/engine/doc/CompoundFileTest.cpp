@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
+#include "DocTestSupport.h"
 
 #include <functional>
-
-#include "DocTestSupport.h"
+#include <gtest/gtest.h>
 
 using namespace plainora::engine;
 using namespace plainora::engine::test;
@@ -20,7 +19,9 @@ std::vector<std::uint8_t> pattern(std::size_t size, std::uint8_t seed)
 
 CfbLayout sample()
 {
-    return buildCompoundFile({{"Small", pattern(100, 1)}, {"Large", pattern(10000, 2)}, {"Other", pattern(700, 3)},
+    return buildCompoundFile({{"Small", pattern(100, 1)},
+                              {"Large", pattern(10000, 2)},
+                              {"Other", pattern(700, 3)},
                               {"Empty", {}}});
 }
 
@@ -32,8 +33,9 @@ TEST(CompoundFile, ReadsStreamsFromTheMiniStreamAndFromRegularSectors)
     auto file = CompoundFile::open(layout.bytes);
     ASSERT_TRUE(file.ok()) << file.error().description;
     // An empty stream's start sector is meaningless and never followed.
-    for (const auto& [name, expected] : {std::pair{"Small", pattern(100, 1)}, std::pair{"Large", pattern(10000, 2)},
-                                         std::pair{"Other", pattern(700, 3)}, std::pair{"Empty", pattern(0, 0)}}) {
+    for (const auto& [name, expected] :
+         {std::pair{"Small", pattern(100, 1)}, std::pair{"Large", pattern(10000, 2)},
+          std::pair{"Other", pattern(700, 3)}, std::pair{"Empty", pattern(0, 0)}}) {
         const auto id = file.value().find(CompoundFile::kRoot, name);
         ASSERT_TRUE(id.has_value()) << name;
         auto data = file.value().readStream(*id);
@@ -45,7 +47,8 @@ TEST(CompoundFile, ReadsStreamsFromTheMiniStreamAndFromRegularSectors)
     EXPECT_FALSE(file.value().find(CompoundFile::kRoot, "Missing").has_value());
 }
 
-struct Damage {
+struct Damage
+{
     const char* name;
     std::function<void(CfbLayout&)> apply;
     bool failsOnOpen; // otherwise reading "Large" fails
@@ -55,30 +58,37 @@ struct Damage {
 TEST(CompoundFile, RefusesDamagedStructuresWithADescription)
 {
     const std::vector<Damage> cases = {
-        {"stream chain loops", [](CfbLayout& l) {
+        {"stream chain loops",
+         [](CfbLayout& l) {
              putU32(l.bytes, l.fatEntryOffset(l.streamFirstSector[1] + 3), l.streamFirstSector[1]);
-         }, false, "loops"},
-        {"stream chain leaves the file", [](CfbLayout& l) {
-             putU32(l.bytes, l.fatEntryOffset(l.streamFirstSector[1]), 0x00FFFFF0);
-         }, false, "beyond the end"},
-        {"stream chain ends early", [](CfbLayout& l) {
-             putU32(l.bytes, l.fatEntryOffset(l.streamFirstSector[1] + 1), 0xFFFFFFFE);
-         }, false, "shorter"},
-        {"stream size beyond the file", [](CfbLayout& l) {
-             putU32(l.bytes, l.directoryEntryOffset(2) + 0x78, 0x7FFFFFF0);
-         }, false, "larger than the whole file"},
-        {"directory chain loops", [](CfbLayout& l) {
+         },
+         false, "loops"},
+        {"stream chain leaves the file",
+         [](CfbLayout& l) { putU32(l.bytes, l.fatEntryOffset(l.streamFirstSector[1]), 0x00FFFFF0); }, false,
+         "beyond the end"},
+        {"stream chain ends early",
+         [](CfbLayout& l) { putU32(l.bytes, l.fatEntryOffset(l.streamFirstSector[1] + 1), 0xFFFFFFFE); },
+         false, "shorter"},
+        {"stream size beyond the file",
+         [](CfbLayout& l) { putU32(l.bytes, l.directoryEntryOffset(2) + 0x78, 0x7FFFFFF0); }, false,
+         "larger than the whole file"},
+        {"directory chain loops",
+         [](CfbLayout& l) {
              putU32(l.bytes, l.fatEntryOffset(l.firstDirectorySector), l.firstDirectorySector);
-         }, true, "loops"},
-        {"directory starts beyond the file", [](CfbLayout& l) { putU32(l.bytes, 0x30, 0x10000); },
-         true, "beyond the end"},
-        {"absurd FAT sector count", [](CfbLayout& l) { putU32(l.bytes, 0x2C, 0xFFFFFFF0); }, true, "claims more"},
+         },
+         true, "loops"},
+        {"directory starts beyond the file", [](CfbLayout& l) { putU32(l.bytes, 0x30, 0x10000); }, true,
+         "beyond the end"},
+        {"absurd FAT sector count", [](CfbLayout& l) { putU32(l.bytes, 0x2C, 0xFFFFFFF0); }, true,
+         "claims more"},
         {"FAT sector outside the file", [](CfbLayout& l) { putU32(l.bytes, 0x4C, 0x00FFFFFF); }, true,
          "beyond the end"},
         {"unknown sector size", [](CfbLayout& l) { putU16(l.bytes, 0x1E, 16); }, true, "sector size"},
-        {"mini stream chain loops", [](CfbLayout& l) {
+        {"mini stream chain loops",
+         [](CfbLayout& l) {
              putU32(l.bytes, l.fatEntryOffset(l.firstMiniStreamSector), l.firstMiniStreamSector);
-         }, true, "loops"},
+         },
+         true, "loops"},
     };
     for (const Damage& damage : cases) {
         CfbLayout layout = sample();
@@ -95,7 +105,8 @@ TEST(CompoundFile, RefusesDamagedStructuresWithADescription)
             error = data.error();
         }
         EXPECT_EQ(error.code, ErrorCode::Damaged) << damage.name;
-        EXPECT_NE(error.description.find(damage.says), std::string::npos) << damage.name << ": " << error.description;
+        EXPECT_NE(error.description.find(damage.says), std::string::npos)
+            << damage.name << ": " << error.description;
     }
 }
 

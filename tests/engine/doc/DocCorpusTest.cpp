@@ -1,13 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "DocTestSupport.h"
 #include "Engine.h"
 #include "FormatSniffer.h"
 #include "PlainTextWriter.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
 
 using namespace plainora::engine;
 using namespace plainora::engine::test;
@@ -52,7 +51,8 @@ TEST(DocCorpus, ConvertsEveryWordBinaryFileAsTheManifestExpects)
         } else if (expect == "unsupported-old-format") {
             if (!document.ok()) {
                 EXPECT_EQ(document.error().code, ErrorCode::UnsupportedOldFormat) << file;
-                EXPECT_NE(document.error().description.find("old version of Word"), std::string::npos) << file;
+                EXPECT_NE(document.error().description.find("old version of Word"), std::string::npos)
+                    << file;
             }
         } else if (!document.ok()) { // corrupt
             EXPECT_GT(document.error().number(), 0) << file;

@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <random>
-
 #include "DocTestSupport.h"
 #include "Engine.h"
 #include "PlainTextWriter.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
 
 using namespace plainora::engine;
 using namespace plainora::engine::test;
@@ -32,8 +31,9 @@ std::vector<std::string> seedFiles()
         if (entry.path().extension() == ".doc")
             seeds.push_back(entry.path().string());
     const std::filesystem::path corpus = PLAINORA_CORPUS_DIR;
-    for (const char* name : {"doc/test-fields.doc", "doc/Lists.doc", "doc/innertable.doc", "doc/test13.doc",
-                             "odd/Word6.doc", "odd/Bug51944.doc", "odd/word2.doc", "odd/PasswordProtected.doc"})
+    for (const char* name :
+         {"doc/test-fields.doc", "doc/Lists.doc", "doc/innertable.doc", "doc/test13.doc", "odd/Word6.doc",
+          "odd/Bug51944.doc", "odd/word2.doc", "odd/PasswordProtected.doc"})
         if (std::filesystem::exists(corpus / name))
             seeds.push_back((corpus / name).string());
     std::sort(seeds.begin(), seeds.end());
@@ -56,7 +56,8 @@ TEST(DocFuzz, MutatedDocumentsNeverCrash)
             const int flips = 1 + static_cast<int>(random() % 16);
             for (int i = 0; i < flips; ++i) {
                 // Mostly the header, directory and FIB region, where damage matters most.
-                const std::size_t limit = (random() % 2) ? std::min<std::size_t>(bytes.size(), 4096) : bytes.size();
+                const std::size_t limit =
+                    (random() % 2) ? std::min<std::size_t>(bytes.size(), 4096) : bytes.size();
                 bytes[random() % limit] ^= static_cast<std::uint8_t>(1u << (random() % 8));
             }
             readMutated(bytes, seed + " flips round " + std::to_string(round));

@@ -1,14 +1,14 @@
 #pragma once
 // Shared helpers of the Word binary reader tests.
 
+#include "CompoundFileBuilder.h"
+#include "doc/CompoundFile.h"
+
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include "CompoundFileBuilder.h"
-#include "doc/CompoundFile.h"
 
 namespace plainora::engine::test {
 

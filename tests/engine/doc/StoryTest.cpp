@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "PlainTextWriter.h"
 #include "doc/DocumentText.h"
 #include "doc/Stories.h"
+
+#include <gtest/gtest.h>
 
 using namespace plainora::engine;
 using namespace plainora::engine::doc;
@@ -32,7 +32,9 @@ std::string render(const std::string& story, StoryContext context = {})
 TEST(Story, ShowsFieldResultsOnlyAlsoWhenNested)
 {
     // IF with a nested field in its instruction and another in its result.
-    EXPECT_EQ(render("A \x13 IF \x13 PAGE \x14" "1\x15 = 1 \"x\" \x14yes \x13 PAGE \x14" "7\x15!\x15 B\r"),
+    EXPECT_EQ(render("A \x13 IF \x13 PAGE \x14"
+                     "1\x15 = 1 \"x\" \x14yes \x13 PAGE \x14"
+                     "7\x15!\x15 B\r"),
               "A yes 7! B\n");
     // A field without a separator shows nothing.
     EXPECT_EQ(render("x\x13 TC \"entry\" \x15y\r"), "xy\n");
@@ -42,12 +44,18 @@ TEST(Story, ShowsFieldResultsOnlyAlsoWhenNested)
 
 TEST(Story, TurnsSpecialCharactersIntoTheLayout)
 {
-    EXPECT_EQ(render("line\x0Bnext\x0E" "col\tTab non\x1E" "breaking op\x1Ftional\xA0" "nbsp\r"),
+    EXPECT_EQ(render("line\x0Bnext\x0E"
+                     "col\tTab non\x1E"
+                     "breaking op\x1Ftional\xA0"
+                     "nbsp\r"),
               "line\nnext\ncol\tTab non-breaking optional\xC2\xA0nbsp\n");
     // 8-bit text maps the Windows-1252 punctuation block ([MS-DOC] 2.9.73).
     EXPECT_EQ(render("\x93q\x94 \x85 \x96\r"), "\xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\xA6 \xE2\x80\x93\n");
     // Control characters such as anchors leave nothing.
-    EXPECT_EQ(render("a\x01" "b\x08" "c\x05\r"), "abc\n");
+    EXPECT_EQ(render("a\x01"
+                     "b\x08"
+                     "c\x05\r"),
+              "abc\n");
 }
 
 TEST(Story, ReplacesNoteReferencesWithTheirMarks)

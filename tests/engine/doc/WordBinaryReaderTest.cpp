@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "DocTestSupport.h"
 #include "Engine.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
 
 using namespace plainora::engine;
 using namespace plainora::engine::test;
@@ -82,7 +81,9 @@ TEST(WordBinaryReader, RefusesAnEncryptedOoxmlPackage)
 TEST(WordBinaryReader, NamesWhatOtherCompoundFilesLookLike)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"Workbook", "Excel workbook"}, {"PowerPoint Document", "PowerPoint presentation"}, {"Foo", "compound file"}};
+        {"Workbook", "Excel workbook"},
+        {"PowerPoint Document", "PowerPoint presentation"},
+        {"Foo", "compound file"}};
     for (const auto& [stream, lookAlike] : cases) {
         auto text = textOf(buildCompoundFile({{stream, std::vector<std::uint8_t>(600, 7)}}).bytes);
         ASSERT_FALSE(text.ok());
@@ -165,7 +166,8 @@ std::vector<std::uint8_t> word6Document(const std::string& cp1251Text)
 TEST(WordBinaryReader, ReadsWord6TextInTheDocumentsCodePage)
 {
     // "Привет" and "мир" in Windows-1251, a cell pair and a tab.
-    const std::string text = "\xCF\xF0\xE8\xE2\xE5\xF2\r\xEC\xE8\xF0\tx\rA\x07" "B\x07\x07";
+    const std::string text = "\xCF\xF0\xE8\xE2\xE5\xF2\r\xEC\xE8\xF0\tx\rA\x07"
+                             "B\x07\x07";
     auto result = textOf(buildCompoundFile({{"WordDocument", word6Document(text)}}).bytes);
     ASSERT_TRUE(result.ok()) << result.error().description;
     EXPECT_EQ(result.value(), "Привет\nмир\tx\nA\tB\n");

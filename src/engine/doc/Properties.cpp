@@ -1,5 +1,6 @@
 #include "Properties.h"
 
+#include "Limits.h"
 #include "LittleEndian.h"
 
 namespace plainora::engine::doc {
@@ -24,7 +25,6 @@ constexpr std::uint16_t kSprmPIlvl = 0x260A;
 constexpr std::uint16_t kSprmPIlfo = 0x460B;
 constexpr std::uint16_t kSprmTDefTable = 0xD608;
 constexpr std::uint16_t kSprmPChgTabs = 0xC615;
-constexpr int kMaxStyleChain = 16;
 constexpr std::uint16_t kMaxStyles = 0x0FFE; // istd is a 12-bit index
 
 // A ToggleOperand: 1 on, 0x81 the opposite of the style (off, as styles
@@ -204,7 +204,8 @@ ParaProps StyleSheet::paragraph(std::uint16_t istd) const
 {
     // Settings apply from the farthest base to the style itself.
     std::vector<const Style*> chain;
-    for (int depth = 0; depth < kMaxStyleChain && istd < m_styles.size() && m_styles[istd].present; ++depth) {
+    for (int depth = 0; depth < limits::kMaxStyleChain && istd < m_styles.size() && m_styles[istd].present;
+         ++depth) {
         chain.push_back(&m_styles[istd]);
         istd = m_styles[istd].base;
     }
@@ -224,7 +225,8 @@ ParaProps StyleSheet::paragraph(std::uint16_t istd) const
 CharProps StyleSheet::character(std::uint16_t istd) const
 {
     CharProps props;
-    for (int depth = 0; depth < kMaxStyleChain && istd < m_styles.size() && m_styles[istd].present; ++depth) {
+    for (int depth = 0; depth < limits::kMaxStyleChain && istd < m_styles.size() && m_styles[istd].present;
+         ++depth) {
         props.vanish = props.vanish || m_styles[istd].chars.vanish;
         istd = m_styles[istd].base;
     }

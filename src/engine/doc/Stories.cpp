@@ -10,7 +10,6 @@ namespace plainora::engine::doc {
 
 namespace {
 
-constexpr std::size_t kMaxFieldDepth = 64;
 constexpr std::size_t kMaxFieldCode = 32;
 
 struct OpenField
@@ -80,7 +79,7 @@ private:
         // Field characters are honoured even when hidden, so that a field
         // hidden or deleted as a whole stays balanced.
         if (c == 0x13) {
-            if (m_fields.size() < kMaxFieldDepth)
+            if (m_fields.size() < static_cast<std::size_t>(limits::kMaxFieldNesting))
                 m_fields.push_back({});
             else
                 ++m_fieldOverflow;

@@ -181,8 +181,9 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
         std::fill_n(text.m_flags.data() + piece.cpStart, count, std::uint8_t{0});
     }
     if (sources.readProperties) {
-        text.m_chpxBte = Plc::parse(sources.table, sources.fib->block(FcLcb::PlcfBteChpx), 4);
-        text.m_papxBte = Plc::parse(sources.table, sources.fib->block(FcLcb::PlcfBtePapx), 4);
+        // Strictly ascending FCs bound the pages a piece can touch by its length.
+        text.m_chpxBte = Plc::parse(sources.table, sources.fib->block(FcLcb::PlcfBteChpx), 4, true);
+        text.m_papxBte = Plc::parse(sources.table, sources.fib->block(FcLcb::PlcfBtePapx), 4, true);
         text.readCharacterProperties(sources);
     }
     return text;
@@ -229,6 +230,9 @@ const std::vector<DocumentText::CharRun>& DocumentText::charPage(std::uint32_t p
         if (run.fcEnd > run.fcStart)
             it->second.push_back(run);
     }
+    // A damaged page may list its runs out of order; lookups need them sorted.
+    std::sort(it->second.begin(), it->second.end(),
+              [](const auto& a, const auto& b) { return a.fcStart < b.fcStart; });
     return it->second;
 }
 
@@ -271,11 +275,18 @@ void DocumentText::readCharacterProperties(const Sources& sources)
         for (std::size_t i = index.value_or(bte.size()); i < bte.size() && bte.position(i) < fcEnd; ++i) {
             const ByteView pnBytes = bte.data(i);
             const std::uint32_t pn = readU32(pnBytes, 0) & 0x3FFFFF;
-            for (const CharRun& run : charPage(pn)) {
-                const std::uint64_t lo = std::max<std::uint64_t>(run.fcStart, fcBegin);
-                const std::uint64_t hi = std::min<std::uint64_t>(run.fcEnd, fcEnd);
+            // Runs are sorted: start at the last one that begins at or before the piece.
+            const auto& runs = charPage(pn);
+            auto run =
+                std::upper_bound(runs.begin(), runs.end(), fcBegin,
+                                 [](std::uint64_t value, const CharRun& r) { return value < r.fcStart; });
+            if (run != runs.begin())
+                --run;
+            for (; run != runs.end() && run->fcStart < fcEnd; ++run) {
+                const std::uint64_t lo = std::max<std::uint64_t>(run->fcStart, fcBegin);
+                const std::uint64_t hi = std::min<std::uint64_t>(run->fcEnd, fcEnd);
                 if (lo < hi)
-                    apply(lo, hi, run.props);
+                    apply(lo, hi, run->props);
             }
         }
         if (pieceProps.dropped() || pieceProps.spec)
@@ -328,6 +339,9 @@ const std::vector<DocumentText::ParaRun>& DocumentText::paraPage(std::uint32_t p
         if (run.fcEnd > run.fcStart)
             it->second.push_back(run);
     }
+    // A damaged page may list its runs out of order; lookups need them sorted.
+    std::sort(it->second.begin(), it->second.end(),
+              [](const auto& a, const auto& b) { return a.fcStart < b.fcStart; });
     return it->second;
 }
 

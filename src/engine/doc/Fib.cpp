@@ -93,7 +93,7 @@ Result<Fib> readFib6(ByteView wordDocument)
     return fib;
 }
 
-std::optional<Plc> Plc::parse(ByteView bytes, std::size_t dataSize)
+std::optional<Plc> Plc::parse(ByteView bytes, std::size_t dataSize, bool strict)
 {
     if (bytes.size() < 4 || (bytes.size() - 4) % (4 + dataSize) != 0)
         return std::nullopt;
@@ -102,16 +102,16 @@ std::optional<Plc> Plc::parse(ByteView bytes, std::size_t dataSize)
     plc.m_dataSize = dataSize;
     plc.m_count = (bytes.size() - 4) / (4 + dataSize);
     for (std::size_t i = 0; i < plc.m_count; ++i)
-        if (plc.position(i) > plc.position(i + 1))
+        if (plc.position(i) > plc.position(i + 1) || (strict && plc.position(i) == plc.position(i + 1)))
             return std::nullopt;
     return plc;
 }
 
-std::optional<Plc> Plc::parse(ByteView table, FibBlock block, std::size_t dataSize)
+std::optional<Plc> Plc::parse(ByteView table, FibBlock block, std::size_t dataSize, bool strict)
 {
     if (block.lcb == 0 || !fits(table, block.fc, block.lcb))
         return std::nullopt;
-    return parse(table.subspan(block.fc, block.lcb), dataSize);
+    return parse(table.subspan(block.fc, block.lcb), dataSize, strict);
 }
 
 std::uint32_t Plc::position(std::size_t i) const

@@ -83,9 +83,11 @@ Result<Fib> readFib6(ByteView wordDocument);
 class Plc
 {
 public:
-    // nullopt when the bytes are not a well-formed PLC of that element size.
-    static std::optional<Plc> parse(ByteView bytes, std::size_t dataSize);
-    static std::optional<Plc> parse(ByteView table, FibBlock block, std::size_t dataSize);
+    // nullopt when the bytes are not a well-formed PLC of that element size;
+    // strict PLCs must not repeat a position ([MS-DOC] 2.8.5, 2.8.6).
+    static std::optional<Plc> parse(ByteView bytes, std::size_t dataSize, bool strict = false);
+    static std::optional<Plc> parse(ByteView table, FibBlock block, std::size_t dataSize,
+                                    bool strict = false);
 
     std::size_t size() const { return m_count; }
     std::uint32_t position(std::size_t i) const; // i in [0, size()]

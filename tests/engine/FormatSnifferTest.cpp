@@ -27,6 +27,8 @@ TEST(FormatSniffer, RecognisesFormatsByContent)
               Format::FlatXml);
     EXPECT_EQ(formatOf("Dear reader,\r\nplain text.\r\n"), Format::PlainText);
     EXPECT_EQ(formatOf(std::string("\x9B\xA5\x21\x00", 4) + std::string(60, '\0')), Format::WordForDos);
+    // MS Write: 31 BE, dty 0, wTool 0xAB00.
+    EXPECT_EQ(formatOf(std::string("\x31\xBE\x00\x00\x00\xAB", 6) + std::string(122, '\0')), Format::WordForDos);
 }
 
 TEST(FormatSniffer, NamesWhatAForeignFileLooksLike)

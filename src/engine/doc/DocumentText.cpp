@@ -1,0 +1,373 @@
+#include "DocumentText.h"
+
+#include "DocErrors.h"
+#include "Limits.h"
+#include "LittleEndian.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+namespace plainora::engine::doc {
+
+namespace {
+
+constexpr std::uint32_t kPageSize = 512; // [MS-DOC] 2.8.5, 2.8.6: FKPs are 512-byte pages
+
+ByteView fkpPage(ByteView wordDocument, std::uint32_t pn)
+{
+    return slice(wordDocument, static_cast<std::uint64_t>(pn) * kPageSize, kPageSize);
+}
+
+} // namespace
+
+// The Windows code page of a Word 6/95 document, from its language.
+int codePageForLanguage(std::uint16_t lid)
+{
+    switch (lid) {
+    case 0x0404:
+    case 0x0C04:
+    case 0x1404:
+        return 950;
+    case 0x0804:
+    case 0x1004:
+        return 936;
+    case 0x0411:
+        return 932;
+    case 0x0412:
+        return 949;
+    case 0x041E:
+        return 874;
+    case 0x042A:
+        return 1258;
+    default:
+        break;
+    }
+    switch (lid & 0x3FF) {
+    case 0x19:
+    case 0x22:
+    case 0x02:
+    case 0x23:
+    case 0x2F:
+        return 1251; // Russian, Ukrainian, Bulgarian, ...
+    case 0x1A:
+        return (lid == 0x0C1A) ? 1251 : 1250; // Serbian Cyrillic or Croatian
+    case 0x05:
+    case 0x15:
+    case 0x0E:
+    case 0x1B:
+    case 0x24:
+    case 0x18:
+    case 0x1C:
+        return 1250;
+    case 0x08:
+        return 1253;
+    case 0x1F:
+        return 1254;
+    case 0x0D:
+        return 1255;
+    case 0x01:
+    case 0x29:
+    case 0x20:
+        return 1256;
+    case 0x25:
+    case 0x26:
+    case 0x27:
+        return 1257;
+    default:
+        return 1252;
+    }
+}
+
+namespace {
+
+std::array<char16_t, 256> buildByteMap(int codePage)
+{
+    std::array<char16_t, 256> map{};
+    std::string charset = charsetForCodePage(codePage);
+    if (charset.empty())
+        charset = "CP1252";
+    std::uint8_t all[256];
+    for (int i = 0; i < 256; ++i)
+        all[i] = static_cast<std::uint8_t>(i);
+    // Each byte on its own: a lead byte of a double-byte code page decodes
+    // as U+FFFD, which keeps every CP one character.
+    for (int i = 0; i < 256; ++i) {
+        const std::string utf8 =
+            i < 0x80 ? std::string(1, static_cast<char>(i)) : decodeToUtf8(ByteView(all + i, 1), charset);
+        char32_t cp = 0xFFFD;
+        const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+        if (utf8.size() == 1)
+            cp = s[0];
+        else if (utf8.size() == 2)
+            cp = ((s[0] & 0x1F) << 6) | (s[1] & 0x3F);
+        else if (utf8.size() == 3)
+            cp = ((s[0] & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F);
+        map[i] = static_cast<char16_t>(cp);
+    }
+    return map;
+}
+
+} // namespace
+
+// Building a map takes an iconv conversion per byte, so each code page's map
+// is built once.
+std::array<char16_t, 256> byteMapForCodePage(int codePage)
+{
+    static std::mutex mutex;
+    static std::map<int, std::array<char16_t, 256>> maps;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto it = maps.find(codePage);
+    if (it == maps.end())
+        it = maps.emplace(codePage, buildByteMap(codePage)).first;
+    return it->second;
+}
+
+const std::array<char16_t, 256>& DocumentText::compressedByteMap()
+{
+    static const std::array<char16_t, 256> map = [] {
+        std::array<char16_t, 256> table{};
+        for (int i = 0; i < 256; ++i)
+            table[i] = static_cast<char16_t>(i);
+        // [MS-DOC] 2.9.73: bytes of the Windows-1252 punctuation block.
+        const std::pair<int, char16_t> special[] = {
+            {0x80, 0x20AC}, {0x82, 0x201A}, {0x83, 0x0192}, {0x84, 0x201E}, {0x85, 0x2026}, {0x86, 0x2020},
+            {0x87, 0x2021}, {0x88, 0x02C6}, {0x89, 0x2030}, {0x8A, 0x0160}, {0x8B, 0x2039}, {0x8C, 0x0152},
+            {0x8E, 0x017D}, {0x91, 0x2018}, {0x92, 0x2019}, {0x93, 0x201C}, {0x94, 0x201D}, {0x95, 0x2022},
+            {0x96, 0x2013}, {0x97, 0x2014}, {0x98, 0x02DC}, {0x99, 0x2122}, {0x9A, 0x0161}, {0x9B, 0x203A},
+            {0x9C, 0x0153}, {0x9E, 0x017E}, {0x9F, 0x0178}};
+        for (const auto& [byte, unicode] : special)
+            table[byte] = unicode;
+        return table;
+    }();
+    return map;
+}
+
+Result<DocumentText> DocumentText::build(const Sources& sources)
+{
+    DocumentText text;
+    text.m_wordDocument = sources.wordDocument;
+    text.m_pieces = sources.pieces;
+    text.m_styles = sources.styles;
+    text.m_readProperties = sources.readProperties;
+    const std::uint32_t total = sources.pieces->lastCp();
+    if (total > limits::kMaxTextBytes / 2)
+        return makeError(ErrorCode::TooLarge,
+                         "The document holds more text than Plainora converts in one file.");
+    // Every character takes at least one byte of the stream: a piece table
+    // that claims more is damaged, and is not trusted for an allocation.
+    if (total > sources.wordDocument.size())
+        return damagedError("its piece table claims more text than the file holds");
+    text.m_chars.assign(total, u'\0');
+    text.m_flags.assign(total, Missing);
+    const ByteView stream = sources.wordDocument;
+    for (const Piece& piece : sources.pieces->pieces()) {
+        const std::uint32_t length = piece.cpEnd - piece.cpStart;
+        // Clip a piece that runs past the stream; its missing tail stays
+        // marked and is never shown.
+        const std::uint64_t available =
+            piece.fc < stream.size() ? (stream.size() - piece.fc) / piece.charSize() : 0;
+        const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::uint64_t>(length, available));
+        char16_t* out = text.m_chars.data() + piece.cpStart;
+        const std::uint8_t* in = stream.data() + piece.fc;
+        if (piece.compressed) {
+            const auto& map = *sources.byteMap;
+            for (std::uint32_t i = 0; i < count; ++i)
+                out[i] = map[in[i]];
+        } else {
+            for (std::uint32_t i = 0; i < count; ++i)
+                out[i] = static_cast<char16_t>(in[2 * i] | (in[2 * i + 1] << 8));
+        }
+        std::fill_n(text.m_flags.data() + piece.cpStart, count, std::uint8_t{0});
+    }
+    if (sources.readProperties) {
+        // Strictly ascending FCs bound the pages a piece can touch by its length.
+        text.m_chpxBte = Plc::parse(sources.table, sources.fib->block(FcLcb::PlcfBteChpx), 4, true);
+        text.m_papxBte = Plc::parse(sources.table, sources.fib->block(FcLcb::PlcfBtePapx), 4, true);
+        text.readCharacterProperties(sources);
+    }
+    return text;
+}
+
+Result<DocumentText> DocumentText::buildUnformatted(ByteView stream, const PieceTable& pieces, int codePage)
+{
+    const auto byteMap = byteMapForCodePage(codePage);
+    Sources sources;
+    sources.wordDocument = stream;
+    sources.pieces = &pieces;
+    sources.byteMap = &byteMap;
+    sources.readProperties = false;
+    return build(sources);
+}
+
+// [MS-DOC] 2.9.33 ChpxFkp: rgfc[crun + 1], rgb[crun], crun in the last byte;
+// rgb * 2 is the offset of a Chpx (cb + grpprl) in the page.
+const std::vector<DocumentText::CharRun>& DocumentText::charPage(std::uint32_t pn) const
+{
+    auto [it, inserted] = m_charPages.try_emplace(pn);
+    if (!inserted)
+        return it->second;
+    const ByteView page = fkpPage(m_wordDocument, pn);
+    if (page.empty())
+        return it->second;
+    const std::uint32_t crun = page[kPageSize - 1];
+    if (crun == 0 || 4 * (crun + 1) + crun > kPageSize - 1)
+        return it->second;
+    it->second.reserve(crun);
+    for (std::uint32_t i = 0; i < crun; ++i) {
+        CharRun run{readU32(page, 4 * i), readU32(page, 4 * (i + 1)), {}};
+        const std::uint32_t offset = 2u * page[4 * (crun + 1) + i];
+        if (offset != 0 && offset < kPageSize - 1) {
+            const std::uint8_t cb = page[offset];
+            const ByteView grpprl = slice(page, offset + 1, cb);
+            // Properties a character style gives come first.
+            CharProps direct;
+            applyCharGrpprl(direct, grpprl);
+            if (direct.hasIstd && m_styles)
+                run.props.vanish = m_styles->character(direct.istd).vanish;
+            applyCharGrpprl(run.props, grpprl);
+        }
+        if (run.fcEnd > run.fcStart)
+            it->second.push_back(run);
+    }
+    // A damaged page may list its runs out of order; lookups need them sorted.
+    std::sort(it->second.begin(), it->second.end(),
+              [](const auto& a, const auto& b) { return a.fcStart < b.fcStart; });
+    return it->second;
+}
+
+void DocumentText::readCharacterProperties(const Sources& sources)
+{
+    if (!m_chpxBte)
+        return;
+    const Plc& bte = *m_chpxBte;
+    for (const Piece& piece : sources.pieces->pieces()) {
+        const std::uint32_t size = piece.charSize();
+        const std::uint64_t fcBegin = piece.fc;
+        const std::uint64_t fcEnd = fcBegin + std::uint64_t{piece.cpEnd - piece.cpStart} * size;
+        CharProps pieceProps;
+        const ByteView modifiers = sources.pieces->modifiers(piece);
+        applyCharGrpprl(pieceProps, modifiers);
+        auto apply = [&](std::uint64_t lo, std::uint64_t hi, const CharProps& props) {
+            const std::uint32_t first =
+                piece.cpStart + static_cast<std::uint32_t>((lo - fcBegin + size - 1) / size);
+            const std::uint32_t last =
+                piece.cpStart + static_cast<std::uint32_t>((hi - fcBegin + size - 1) / size);
+            std::uint8_t add = 0;
+            if (props.dropped() || pieceProps.dropped())
+                add |= Dropped;
+            if (props.spec || pieceProps.spec)
+                add |= Special;
+            if (props.specVanish)
+                add |= SpecVanish;
+            for (std::uint32_t cp = first; cp < last && cp < m_flags.size(); ++cp) {
+                m_flags[cp] |= add;
+                // Keep what a special character refers to, and the font of a
+                // symbol-font character stored in the private-use range.
+                if (((props.symbolChar != 0 || props.hasPicLocation) && (add & Special)) ||
+                    (m_chars[cp] >= 0xF000 && m_chars[cp] <= 0xF0FF))
+                    m_extras[cp] = props;
+            }
+        };
+        std::optional<std::size_t> index = bte.find(static_cast<std::uint32_t>(fcBegin));
+        if (!index && bte.size() > 0 && bte.position(0) > fcBegin && bte.position(0) < fcEnd)
+            index = 0;
+        for (std::size_t i = index.value_or(bte.size()); i < bte.size() && bte.position(i) < fcEnd; ++i) {
+            const ByteView pnBytes = bte.data(i);
+            const std::uint32_t pn = readU32(pnBytes, 0) & 0x3FFFFF;
+            // Runs are sorted: start at the last one that begins at or before the piece.
+            const auto& runs = charPage(pn);
+            auto run =
+                std::upper_bound(runs.begin(), runs.end(), fcBegin,
+                                 [](std::uint64_t value, const CharRun& r) { return value < r.fcStart; });
+            if (run != runs.begin())
+                --run;
+            for (; run != runs.end() && run->fcStart < fcEnd; ++run) {
+                const std::uint64_t lo = std::max<std::uint64_t>(run->fcStart, fcBegin);
+                const std::uint64_t hi = std::min<std::uint64_t>(run->fcEnd, fcEnd);
+                if (lo < hi)
+                    apply(lo, hi, run->props);
+            }
+        }
+        if (pieceProps.dropped() || pieceProps.spec)
+            apply(fcBegin, fcEnd, CharProps{});
+    }
+}
+
+const CharProps* DocumentText::extra(std::uint32_t cp) const
+{
+    const auto it = m_extras.find(cp);
+    return it == m_extras.end() ? nullptr : &it->second;
+}
+
+// [MS-DOC] 2.9.177 PapxFkp: rgfc[cpara + 1], rgbx[cpara] (13 bytes, the
+// first one the PapxInFkp offset / 2), cpara in the last byte.
+const std::vector<DocumentText::ParaRun>& DocumentText::paraPage(std::uint32_t pn) const
+{
+    auto [it, inserted] = m_paraPages.try_emplace(pn);
+    if (!inserted)
+        return it->second;
+    const ByteView page = fkpPage(m_wordDocument, pn);
+    if (page.empty())
+        return it->second;
+    const std::uint32_t cpara = page[kPageSize - 1];
+    if (cpara == 0 || 4 * (cpara + 1) + 13 * cpara > kPageSize - 1)
+        return it->second;
+    it->second.reserve(cpara);
+    for (std::uint32_t i = 0; i < cpara; ++i) {
+        ParaRun run{readU32(page, 4 * i), readU32(page, 4 * (i + 1)), {}};
+        const std::uint32_t offset = 2u * page[4 * (cpara + 1) + 13 * i];
+        if (offset != 0 && offset < kPageSize - 1) {
+            // PapxInFkp: cb, then 2cb - 1 bytes; or 0, cb', then 2cb' bytes.
+            std::uint32_t cb = page[offset];
+            std::uint32_t start = offset + 1;
+            std::uint32_t length = 2 * cb - 1;
+            if (cb == 0) {
+                cb = readU8(page, offset + 1);
+                start = offset + 2;
+                length = 2 * cb;
+            }
+            const ByteView data = slice(page, start, length);
+            if (data.size() >= 2) {
+                const std::uint16_t istd = readU16(data, 0);
+                if (m_styles)
+                    run.props = m_styles->paragraph(istd);
+                run.props.istd = istd;
+                applyParaGrpprl(run.props, data.subspan(2));
+            }
+        }
+        if (run.fcEnd > run.fcStart)
+            it->second.push_back(run);
+    }
+    // A damaged page may list its runs out of order; lookups need them sorted.
+    std::sort(it->second.begin(), it->second.end(),
+              [](const auto& a, const auto& b) { return a.fcStart < b.fcStart; });
+    return it->second;
+}
+
+ParaProps DocumentText::paragraph(std::uint32_t cp) const
+{
+    ParaProps props;
+    if (!m_readProperties || !m_papxBte)
+        return props;
+    const auto pieceIndex = m_pieces->find(cp);
+    if (!pieceIndex)
+        return props;
+    const Piece& piece = m_pieces->pieces()[*pieceIndex];
+    const std::uint64_t fc = piece.fc + std::uint64_t{cp - piece.cpStart} * piece.charSize();
+    if (fc > 0xFFFFFFFF)
+        return props;
+    if (const auto bte = m_papxBte->find(static_cast<std::uint32_t>(fc))) {
+        const std::uint32_t pn = readU32(m_papxBte->data(*bte), 0) & 0x3FFFFF;
+        const auto& runs = paraPage(pn);
+        const auto run =
+            std::upper_bound(runs.begin(), runs.end(), fc,
+                             [](std::uint64_t value, const ParaRun& r) { return value < r.fcStart; });
+        if (run != runs.begin() && fc < std::prev(run)->fcEnd)
+            props = std::prev(run)->props;
+    }
+    applyParaGrpprl(props, m_pieces->modifiers(piece));
+    return props;
+}
+
+} // namespace plainora::engine::doc

@@ -1,0 +1,96 @@
+#pragma once
+// The characters of every document part in CP order, with the character
+// properties that decide what is shown ([MS-DOC] 2.4.1, 2.4.6.2), and the
+// paragraph properties of each paragraph mark ([MS-DOC] 2.4.2, 2.8.6).
+
+#include "Error.h"
+#include "Fib.h"
+#include "PieceTable.h"
+#include "Properties.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace plainora::engine::doc {
+
+class DocumentText
+{
+public:
+    enum Flag : std::uint8_t {
+        Dropped = 1,    // deleted revision or hidden text
+        Special = 2,    // sprmCFSpec
+        SpecVanish = 4, // a style separator
+        Missing = 8,    // the piece points outside the stream
+    };
+
+    struct Sources
+    {
+        ByteView wordDocument;
+        ByteView table; // empty for Word 6/95
+        const Fib* fib = nullptr;
+        const PieceTable* pieces = nullptr;
+        const StyleSheet* styles = nullptr;
+        // 8-bit characters to Unicode: the [MS-DOC] 2.9.73 mapping for Word
+        // 97, the document's code page for older files.
+        const std::array<char16_t, 256>* byteMap = nullptr;
+        bool readProperties = true; // Word 97 FKPs; off for older files
+    };
+
+    static Result<DocumentText> build(const Sources& sources);
+    // Text without properties, 8-bit pieces decoded in a code page: Word
+    // 6/95 and older files.
+    static Result<DocumentText> buildUnformatted(ByteView stream, const PieceTable& pieces, int codePage);
+
+    std::uint32_t size() const { return static_cast<std::uint32_t>(m_chars.size()); }
+    char16_t at(std::uint32_t cp) const { return m_chars[cp]; }
+    std::uint8_t flags(std::uint32_t cp) const { return m_flags[cp]; }
+    // The symbol (sprmCSymbol) or picture location of a special character,
+    // or the font of a private-use symbol character; nullptr otherwise.
+    const CharProps* extra(std::uint32_t cp) const;
+    // Properties of the paragraph whose mark is the character at cp.
+    ParaProps paragraph(std::uint32_t cp) const;
+
+    // The [MS-DOC] 2.9.73 mapping of compressed 8-bit text.
+    static const std::array<char16_t, 256>& compressedByteMap();
+
+private:
+    struct ParaRun
+    {
+        std::uint32_t fcStart;
+        std::uint32_t fcEnd;
+        ParaProps props;
+    };
+    struct CharRun
+    {
+        std::uint32_t fcStart;
+        std::uint32_t fcEnd;
+        CharProps props;
+    };
+
+    void readCharacterProperties(const Sources& sources);
+    const std::vector<CharRun>& charPage(std::uint32_t pn) const;
+    const std::vector<ParaRun>& paraPage(std::uint32_t pn) const;
+
+    std::u16string m_chars;
+    std::vector<std::uint8_t> m_flags;
+    std::unordered_map<std::uint32_t, CharProps> m_extras; // symbols and picture locations
+    ByteView m_wordDocument;
+    const PieceTable* m_pieces = nullptr;
+    const StyleSheet* m_styles = nullptr;
+    std::optional<Plc> m_papxBte;
+    std::optional<Plc> m_chpxBte;
+    bool m_readProperties = false;
+    mutable std::unordered_map<std::uint32_t, std::vector<CharRun>> m_charPages;
+    mutable std::unordered_map<std::uint32_t, std::vector<ParaRun>> m_paraPages;
+};
+
+// The Windows code page of an older Word document, from its language id.
+int codePageForLanguage(std::uint16_t lid);
+// 8-bit characters of a code page to Unicode; lead bytes of double-byte
+// code pages become U+FFFD.
+std::array<char16_t, 256> byteMapForCodePage(int codePage);
+
+} // namespace plainora::engine::doc

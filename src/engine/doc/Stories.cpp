@@ -1,0 +1,333 @@
+#include "Stories.h"
+
+#include "Limits.h"
+#include "LittleEndian.h"
+#include "NumberFormat.h"
+
+#include <algorithm>
+
+namespace plainora::engine::doc {
+
+namespace {
+
+constexpr std::size_t kMaxFieldCode = 32;
+
+struct OpenField
+{
+    bool inResult = false;
+    std::string code; // the start of the instruction, enough to tell its kind
+    std::optional<std::uint32_t> dataLocation;
+};
+
+struct TableBuilder
+{
+    std::vector<TableRow> rows;
+    TableRow row;
+    TableCell cell;
+};
+
+// [MS-DOC] 2.9.79 FFData of a check box, behind the 68-byte header of a
+// NilPICFAndBinData in the Data stream: bits iType (2) and iRes (5); iRes 25
+// means "the default state", stored in wDef after the name.
+std::optional<bool> checkBoxState(ByteView data, std::uint32_t location)
+{
+    const std::uint64_t ffdata = std::uint64_t{location} + 0x44;
+    if (readU32(data, ffdata) != 0xFFFFFFFF || !fits(data, ffdata, 12))
+        return std::nullopt;
+    const std::uint16_t bits = readU16(data, ffdata + 4);
+    if ((bits & 0x3) != 1)
+        return std::nullopt;
+    const int iRes = (bits >> 2) & 0x1F;
+    if (iRes != 25)
+        return iRes == 1;
+    const std::uint16_t nameLength = readU16(data, ffdata + 10);
+    return readU16(data, ffdata + 12 + 2ull * nameLength + 2) != 0;
+}
+
+class StoryBuilder
+{
+public:
+    explicit StoryBuilder(StoryContext& context) : m_context(context), m_text(*context.text) {}
+
+    std::vector<Block> run(std::uint32_t begin, std::uint32_t end)
+    {
+        end = std::min(end, m_text.size());
+        m_nextMark = m_context.noteMarks.lower_bound(begin);
+        for (std::uint32_t cp = begin; cp < end; ++cp)
+            step(cp);
+        if (!m_paragraph.empty() || !m_pendingBlocks.empty())
+            endParagraph(end, 0x0D, /*paragraphMark=*/false);
+        setDepth(0);
+        return std::move(m_out);
+    }
+
+private:
+    bool visible() const
+    {
+        for (const OpenField& field : m_fields)
+            if (!field.inResult)
+                return false;
+        return m_fieldOverflow == 0;
+    }
+
+    void step(std::uint32_t cp)
+    {
+        const char16_t c = m_text.at(cp);
+        const std::uint8_t flags = m_text.flags(cp);
+        if (flags & DocumentText::Missing)
+            return;
+        // Field characters are honoured even when hidden, so that a field
+        // hidden or deleted as a whole stays balanced.
+        if (c == 0x13) {
+            if (m_fields.size() < static_cast<std::size_t>(limits::kMaxFieldNesting))
+                m_fields.push_back({});
+            else
+                ++m_fieldOverflow;
+            return;
+        }
+        if (c == 0x14) {
+            if (m_fieldOverflow == 0 && !m_fields.empty())
+                m_fields.back().inResult = true;
+            return;
+        }
+        if (c == 0x15) {
+            closeField();
+            return;
+        }
+        if (!m_fields.empty() && !m_fields.back().inResult && m_fieldOverflow == 0) {
+            OpenField& field = m_fields.back();
+            if (c == 0x01 && (flags & DocumentText::Special)) {
+                if (const CharProps* extra = m_text.extra(cp); extra && extra->hasPicLocation)
+                    field.dataLocation = extra->picLocation;
+            } else if (field.code.size() < kMaxFieldCode && c < 0x80) {
+                field.code.push_back(static_cast<char>(c));
+            }
+        }
+        if (!visible())
+            return;
+        if (flags & DocumentText::Dropped)
+            return;
+        while (m_nextMark != m_context.noteMarks.end() && m_nextMark->first < cp)
+            ++m_nextMark;
+        if (m_nextMark != m_context.noteMarks.end() && m_nextMark->first == cp) {
+            m_paragraph += m_nextMark->second;
+            return;
+        }
+        const bool special = flags & DocumentText::Special;
+        switch (c) {
+        case 0x0D:
+            endParagraph(cp, c, true);
+            return;
+        case 0x07:
+            endParagraph(cp, c, true);
+            return;
+        case 0x0C:
+            if (m_context.sectionEnds.count(cp))
+                endParagraph(cp, 0x0D, true);
+            else
+                m_paragraph.push_back('\n');
+            return;
+        case 0x0B:
+            if (!(flags & DocumentText::SpecVanish))
+                m_paragraph.push_back('\n');
+            return;
+        case 0x0E:
+            m_paragraph.push_back('\n');
+            return;
+        case 0x09:
+            m_paragraph.push_back('\t');
+            return;
+        case 0x1E:
+            m_paragraph.push_back('-');
+            return;
+        case 0x08:
+            if (auto anchored = m_context.anchoredBlocks.find(cp);
+                anchored != m_context.anchoredBlocks.end()) {
+                for (Block& block : anchored->second)
+                    m_pendingBlocks.push_back(std::move(block));
+                m_context.anchoredBlocks.erase(anchored);
+            }
+            return;
+        case 0x28:
+            if (special) {
+                if (const CharProps* extra = m_text.extra(cp); extra && extra->symbolChar != 0) {
+                    appendUtf8(m_paragraph,
+                               mapSymbolFontCharacter(fontName(extra->symbolFont), extra->symbolChar));
+                    return;
+                }
+            }
+            break;
+        default:
+            break;
+        }
+        if (c < 0x20)
+            return;                       // anchors, note marks and other control characters leave nothing
+        if (c >= 0xF000 && c <= 0xF0FF) { // a symbol font's character
+            const CharProps* extra = m_text.extra(cp);
+            appendUtf8(m_paragraph, mapSymbolFontCharacter(fontName(extra ? extra->font : 0xFFFF), c));
+            return;
+        }
+        if (special && (c == 0x3C || c == 0x3E))
+            return; // structured-document-tag bookmarks
+        appendCodeUnit(c);
+    }
+
+    std::string_view fontName(std::uint16_t font) const
+    {
+        const auto* fonts = m_context.fonts;
+        return (fonts && font < fonts->size()) ? std::string_view((*fonts)[font]) : std::string_view();
+    }
+
+    void appendCodeUnit(char16_t c)
+    {
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (m_highSurrogate)
+                appendUtf8(m_paragraph, 0xFFFD);
+            m_highSurrogate = c;
+            return;
+        }
+        if (c >= 0xDC00 && c <= 0xDFFF) {
+            if (m_highSurrogate) {
+                appendUtf8(m_paragraph,
+                           0x10000 + ((char32_t(m_highSurrogate) - 0xD800) << 10) + (c - 0xDC00));
+                m_highSurrogate = 0;
+            } else {
+                appendUtf8(m_paragraph, 0xFFFD);
+            }
+            return;
+        }
+        if (m_highSurrogate) {
+            appendUtf8(m_paragraph, 0xFFFD);
+            m_highSurrogate = 0;
+        }
+        appendUtf8(m_paragraph, c);
+    }
+
+    void closeField()
+    {
+        if (m_fieldOverflow > 0) {
+            --m_fieldOverflow;
+            return;
+        }
+        if (m_fields.empty())
+            return; // an end without a begin
+        OpenField field = std::move(m_fields.back());
+        m_fields.pop_back();
+        if (!visible())
+            return;
+        const auto start = field.code.find_first_not_of(' ');
+        if (start != std::string::npos && field.code.compare(start, 12, "FORMCHECKBOX") == 0 &&
+            field.dataLocation) {
+            if (const auto checked = checkBoxState(m_context.dataStream, *field.dataLocation))
+                m_paragraph += *checked ? "[X]" : "[ ]";
+        }
+    }
+
+    std::vector<Block>& container(std::size_t depth)
+    {
+        return depth == 0 ? m_out : m_tables[depth - 1].cell.blocks;
+    }
+
+    void closeTable()
+    {
+        TableBuilder table = std::move(m_tables.back());
+        m_tables.pop_back();
+        if (!table.cell.blocks.empty())
+            table.row.cells.push_back(std::move(table.cell));
+        if (!table.row.cells.empty())
+            table.rows.push_back(std::move(table.row));
+        if (!table.rows.empty())
+            container(m_tables.size()).push_back(Block::table(std::move(table.rows)));
+    }
+
+    void setDepth(std::size_t depth)
+    {
+        depth = std::min<std::size_t>(depth, limits::kMaxTableNesting);
+        while (m_tables.size() > depth)
+            closeTable();
+        while (m_tables.size() < depth)
+            m_tables.emplace_back();
+    }
+
+    void endParagraph(std::uint32_t cp, char16_t mark, bool paragraphMark)
+    {
+        if (m_highSurrogate) {
+            appendUtf8(m_paragraph, 0xFFFD);
+            m_highSurrogate = 0;
+        }
+        std::size_t depth = 0;
+        bool rowEnd = false;
+        bool cellEnd = false;
+        ParaProps props;
+        if (m_context.tablesFromProperties) {
+            if (paragraphMark)
+                props = m_text.paragraph(cp);
+            depth = static_cast<std::size_t>(props.depth());
+            if (mark == 0x07 && depth == 0)
+                depth = 1;
+            if (depth == 1) {
+                rowEnd = mark == 0x07 && props.ttp;
+                cellEnd = mark == 0x07 && !rowEnd;
+            } else if (depth > 1) {
+                rowEnd = props.innerTtp;
+                cellEnd = !rowEnd && (props.innerCell || mark == 0x07);
+            }
+        } else if (mark == 0x07) {
+            // Without paragraph properties: a cell mark right after a cell
+            // mark ends the row.
+            depth = 1;
+            rowEnd = m_lastMarkWasCell && m_paragraph.empty();
+            cellEnd = !rowEnd;
+        } else if (!m_tables.empty() && m_lastMarkWasCell && m_paragraph.empty()) {
+            depth = 0;
+        }
+        m_lastMarkWasCell = cellEnd;
+        if (!rowEnd && props.ilfo != 0 && m_context.lists)
+            m_paragraph.insert(0, m_context.lists->label(props.ilfo, props.ilvl));
+        setDepth(depth);
+        std::vector<Block>* target = &container(depth);
+        if (rowEnd) {
+            TableBuilder& table = m_tables.back();
+            if (!table.cell.blocks.empty())
+                table.row.cells.push_back(std::move(table.cell));
+            table.cell = {};
+            if (!table.row.cells.empty())
+                table.rows.push_back(std::move(table.row));
+            table.row = {};
+        } else if (cellEnd) {
+            TableBuilder& table = m_tables.back();
+            table.cell.blocks.push_back(Block::paragraph(std::move(m_paragraph)));
+            table.row.cells.push_back(std::move(table.cell));
+            table.cell = {};
+            target = &table.row.cells.back().blocks;
+        } else {
+            target->push_back(Block::paragraph(std::move(m_paragraph)));
+        }
+        m_paragraph.clear();
+        for (Block& block : m_pendingBlocks)
+            target->push_back(std::move(block));
+        m_pendingBlocks.clear();
+    }
+
+    StoryContext& m_context;
+    const DocumentText& m_text;
+    std::vector<Block> m_out;
+    std::vector<TableBuilder> m_tables;
+    std::vector<OpenField> m_fields;
+    std::size_t m_fieldOverflow = 0;
+    std::string m_paragraph;
+    std::map<std::uint32_t, std::string>::const_iterator m_nextMark;
+    std::vector<Block> m_pendingBlocks;
+    char16_t m_highSurrogate = 0;
+    bool m_lastMarkWasCell = false;
+};
+
+} // namespace
+
+std::vector<Block> readStory(StoryContext& context, std::uint32_t begin, std::uint32_t end)
+{
+    StoryBuilder builder(context);
+    return builder.run(begin, end);
+}
+
+} // namespace plainora::engine::doc

@@ -1,0 +1,214 @@
+#include "DocTestSupport.h"
+#include "Engine.h"
+#include "PlainTextWriter.h"
+#include "Readers.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace plainora::engine;
+using namespace plainora::engine::test;
+
+namespace {
+
+Result<std::string> textOf(const std::vector<std::uint8_t>& bytes, const ReadOptions& options = {})
+{
+    auto document = readDocument(bytes, options);
+    if (!document)
+        return document.error();
+    return renderPlainText(document.value());
+}
+
+bool mentions(const Error& error, const std::string& words)
+{
+    return error.description.find(words) != std::string::npos;
+}
+
+} // namespace
+
+// Each fixture is one feature, saved by LibreOffice as "MS Word 97" from
+// name.source.docx; name.txt is the expected text, name.all.txt the text
+// with headers, footers and comments.
+TEST(WordBinaryReader, MatchesTheExpectedTextOfEveryFixture)
+{
+    const std::filesystem::path folder = fixturePath("");
+    int fixtures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".doc")
+            continue;
+        ++fixtures;
+        const std::string stem = entry.path().stem().string();
+        auto text = textOf(readBytes(entry.path().string()));
+        ASSERT_TRUE(text.ok()) << stem << ": " << text.error().description;
+        EXPECT_EQ(text.value(), readText((folder / (stem + ".txt")).string())) << stem;
+        const auto all = folder / (stem + ".all.txt");
+        if (std::filesystem::exists(all)) {
+            ReadOptions options;
+            options.includeHeadersFooters = true;
+            options.includeComments = true;
+            auto allText = textOf(readBytes(entry.path().string()), options);
+            ASSERT_TRUE(allText.ok()) << stem;
+            EXPECT_EQ(allText.value(), readText(all.string())) << stem << " (with headers and comments)";
+        }
+    }
+    EXPECT_GE(fixtures, 14);
+}
+
+TEST(WordBinaryReader, RefusesEncryptedAndObfuscatedDocuments)
+{
+    for (const std::uint16_t flag : {0x0100, 0x8100}) { // fEncrypted, fEncrypted + fObfuscated
+        auto streams = streamsOf(readBytes(fixturePath("paragraphs.doc")));
+        CfbStream* word = findStream(streams, "WordDocument");
+        ASSERT_NE(word, nullptr);
+        word->data[0x0B] |= flag >> 8;
+        auto text = textOf(buildCompoundFile(streams).bytes);
+        ASSERT_FALSE(text.ok());
+        EXPECT_EQ(text.error().code, ErrorCode::PasswordProtected);
+        EXPECT_TRUE(mentions(text.error(), "password-protected")) << text.error().description;
+    }
+}
+
+TEST(WordBinaryReader, RefusesAnEncryptedOoxmlPackage)
+{
+    auto text = textOf(buildCompoundFile({{"EncryptionInfo", std::vector<std::uint8_t>(200, 1)},
+                                          {"EncryptedPackage", std::vector<std::uint8_t>(5000, 2)}})
+                           .bytes);
+    ASSERT_FALSE(text.ok());
+    EXPECT_EQ(text.error().code, ErrorCode::PasswordProtected);
+    EXPECT_TRUE(mentions(text.error(), "password-protected"));
+}
+
+TEST(WordBinaryReader, NamesWhatOtherCompoundFilesLookLike)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Workbook", "Excel workbook"},
+        {"PowerPoint Document", "PowerPoint presentation"},
+        {"Foo", "compound file"}};
+    for (const auto& [stream, lookAlike] : cases) {
+        auto text = textOf(buildCompoundFile({{stream, std::vector<std::uint8_t>(600, 7)}}).bytes);
+        ASSERT_FALSE(text.ok());
+        EXPECT_EQ(text.error().code, ErrorCode::NotAWordDocument);
+        EXPECT_TRUE(mentions(text.error(), lookAlike)) << text.error().description;
+    }
+    const std::array<std::uint8_t, 16> msi = {0x84, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                              0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+    auto installer = textOf(buildCompoundFile({{"x", std::vector<std::uint8_t>(10, 0)}}, msi).bytes);
+    ASSERT_FALSE(installer.ok());
+    EXPECT_TRUE(mentions(installer.error(), "Windows Installer"));
+}
+
+TEST(WordBinaryReader, ReportsAMissingTableStreamAsDamage)
+{
+    auto streams = streamsOf(readBytes(fixturePath("paragraphs.doc")));
+    std::erase_if(streams, [](const CfbStream& s) { return s.name == "1Table" || s.name == "0Table"; });
+    auto text = textOf(buildCompoundFile(streams).bytes);
+    ASSERT_FALSE(text.ok());
+    EXPECT_EQ(text.error().code, ErrorCode::Damaged);
+    EXPECT_TRUE(mentions(text.error(), "table stream"));
+}
+
+namespace {
+
+// The offset of the PlcPcd in the table stream, after the Clx's Prc records.
+std::size_t plcPcdOffset(const CfbStream& word, const CfbStream& table)
+{
+    const std::uint32_t fcClx = word.data[0x1A2] | (word.data[0x1A3] << 8) | (word.data[0x1A4] << 16);
+    std::size_t offset = fcClx;
+    while (offset < table.data.size() && table.data[offset] == 0x01)
+        offset += 3 + (table.data[offset + 1] | (table.data[offset + 2] << 8));
+    EXPECT_EQ(table.data.at(offset), 0x02);
+    return offset + 5;
+}
+
+} // namespace
+
+TEST(WordBinaryReader, SurvivesAPieceTableThatPointsOutsideTheStream)
+{
+    auto streams = streamsOf(readBytes(fixturePath("table.doc")));
+    CfbStream* word = findStream(streams, "WordDocument");
+    CfbStream* table = findStream(streams, "1Table");
+    ASSERT_TRUE(word && table);
+    const std::size_t plc = plcPcdOffset(*word, *table);
+    const std::uint32_t lcb = table->data[plc - 4] | (table->data[plc - 3] << 8);
+    const std::size_t pieces = (lcb - 4) / 12;
+    for (std::size_t i = 0; i < pieces; ++i)
+        putU32(table->data, plc + 4 * (pieces + 1) + 8 * i + 2, 0x3FFFFF00);
+    auto text = textOf(buildCompoundFile(streams).bytes);
+    ASSERT_TRUE(text.ok()) << text.error().description;
+    EXPECT_EQ(text.value(), "");
+
+    // A last CP far beyond what the file can hold is refused before any
+    // allocation is sized by it.
+    putU32(table->data, plc + 4 * pieces, 50000000);
+    auto absurd = textOf(buildCompoundFile(streams).bytes);
+    ASSERT_FALSE(absurd.ok());
+    EXPECT_EQ(absurd.error().code, ErrorCode::Damaged);
+    EXPECT_TRUE(mentions(absurd.error(), "piece table")) << absurd.error().description;
+}
+
+namespace {
+
+std::vector<std::uint8_t> word6Document(const std::string& cp1251Text)
+{
+    std::vector<std::uint8_t> word(0x300 + cp1251Text.size() + 0x100, 0);
+    putU16(word, 0x00, 0xA5DC);
+    putU16(word, 0x02, 101);
+    putU16(word, 0x06, 0x0419); // Russian: Windows-1251
+    putU32(word, 0x18, 0x300);
+    putU32(word, 0x1C, 0x300 + static_cast<std::uint32_t>(cp1251Text.size()));
+    putU32(word, 0x34, static_cast<std::uint32_t>(cp1251Text.size()));
+    std::copy(cp1251Text.begin(), cp1251Text.end(), word.begin() + 0x300);
+    return word;
+}
+
+} // namespace
+
+TEST(WordBinaryReader, ReadsWord6TextInTheDocumentsCodePage)
+{
+    // "Привет" and "мир" in Windows-1251, a cell pair and a tab.
+    const std::string text = "\xCF\xF0\xE8\xE2\xE5\xF2\r\xEC\xE8\xF0\tx\rA\x07"
+                             "B\x07\x07";
+    auto result = textOf(buildCompoundFile({{"WordDocument", word6Document(text)}}).bytes);
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    EXPECT_EQ(result.value(), "Привет\nмир\tx\nA\tB\n");
+}
+
+TEST(WordBinaryReader, ReportsAnUnreadableOldWordDocumentClearly)
+{
+    std::vector<std::uint8_t> word = word6Document("text\r");
+    putU32(word, 0x1C, 0x10); // fcMac before fcMin
+    auto result = textOf(buildCompoundFile({{"WordDocument", word}}).bytes);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::UnsupportedOldFormat);
+    EXPECT_TRUE(mentions(result.error(), "saved by an old version of Word that Plainora does not read"));
+}
+
+TEST(WordBinaryReader, ReadsMsWriteAndWord2Text)
+{
+    const std::string body = "Caf\xE9 one\r\nTwo\r\n";
+    std::vector<std::uint8_t> write(128, 0);
+    write[0] = 0x31;
+    write[1] = 0xBE;
+    write[5] = 0xAB;
+    write.insert(write.end(), body.begin(), body.end());
+    putU32(write, 14, static_cast<std::uint32_t>(write.size()));
+    auto writeText = textOf(write);
+    ASSERT_TRUE(writeText.ok()) << writeText.error().description;
+    EXPECT_EQ(writeText.value(), "Café one\nTwo\n");
+
+    std::vector<std::uint8_t> word2(0x180, 0);
+    putU16(word2, 0, 0xA5DB);
+    putU16(word2, 2, 45);
+    putU32(word2, 0x18, 0x180);
+    putU32(word2, 0x1C, 0x180 + static_cast<std::uint32_t>(body.size()));
+    putU32(word2, 0x34, static_cast<std::uint32_t>(body.size()));
+    word2.insert(word2.end(), body.begin(), body.end());
+    auto word2Text = textOf(word2);
+    ASSERT_TRUE(word2Text.ok()) << word2Text.error().description;
+    EXPECT_EQ(word2Text.value(), "Café one\nTwo\n");
+
+    putU16(word2, 0x0A, 0x0004); // fast-saved: the text is out of order
+    auto fastSaved = textOf(word2);
+    ASSERT_FALSE(fastSaved.ok());
+    EXPECT_EQ(fastSaved.error().code, ErrorCode::UnsupportedOldFormat);
+}

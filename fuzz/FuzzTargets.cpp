@@ -7,6 +7,7 @@
 #include "FormatSniffer.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
+#include "doc/CompoundFile.h"
 #include "docx/ListNumbering.h"
 #include "docx/StoryReader.h"
 #include "docx/StyleSheet.h"
@@ -110,6 +111,40 @@ bool runOoxmlPart(const std::uint8_t* data, std::size_t size)
     return engine::isValidUtf8(engine::renderPlainText(document));
 }
 
+// The compound-file layer alone: open the container and read every stream
+// reachable from the root, as the readers find them.
+bool runCompoundFileLayer(const std::uint8_t* data, std::size_t size)
+{
+    using engine::doc::CompoundFile;
+    auto file = CompoundFile::open(ByteView(data, size));
+    if (!file)
+        return file.error().number() > 0 && !file.error().description.empty();
+    std::vector<std::uint32_t> storages{CompoundFile::kRoot};
+    std::vector<bool> seen;
+    while (!storages.empty()) {
+        const std::uint32_t storage = storages.back();
+        storages.pop_back();
+        for (std::uint32_t id : file.value().children(storage)) {
+            if (id >= seen.size())
+                seen.resize(id + 1, false);
+            if (seen[id])
+                continue;
+            seen[id] = true;
+            const CompoundFile::Entry& entry = file.value().entry(id);
+            if (entry.type == CompoundFile::EntryType::Storage) {
+                storages.push_back(id);
+            } else if (entry.type == CompoundFile::EntryType::Stream) {
+                auto stream = file.value().readStream(id);
+                if (!stream && (stream.error().number() <= 0 || stream.error().description.empty()))
+                    return false;
+            }
+        }
+        // Lookups by name walk the same tree.
+        (void)file.value().find(storage, "WordDocument");
+    }
+    return true;
+}
+
 // A minimal version 3 compound file ([MS-CFB] 2.2, 2.3, 2.6) around a
 // WordDocument stream and its table stream, so the Word binary reader is fed
 // straight from the two streams while the container stays valid. Streams are
@@ -209,6 +244,7 @@ const std::vector<Target>& targets()
         {"ooxmlpart", runOoxmlPart},
         {"flatxml", runReader<engine::readFlatXml>},
         {"compound", runReader<engine::readCompoundFile>},
+        {"cfb", runCompoundFileLayer},
         {"doctext", runDocText},
         {"rtf", runReader<engine::readRtf>},
         {"html", runReader<engine::readHtml>},

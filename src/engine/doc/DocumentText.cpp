@@ -1,8 +1,8 @@
 #include "DocumentText.h"
 
 #include "DocErrors.h"
-#include "Limits.h"
 #include "LittleEndian.h"
+#include "TextBudget.h"
 
 #include <algorithm>
 #include <map>
@@ -151,9 +151,9 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
     text.m_styles = sources.styles;
     text.m_readProperties = sources.readProperties;
     const std::uint32_t total = sources.pieces->lastCp();
-    if (total > limits::kMaxTextBytes / 2)
-        return makeError(ErrorCode::TooLarge,
-                         "The document holds more text than Plainora converts in one file.");
+    // The whole text is held as UTF-16: account for it before allocating.
+    if (Status status = TextBudget().spend(std::size_t{total} * 2); !status)
+        return status.error();
     // Every character takes at least one byte of the stream: a piece table
     // that claims more is damaged, and is not trusted for an allocation.
     if (total > sources.wordDocument.size())

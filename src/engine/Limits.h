@@ -17,12 +17,11 @@ inline constexpr std::uint64_t kMinRatioCheckedBytes = 10ull << 20;    // ratio 
 inline constexpr int kMaxXmlDepth = 256;                               // element nesting
 inline constexpr int kMaxRtfGroupDepth = 512;                          // { } nesting
 inline constexpr int kMaxTableNesting = 64;                            // tables in tables
-inline constexpr int kMaxFieldNesting = 64;                            // fields in fields (.doc)
-inline constexpr int kMaxStyleChain = 16;                              // base styles followed (.doc)
+inline constexpr int kMaxFieldNesting = 64;                            // fields in fields
+inline constexpr int kMaxStyleChain = 16;                              // base styles followed
 inline constexpr std::uint32_t kMaxCfbChainLength = 1u << 24;          // sectors in one chain
 inline constexpr std::uint32_t kMaxCfbDirectoryEntries = 1u << 20;     // directory entries
 inline constexpr std::uint64_t kMaxSmallPartBytes = 16ull << 20;      // relationships, content types, settings
-inline constexpr int kMaxFieldNesting = 64;                            // fields in field codes
 inline constexpr std::uint64_t kMaxTextBytes = 512ull << 20;           // text kept in memory
 
 } // namespace plainora::engine::limits

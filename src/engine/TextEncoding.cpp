@@ -157,6 +157,61 @@ std::string charsetForCodePage(int codePage)
     return {};
 }
 
+bool isMultiByteCodePage(int codePage)
+{
+    switch (codePage) {
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 1200:
+    case 1201:
+    case 1361:
+    case 10001:
+    case 10002:
+    case 10003:
+    case 10008:
+    case 20932:
+    case 50220:
+    case 51932:
+    case 51949:
+    case 54936:
+    case 65000:
+    case 65001:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::array<std::string, 256> singleByteTable(const std::string& charset)
+{
+    std::array<std::string, 256> table;
+    for (int b = 0; b < 0x80; ++b)
+        table[b] = std::string(1, static_cast<char>(b));
+    IconvHandle handle = openIconv("UTF-8", charset.c_str());
+    if (!handle)
+        handle = openIconv("UTF-8", "CP1252");
+    auto cd = static_cast<iconv_t>(handle.get());
+    for (int b = 0x80; b < 0x100; ++b) {
+        char in[1] = {static_cast<char>(b)};
+        char out[8];
+        char* inPtr = in;
+        std::size_t inLeft = 1;
+        char* outPtr = out;
+        std::size_t outLeft = sizeof out;
+        if (cd && iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0 &&
+            outPtr != out) {
+            table[b].assign(out, outPtr - out);
+        } else {
+            appendUtf8(table[b], 0xFFFD);
+        }
+        if (cd)
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return table;
+}
+
 std::string decodeToUtf8(ByteView bytes, const std::string& charset)
 {
     std::string out;

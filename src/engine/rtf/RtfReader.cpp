@@ -49,7 +49,7 @@ enum class Word : std::uint8_t {
     Field, Fldinst, Fldrslt, Fldpriv, Formfield, Fftype, Ffres, Ffdefres,
     // Destinations
     Fonttbl, SkipDestination, Footnote, Ftnalt, Annotation, HeaderFooter,
-    Upr, Ud, Object, Result, Shp, Shpinst, Shptxt, NestTableProps,
+    Upr, Ud, Object, Result, Shp, Shpinst, Shptxt, NestTableProps, ListText,
 };
 
 struct WordInfo {
@@ -81,6 +81,7 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable()
             {"annotation", Word::Annotation}, {"upr", Word::Upr}, {"ud", Word::Ud}, {"object", Word::Object},
             {"result", Word::Result}, {"shp", Word::Shp}, {"shpinst", Word::Shpinst}, {"shpgrp", Word::Shp},
             {"shptxt", Word::Shptxt}, {"nesttableprops", Word::NestTableProps},
+            {"listtext", Word::ListText}, {"pntext", Word::ListText},
         };
         for (const auto& [name, word] : plain)
             t.emplace(name, WordInfo{word});
@@ -144,6 +145,8 @@ struct GroupState {
     bool deleted = false;
     bool ownsStory = false;
     bool ownsField = false;
+    bool listLabel = false;
+    std::uint32_t labelStart = 0; // where the list label starts in its paragraph
 };
 
 enum class StoryKind { Body, Footnote, Endnote, HeaderFooter, Comment, Shape };
@@ -308,6 +311,15 @@ void RtfReader::popGroup()
         m_fields.pop_back();
         if (field.checkBox && !field.shown && emitting())
             emit((field.result == 25 ? field.defaultResult : field.result) == 1 ? "[X]" : "[ ]");
+    }
+    if (closed.listLabel && !state().listLabel) {
+        // Writers put stray spaces before the label ("\\plain  1.\\tab").
+        std::string& paragraph = m_stories[closed.story].builder.paragraph();
+        std::size_t end = closed.labelStart;
+        while (end < paragraph.size() && paragraph[end] == ' ')
+            ++end;
+        if (closed.labelStart < paragraph.size())
+            paragraph.erase(closed.labelStart, end - closed.labelStart);
     }
     if (closed.ownsStory)
         finishStory(closed.story);
@@ -563,7 +575,7 @@ Status RtfReader::controlWord(const RtfToken& token)
             return {};
         }
     }
-    if (info.word != Word::U)
+    if (info.word != Word::U && info.word != Word::Uc)
         m_highSurrogate = 0;
 
     GroupState& s = state();
@@ -622,15 +634,21 @@ Status RtfReader::controlWord(const RtfToken& token)
         m_skip = s.uc;
         if (!emitting())
             return {};
-        char32_t c = static_cast<char32_t>(p < 0 ? p + 65536 : p) & 0xFFFF;
+        // [RTF 1.5] "Unicode RTF": a signed 16-bit number; above 32767 it is
+        // written negative.
+        char32_t c = (p < -32768 || p > 65535) ? 0xFFFD : static_cast<char32_t>(p < 0 ? p + 65536 : p);
         if (c >= 0xD800 && c <= 0xDBFF) {
             m_highSurrogate = c;
             return {};
         }
         if (c >= 0xDC00 && c <= 0xDFFF && m_highSurrogate) {
             c = 0x10000 + ((m_highSurrogate - 0xD800) << 10) + (c - 0xDC00);
-        } else if (s.fontInfo && (s.fontInfo->symbol || (c >= 0xF000 && c <= 0xF0FF))) {
+        } else if (s.fontInfo && s.fontInfo->symbol) {
             c = mapSymbolFontCharacter(s.fontInfo->name, c);
+        } else if (c >= 0xF000 && c <= 0xF0FF) {
+            // A private-use character: a symbol font's code. A list label
+            // without a font of its own is taken as the usual Symbol bullet.
+            c = mapSymbolFontCharacter(s.listLabel ? "Symbol" : (s.fontInfo ? s.fontInfo->name : ""), c);
         }
         m_highSurrogate = 0;
         emitCodePoint(c);
@@ -829,6 +847,12 @@ Status RtfReader::controlWord(const RtfToken& token)
         return {};
     case Word::NestTableProps:
         s.dest = Destination::Ignore;
+        return {};
+    case Word::ListText:
+        if (!s.listLabel) {
+            s.listLabel = true;
+            s.labelStart = static_cast<std::uint32_t>(builder().paragraph().size());
+        }
         return {};
     }
     return {};

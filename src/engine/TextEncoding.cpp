@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -155,6 +156,33 @@ std::string charsetForCodePage(int codePage)
     if (auto probe = openIconv("UTF-8", name.c_str()))
         return name;
     return {};
+}
+
+const char* guessUtf16(ByteView bytes, std::size_t* bomLength)
+{
+    if (bomLength)
+        *bomLength = 0;
+    if (bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+        if (bomLength)
+            *bomLength = 2;
+        return bytes[0] == 0xFF ? "UTF-16LE" : "UTF-16BE";
+    }
+    // Without a mark: most high bytes zero, no low byte zero (first 4 KiB).
+    const std::size_t n = std::min<std::size_t>(bytes.size(), 4096) & ~std::size_t(1);
+    if (n < 4)
+        return nullptr;
+    std::size_t zeroEven = 0;
+    std::size_t zeroOdd = 0;
+    for (std::size_t i = 0; i < n; i += 2) {
+        zeroEven += bytes[i] == 0;
+        zeroOdd += bytes[i + 1] == 0;
+    }
+    const std::size_t units = n / 2;
+    if (zeroOdd * 2 >= units && zeroEven == 0)
+        return "UTF-16LE";
+    if (zeroEven * 2 >= units && zeroOdd == 0)
+        return "UTF-16BE";
+    return nullptr;
 }
 
 bool isMultiByteCodePage(int codePage)

@@ -35,6 +35,11 @@ std::string charsetForCodePage(int codePage);
 // Windows-1252.
 std::string decodeToUtf8(ByteView bytes, const std::string& charset);
 
+// "UTF-16LE" or "UTF-16BE" when the bytes are UTF-16 text: by their
+// byte-order mark, or without one by the zero high bytes of Latin text;
+// nullptr otherwise. bomLength says how many bytes the mark takes.
+const char* guessUtf16(ByteView bytes, std::size_t* bomLength = nullptr);
+
 // Code pages whose characters take more than one byte (932, 936, 949, 950,
 // 1361, 54936, 65001, ...): their bytes cannot be decoded one at a time.
 bool isMultiByteCodePage(int codePage);

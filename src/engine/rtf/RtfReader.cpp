@@ -966,6 +966,14 @@ Result<Document> RtfReader::read()
 
 Result<Document> readRtf(ByteView bytes, const ReadOptions& options)
 {
+    // A byte-order mark or white space before "{\rtf" is no text.
+    const std::size_t limit = std::min<std::size_t>(bytes.size(), 4096);
+    for (std::size_t i = 0; i < limit; ++i) {
+        if (bytes[i] == '{') {
+            bytes = bytes.subspan(i);
+            break;
+        }
+    }
     RtfReader reader(bytes, options);
     return reader.read();
 }

@@ -192,7 +192,9 @@ SniffResult sniffFormat(ByteView bytes)
         const unsigned magic = bytes[0] | (bytes[1] << 8);
         if (magic == 0xA59B || magic == 0xA59C || magic == 0xA5DB)
             return {Format::WordForDos, {}};
-        if ((magic == 0xBE31 || magic == 0xBE32) && bytes.size() >= 4 && bytes[2] == 0 && bytes[3] == 0xAB)
+        // MS Write: wIdent 0xBE31/0xBE32, dty 0, wTool 0xAB00.
+        if ((magic == 0xBE31 || magic == 0xBE32) && bytes.size() >= 6 && bytes[2] == 0 && bytes[3] == 0 &&
+            bytes[4] == 0 && bytes[5] == 0xAB)
             return {Format::WordForDos, {}};
     }
     if (const char* lookAlike = binaryLookAlike(bytes))

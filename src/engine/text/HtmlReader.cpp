@@ -136,12 +136,13 @@ std::size_t decodeReference(std::string_view text, std::string& out)
         }
         const std::size_t start = i;
         std::uint32_t value = 0;
-        while (i < text.size() && i - start < 8 && std::isxdigit(static_cast<unsigned char>(text[i]))) {
+        while (i < text.size() && std::isxdigit(static_cast<unsigned char>(text[i]))) {
             if (base == 10 && !std::isdigit(static_cast<unsigned char>(text[i])))
                 break;
-            value = value * base + (std::isdigit(static_cast<unsigned char>(text[i]))
-                                        ? text[i] - '0'
-                                        : std::tolower(static_cast<unsigned char>(text[i])) - 'a' + 10);
+            const std::uint32_t digit = std::isdigit(static_cast<unsigned char>(text[i]))
+                                            ? text[i] - '0'
+                                            : std::tolower(static_cast<unsigned char>(text[i])) - 'a' + 10;
+            value = std::min<std::uint32_t>(value * base + digit, 0x110000); // saturates beyond Unicode
             ++i;
         }
         if (i == start)
@@ -895,8 +896,10 @@ Result<Document> HtmlReader::read()
         if (lt == std::string_view::npos)
             break;
         i = lt + 1;
-        if (i >= size)
+        if (i >= size) {
+            text("<");
             break;
+        }
         const char next = m_page[i];
         if (m_page.substr(i).starts_with("!--")) { // comment
             const std::size_t end = m_page.find("-->", i + 3);

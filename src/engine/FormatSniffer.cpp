@@ -183,6 +183,9 @@ SniffResult sniffText(std::string_view text)
 SniffResult sniffFormat(ByteView bytes)
 {
     static constexpr std::string_view kCfbMagic("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (trimmedStart(text.substr(0, 8192)).starts_with("{\\rtf"))
+        return {Format::Rtf, {}};
     if (startsWith(bytes, kCfbMagic))
         return {Format::CompoundFile, {}};
     if (startsWith(bytes, "PK\x03\x04") || startsWith(bytes, "PK\x05\x06"))
@@ -211,7 +214,6 @@ SniffResult sniffFormat(ByteView bytes)
         return result;
     }
 
-    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     SniffResult result = sniffText(text);
     if (result.format != Format::PlainText)
         return result;

@@ -20,7 +20,9 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -57,10 +59,48 @@ struct WordInfo {
     int value = 0; // a number format for the note-numbering words
 };
 
-const std::unordered_map<std::string_view, WordInfo>& wordTable()
+// Control words are looked up once per word in the file: an open-addressing
+// table with an inline hash is several times faster than a std::unordered_map.
+class WordTable {
+public:
+    void emplace(std::string_view name, WordInfo info)
+    {
+        std::size_t slot = hash(name) & kMask;
+        while (!m_slots[slot].name.empty())
+            slot = (slot + 1) & kMask;
+        m_slots[slot] = {name, info};
+    }
+    WordInfo find(std::string_view name) const
+    {
+        std::size_t slot = hash(name) & kMask;
+        while (!m_slots[slot].name.empty()) {
+            if (m_slots[slot].name == name)
+                return m_slots[slot].info;
+            slot = (slot + 1) & kMask;
+        }
+        return WordInfo{Word::Unknown};
+    }
+
+private:
+    static constexpr std::size_t kMask = 1023; // a quarter full
+    static std::size_t hash(std::string_view name)
+    {
+        std::uint32_t h = 2166136261u; // FNV-1a
+        for (char c : name)
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h ^ (h >> 15);
+    }
+    struct Slot {
+        std::string_view name;
+        WordInfo info;
+    };
+    std::array<Slot, kMask + 1> m_slots{};
+};
+
+const WordTable& wordTable()
 {
-    static const std::unordered_map<std::string_view, WordInfo> table = [] {
-        std::unordered_map<std::string_view, WordInfo> t;
+    static const WordTable table = [] {
+        WordTable t;
         const std::pair<const char*, Word> plain[] = {
             {"par", Word::Par}, {"line", Word::Line}, {"tab", Word::Tab}, {"page", Word::Page},
             {"sect", Word::Sect}, {"column", Word::Column}, {"cell", Word::Cell}, {"nestcell", Word::NestCell},
@@ -71,7 +111,9 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable()
             {"rdblquote", Word::Rdblquote}, {"zwj", Word::Zwj}, {"zwnj", Word::Zwnj}, {"ltrmark", Word::Ltrmark},
             {"rtlmark", Word::Rtlmark}, {"uc", Word::Uc}, {"f", Word::F}, {"af", Word::Af}, {"plain", Word::Plain},
             {"pard", Word::Pard}, {"intbl", Word::Intbl}, {"itap", Word::Itap}, {"v", Word::V},
-            {"deleted", Word::Deleted}, {"rtlch", Word::Rtlch}, {"ltrch", Word::Ltrch}, {"ansi", Word::Ansi},
+            {"deleted", Word::Deleted},
+            // RTF that wraps HTML marks RTF-only text with \htmlrtf ... \htmlrtf0.
+            {"htmlrtf", Word::V}, {"rtlch", Word::Rtlch}, {"ltrch", Word::Ltrch}, {"ansi", Word::Ansi},
             {"mac", Word::Mac}, {"pc", Word::Pc}, {"pca", Word::Pca}, {"ansicpg", Word::Ansicpg},
             {"deff", Word::Deff}, {"fcharset", Word::Fcharset}, {"cpg", Word::Cpg}, {"ftnstart", Word::FtnStart},
             {"aftnstart", Word::AftnStart}, {"field", Word::Field}, {"fldinst", Word::Fldinst},
@@ -98,7 +140,7 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable()
               "shprslt", "nonesttables", "sp", "objdata", "objclass", "objname", "do", "private", "userprops",
               "docvar", "fchars", "lchars", "comment", "title", "author", "operator", "keywords", "subject",
               "doccomm", "company", "category", "manager", "hlinkbase", "bookmark", "listpicture", "passwordhash",
-              "wgrffmtfilter", "defchp", "defpap", "mhtmltag", "htmltag", "htmlrtf"})
+              "wgrffmtfilter", "defchp", "defpap", "mhtmltag", "htmltag"})
             t.emplace(name, WordInfo{Word::SkipDestination});
         const std::pair<const char*, NumberFormat> formats[] = {
             {"nar", NumberFormat::Decimal},    {"nalc", NumberFormat::LowerLetter},
@@ -170,8 +212,21 @@ struct Field {
 struct Decoder {
     bool multiByte = false;
     std::string charset;
-    std::array<std::string, 256> table;
+    const std::array<std::string, 256>* table = nullptr;
 };
+
+// Tables are built once per process: iconv takes longer to open than a
+// small document takes to read.
+const std::array<std::string, 256>& cachedSingleByteTable(const std::string& charset)
+{
+    static std::mutex mutex;
+    static std::map<std::string, std::unique_ptr<std::array<std::string, 256>>> tables;
+    std::lock_guard lock(mutex);
+    auto& slot = tables[charset];
+    if (!slot)
+        slot = std::make_unique<std::array<std::string, 256>>(singleByteTable(charset));
+    return *slot;
+}
 
 int codePageForCharset(int charset)
 {
@@ -351,7 +406,7 @@ const Decoder& RtfReader::decoderFor(int codePage)
             slot->charset = "CP1252";
         slot->multiByte = isMultiByteCodePage(codePage);
         if (!slot->multiByte)
-            slot->table = singleByteTable(slot->charset);
+            slot->table = &cachedSingleByteTable(slot->charset);
     }
     m_lastCodePage = codePage;
     m_lastDecoder = slot.get();
@@ -446,7 +501,7 @@ void RtfReader::text(std::string_view bytes)
         m_scratch.append(bytes.substr(runStart, i - runStart));
         runStart = i + 1;
         if (b >= 0x80)
-            m_scratch += decoder.table[b];
+            m_scratch += (*decoder.table)[b];
         else if (b == '\t')
             m_scratch.push_back('\t');
     }
@@ -556,9 +611,7 @@ void RtfReader::controlSymbol(char symbol)
 
 Status RtfReader::controlWord(const RtfToken& token)
 {
-    const auto& table = wordTable();
-    const auto found = table.find(token.word);
-    const WordInfo info = found == table.end() ? WordInfo{Word::Unknown} : found->second;
+    const WordInfo info = wordTable().find(token.word);
     const bool starred = m_starred;
     m_starred = false;
 

@@ -265,9 +265,9 @@ bool isSymbolFontName(std::string_view name)
 constexpr char kRefStart = '\x1E';
 constexpr char kRefEnd = '\x1F';
 
-// Fonts kept from the font table; a larger table is hostile or broken.
-constexpr std::size_t kMaxFonts = 1u << 14;
-constexpr int kMaxUnicodeFallback = 16;
+// What a note, a story or a table node costs beyond its text, for the
+// engine's memory limit.
+constexpr std::uint64_t kNodeCost = 64;
 
 class RtfReader {
 public:
@@ -519,6 +519,7 @@ int RtfReader::newStory(StoryKind kind)
     story.kind = kind;
     story.parent = state().story;
     m_stories.push_back(std::move(story));
+    m_produced += 4 * kNodeCost;
     GroupState& s = state();
     s.story = static_cast<int>(m_stories.size()) - 1;
     s.ownsStory = true;
@@ -573,8 +574,12 @@ void RtfReader::finishStory(int index)
         m_stories[story.parent].builder.addAnchored(std::move(blocks));
         break;
     }
-    // Free what the story held; its slot stays so that indices remain valid.
-    story.builder = BlockBuilder();
+    // Stories end in the reverse order they start (groups nest), so the
+    // finished one is the last.
+    if (index + 1 == static_cast<int>(m_stories.size()) && index > 0)
+        m_stories.pop_back();
+    else
+        story.builder = BlockBuilder();
 }
 
 void RtfReader::controlSymbol(char symbol)
@@ -642,7 +647,7 @@ Status RtfReader::controlWord(const RtfToken& token)
     case Word::Par:
         if (emitting())
             builder().endParagraph(paragraphLevel());
-        m_produced += 64;
+        m_produced += kNodeCost;
         return {};
     case Word::Sect:
         if (emitting() && !builder().paragraphEmpty())
@@ -659,22 +664,22 @@ Status RtfReader::controlWord(const RtfToken& token)
     case Word::Cell:
         if (s.dest == Destination::Text)
             builder().endCell(1);
-        m_produced += 64;
+        m_produced += kNodeCost;
         return {};
     case Word::NestCell:
         if (s.dest == Destination::Text)
             builder().endCell(std::max(2, paragraphLevel()));
-        m_produced += 64;
+        m_produced += kNodeCost;
         return {};
     case Word::Row:
         if (s.dest == Destination::Text)
             builder().endRow(1);
-        m_produced += 64;
+        m_produced += kNodeCost;
         return {};
     case Word::NestRow: // written inside \*\nesttableprops
         if (s.dest == Destination::Text || s.dest == Destination::Ignore)
             builder().endRow(std::max(2, paragraphLevel()));
-        m_produced += 64;
+        m_produced += kNodeCost;
         return {};
     case Word::Chftn:
         if (emitting() && m_stories[s.story].kind == StoryKind::Body) {
@@ -723,12 +728,12 @@ Status RtfReader::controlWord(const RtfToken& token)
     case Word::Rtlmark: if (emitting()) emit("\u200F"); return {};
 
     case Word::Uc:
-        s.uc = std::clamp<std::int32_t>(p, 0, kMaxUnicodeFallback);
+        s.uc = std::clamp<std::int32_t>(p, 0, limits::kMaxRtfUnicodeFallback);
         return {};
     case Word::F:
         if (s.dest == Destination::FontTable) {
             m_fontBeingDefined = p;
-            if (m_fonts.size() < kMaxFonts || m_fonts.count(p))
+            if (m_fonts.size() < limits::kMaxRtfFonts || m_fonts.count(p))
                 m_fonts[p];
             else
                 m_fontBeingDefined = -1;

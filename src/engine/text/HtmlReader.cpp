@@ -362,7 +362,7 @@ bool extractMimeHtml(std::string_view text, std::string& page, std::string& char
     } else {
         const std::string delimiter = "--" + boundary;
         std::size_t at = text.find(delimiter);
-        while (at != std::string_view::npos && parts.size() < 10000) {
+        while (at != std::string_view::npos && parts.size() < limits::kMaxMimeParts) {
             const std::size_t start = at + delimiter.size();
             const std::size_t next = text.find(delimiter, start);
             parts.push_back(text.substr(start, next == std::string_view::npos ? std::string_view::npos : next - start));
@@ -769,7 +769,7 @@ void HtmlReader::startElement(const Tag& tag)
         breakBlock(false);
     }
 
-    if (m_stack.size() >= static_cast<std::size_t>(limits::kMaxXmlDepth))
+    if (m_stack.size() >= static_cast<std::size_t>(limits::kMaxHtmlDepth))
         return; // deeper elements count as text of their ancestor
 
     Element element;

@@ -203,8 +203,10 @@ struct Field {
     bool checkBox = false;
     bool priv = false;
     bool shown = false;
-    int result = 25; // [RTF 1.5] \ffres 25: the default applies
+    int result = 25; // \ffres 25: the default applies
     int defaultResult = 0;
+
+    const char* checkBoxText() const { return (result == 25 ? defaultResult : result) == 1 ? "[X]" : "[ ]"; }
 };
 
 // A single-byte code page decodes through a table; a multi-byte one through
@@ -365,7 +367,7 @@ void RtfReader::popGroup()
         const Field field = m_fields.back();
         m_fields.pop_back();
         if (field.checkBox && !field.shown && emitting())
-            emit((field.result == 25 ? field.defaultResult : field.result) == 1 ? "[X]" : "[ ]");
+            emit(field.checkBoxText());
     }
     if (closed.listLabel && !state().listLabel) {
         // Writers put stray spaces before the label ("\\plain  1.\\tab").
@@ -822,7 +824,7 @@ Status RtfReader::controlWord(const RtfToken& token)
             Field& field = m_fields.back();
             if (field.checkBox) {
                 if (emitting() && !field.shown)
-                    emit((field.result == 25 ? field.defaultResult : field.result) == 1 ? "[X]" : "[ ]");
+                    emit(field.checkBoxText());
                 field.shown = true;
                 s.dest = Destination::Ignore;
             } else if (field.priv) {

@@ -1,28 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "Engine.h"
+#include "EngineTestData.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
 
 using namespace plainora::engine;
+using namespace plainora::engine::testing;
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path kFixtures = fs::path(PLAINORA_TEST_DATA_DIR) / "rtf";
-
-std::string slurp(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 std::string textOf(const std::string& rtf, const ReadOptions& options = {})
 {
@@ -38,37 +30,25 @@ std::string textOf(const std::string& rtf, const ReadOptions& options = {})
 // sniffer as a user's file would.
 TEST(RtfReader, FixturesGiveTheirExpectedText)
 {
-    int checked = 0;
-    for (const auto& entry : fs::directory_iterator(kFixtures)) {
-        if (entry.path().extension() != ".rtf")
-            continue;
-        fs::path expectedPath = entry.path();
-        expectedPath.replace_extension(".txt");
-        ASSERT_TRUE(fs::exists(expectedPath)) << expectedPath;
-        auto text = extractText(entry.path().string());
-        ASSERT_TRUE(text.ok()) << entry.path() << ": " << text.error().description;
-        EXPECT_EQ(text.value(), slurp(expectedPath)) << entry.path().filename();
-        ++checked;
-    }
-    EXPECT_GE(checked, 20);
+    EXPECT_GE(expectFixtureTexts(kFixtures, {".rtf"}), 20);
 }
 
 TEST(RtfReader, HeadersFootersAndCommentsOnlyOnRequest)
 {
-    const std::string rtf = slurp(kFixtures / "headers_footers.rtf");
+    const std::string rtf = readTestFile(kFixtures / "headers_footers.rtf");
     EXPECT_EQ(textOf(rtf), "Body text.\n");
     ReadOptions options;
     options.includeHeadersFooters = true;
     EXPECT_EQ(textOf(rtf, options), "Body text.\n\nHeader text\nFooter text\n");
 
-    const std::string annotated = slurp(kFixtures / "hand_annotation.rtf");
+    const std::string annotated = readTestFile(kFixtures / "hand_annotation.rtf");
     options.includeComments = true;
     EXPECT_EQ(textOf(annotated, options), "Reviewed text.\n\n[comment 1] Check this.\n");
 }
 
 TEST(RtfReader, BuildsNestedTablesInTheModel)
 {
-    auto document = readRtf(asBytes(slurp(kFixtures / "hand_nested_cells.rtf")), {});
+    auto document = readRtf(asBytes(readTestFile(kFixtures / "hand_nested_cells.rtf")), {});
     ASSERT_TRUE(document.ok());
     const auto& body = document.value().body;
     ASSERT_EQ(body.size(), 2u);

@@ -2,49 +2,21 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "Engine.h"
+#include "EngineTestData.h"
 #include "Limits.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
 
 using namespace plainora::engine;
+using namespace plainora::engine::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string slurp(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-// MANIFEST.tsv: file -> (features, expect).
-std::map<std::string, std::pair<std::string, std::string>> readManifest(const fs::path& corpus)
-{
-    std::map<std::string, std::pair<std::string, std::string>> rows;
-    std::ifstream in(corpus / "MANIFEST.tsv");
-    std::string line;
-    std::getline(in, line); // header
-    while (std::getline(in, line)) {
-        std::vector<std::string> columns;
-        std::stringstream fields(line);
-        std::string column;
-        while (std::getline(fields, column, '\t'))
-            columns.push_back(column);
-        if (columns.size() >= 7)
-            rows[columns[0]] = {columns[5], columns[6]};
-    }
-    return rows;
-}
 
 // A document that holds only pictures has no text to give.
 bool onlyPictures(const std::string& features)
@@ -100,7 +72,7 @@ TEST(RtfHostileInput, AbsurdCountsAreBounded)
 
 TEST(RtfHostileInput, TruncatedFilesReadWithoutFailing)
 {
-    const std::string rtf = slurp(fs::path(PLAINORA_TEST_DATA_DIR) / "rtf" / "table.rtf");
+    const std::string rtf = readTestFile(fs::path(PLAINORA_TEST_DATA_DIR) / "rtf" / "table.rtf");
     for (std::size_t length = 0; length < rtf.size(); length += 97) {
         auto document = readRtf(asBytes(std::string_view(rtf).substr(0, length)), {});
         EXPECT_TRUE(document.ok()) << length;
@@ -119,7 +91,7 @@ TEST(RtfHostileInput, MutatedDocumentsNeverCrash)
     std::vector<std::string> seeds;
     for (const auto& entry : fs::directory_iterator(fs::path(PLAINORA_TEST_DATA_DIR) / "rtf")) {
         if (entry.path().extension() == ".rtf")
-            seeds.push_back(slurp(entry.path()));
+            seeds.push_back(readTestFile(entry.path()));
     }
     ASSERT_FALSE(seeds.empty());
     std::mt19937 random(20261207);
@@ -170,16 +142,16 @@ TEST(RtfCorpus, EveryRtfFileReads)
     const fs::path corpus(PLAINORA_CORPUS_DIR);
     if (!fs::exists(corpus / "rtf"))
         GTEST_SKIP() << "no corpus at " << corpus;
-    const auto manifest = readManifest(corpus);
+    const auto manifest = readCorpusManifest(corpus);
     int files = 0;
     for (const auto& entry : fs::directory_iterator(corpus / "rtf")) {
         const std::string name = "rtf/" + entry.path().filename().string();
         auto text = extractText(entry.path().string());
         const auto row = manifest.find(name);
-        const std::string expect = row == manifest.end() ? "ok" : row->second.second;
+        const std::string expect = row == manifest.end() ? "ok" : row->second.expect;
         if (expect == "ok") {
             ASSERT_TRUE(text.ok()) << name << ": " << text.error().description;
-            if (!onlyPictures(row == manifest.end() ? "" : row->second.first)) {
+            if (!onlyPictures(row == manifest.end() ? "" : row->second.features)) {
                 EXPECT_NE(text.value().find_first_not_of(" \t\n"), std::string::npos) << name;
             }
         }

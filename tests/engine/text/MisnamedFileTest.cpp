@@ -1,26 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "Engine.h"
+#include "EngineTestData.h"
 #include "FormatSniffer.h"
 
 using namespace plainora::engine;
+using namespace plainora::engine::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string slurp(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 // One stored zip entry, as a local file header and its data.
 std::string storedEntry(const std::string& name, const std::string& data)
@@ -121,14 +113,14 @@ TEST(MisnamedFiles, CorpusFilesAreSniffedByContent)
     const fs::path odd = fs::path(PLAINORA_CORPUS_DIR) / "odd";
     if (!fs::exists(odd))
         GTEST_SKIP() << "no corpus at " << odd;
-    const auto sniffFile = [&](const char* name) { return sniff(slurp(odd / name)).format; };
+    const auto sniffFile = [&](const char* name) { return sniff(readTestFile(odd / name)).format; };
     EXPECT_EQ(sniffFile("eng_spa_mult.doc"), Format::OoxmlPackage);
     EXPECT_EQ(sniffFile("cpansearch.perl.org_src_tobyink_acme-rundoc-0.001_word-lib_hello_world.docm"),
               Format::CompoundFile);
     EXPECT_EQ(sniffFile("word2.doc"), Format::WordForDos);
     EXPECT_EQ(sniffFile("MSWriteOld.wri"), Format::WordForDos);
     for (const auto& entry : fs::directory_iterator(odd)) {
-        const std::string bytes = slurp(entry.path());
+        const std::string bytes = readTestFile(entry.path());
         const Format format = sniff(bytes).format;
         if (format != Format::Rtf && format != Format::Html && format != Format::PlainText)
             continue;

@@ -16,7 +16,7 @@ build_packages=(
 )
 dev_packages=(
   python3 python3-docx python3-matplotlib
-  libreoffice-writer-nogui pandoc antiword catdoc wv docx2txt hyperfine
+  libreoffice-writer-nogui pandoc antiword catdoc wv docx2txt hyperfine time
   clang-14 libclang-rt-14-dev llvm-14
 )
 

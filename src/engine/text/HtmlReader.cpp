@@ -205,15 +205,11 @@ std::string decodePage(ByteView bytes, std::string charset)
 {
     if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
         return std::string(reinterpret_cast<const char*>(bytes.data()) + 3, bytes.size() - 3);
-    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE)
-        return utf16leToUtf8(bytes.subspan(2));
-    if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF)
-        return decodeToUtf8(bytes.subspan(2), "UTF-16BE");
-    // UTF-16 without a byte-order mark: "<" then a zero byte, or the reverse.
-    if (bytes.size() >= 4 && bytes[0] == '<' && bytes[1] == 0 && bytes[3] == 0)
-        return utf16leToUtf8(bytes);
-    if (bytes.size() >= 4 && bytes[0] == 0 && bytes[1] == '<' && bytes[2] == 0)
-        return decodeToUtf8(bytes, "UTF-16BE");
+    std::size_t bom = 0;
+    if (const char* utf16 = guessUtf16(bytes, &bom)) {
+        const ByteView units = bytes.subspan(bom, (bytes.size() - bom) & ~std::size_t(1));
+        return std::string_view(utf16) == "UTF-16LE" ? utf16leToUtf8(units) : decodeToUtf8(units, utf16);
+    }
     const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (charset.empty())
         charset = charsetFromMeta(raw.substr(0, 4096));

@@ -51,6 +51,16 @@ TEST(MisnamedFiles, TextFormatsAreRecognisedBehindMarksAndWhiteSpace)
               Format::PlainText);
 }
 
+TEST(MisnamedFiles, WebPagesInUtf16WithoutMarkRead)
+{
+    const std::string page("\n\0 \0<\0p\0>\0\x16\x04!\0<\0/\0p\0>\0", 22);
+    ASSERT_EQ(sniff(page).format, Format::Html);
+    auto document = readDocument(asBytes(page));
+    ASSERT_TRUE(document.ok());
+    ASSERT_EQ(document.value().body.size(), 1u);
+    EXPECT_EQ(document.value().body[0].text, "\u0416!");
+}
+
 TEST(MisnamedFiles, PlainTextInUtf16WithoutMarkReads)
 {
     const std::string utf16("H\0i\0 \0\xE9\0\n\0", 10);

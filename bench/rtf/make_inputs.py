@@ -9,7 +9,9 @@ Usage: make_inputs.py OUTPUT_DIR
 """
 import os
 import random
+import struct
 import sys
+import zlib
 
 WORDS = ("the of and to in a is that for it as was with be by on not he this are or his from at which "
          "but have an they you were her she there been one all we their has would when if so no will can "
@@ -72,11 +74,23 @@ def footnote(rnd):
             + RUN % (" " + sentence(rnd)) + "}}")
 
 
+def png(rnd, size):
+    """A valid PNG of about size bytes (random RGB pixels do not compress)."""
+    side = max(1, int((size / 3) ** 0.5))
+    rows = b"".join(b"\0" + bytes(rnd.randrange(256) for _ in range(side * 3)) for _ in range(side))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
 def picture(rnd, size):
-    data = "".join("%02x" % rnd.randrange(256) for _ in range(size))
+    data = png(rnd, size).hex()
     lines = "\n".join(data[i:i + 128] for i in range(0, len(data), 128))
     return (r"{\*\shppict{\pict{\*\picprop\shplid1025}\picscalex100\picscaley100\pngblip\bliptag1 " + lines +
-            r"}}{\nonshppict{\pict\wmetafile8 " + lines[: len(lines) // 4] + r"}}\par" + "\n")
+            r"}}{\nonshppict{\pict\pngblip " + lines + r"}}\par" + "\n")
 
 
 def document(rnd, pages, pictures, picture_bytes):

@@ -93,6 +93,14 @@ TEST(RtfHostileInput, MutatedDocumentsNeverCrash)
         if (entry.path().extension() == ".rtf")
             seeds.push_back(readTestFile(entry.path()));
     }
+    // The corpus's smaller RTF files too, when it is there.
+    const fs::path corpus = fs::path(PLAINORA_CORPUS_DIR) / "rtf";
+    if (fs::exists(corpus)) {
+        for (const auto& entry : fs::directory_iterator(corpus)) {
+            if (entry.file_size() < 64 * 1024)
+                seeds.push_back(readTestFile(entry.path()));
+        }
+    }
     ASSERT_FALSE(seeds.empty());
     std::mt19937 random(20261207);
     static const char* const kInserts[] = {"{", "}", "\\", "\\bin99999 ", "\\u-1", "\\uc9999 ", "\\'", "\\*",

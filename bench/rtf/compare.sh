@@ -44,4 +44,4 @@ for size in ${SIZES:-small medium large}; do
 done
 echo "(wall-clock seconds through /usr/bin/time; a batch is one process for Plainora and LibreOffice,"
 echo " one process per document for pandoc, which converts one file per run; peak memory is the"
-echo " maximum resident set of one document's conversion, LibreOffice's soffice.bin included)"
+echo " maximum resident set /usr/bin/time reports for one document's conversion command)"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -49,6 +50,20 @@ inline int expectFixtureTexts(const std::filesystem::path& folder, std::initiali
         ++checked;
     }
     return checked;
+}
+
+// Seed and duration of the mutation tests: fixed and short in the suite;
+// PLAINORA_FUZZ_SEED and PLAINORA_FUZZ_SECONDS make longer, other runs.
+inline unsigned fuzzSeed(unsigned fallback)
+{
+    const char* seed = std::getenv("PLAINORA_FUZZ_SEED");
+    return seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : fallback;
+}
+
+inline int fuzzSeconds(int fallback)
+{
+    const char* seconds = std::getenv("PLAINORA_FUZZ_SECONDS");
+    return seconds ? std::atoi(seconds) : fallback;
 }
 
 struct CorpusEntry {

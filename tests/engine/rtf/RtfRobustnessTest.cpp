@@ -102,11 +102,11 @@ TEST(RtfHostileInput, MutatedDocumentsNeverCrash)
         }
     }
     ASSERT_FALSE(seeds.empty());
-    std::mt19937 random(20261207);
+    std::mt19937 random(fuzzSeed(20261207));
     static const char* const kInserts[] = {"{", "}", "\\", "\\bin99999 ", "\\u-1", "\\uc9999 ", "\\'", "\\*",
                                            "{\\footnote ", "\\cell", "\\nestrow", "\\row", "\\itap99 ",
                                            "{\\field{\\*\\fldinst ", "\\f9999 ", "\\par"};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(fuzzSeconds(3));
     int runs = 0;
     while (std::chrono::steady_clock::now() < deadline) {
         std::string input = seeds[random() % seeds.size()];

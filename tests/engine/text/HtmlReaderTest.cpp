@@ -101,8 +101,8 @@ TEST(HtmlHostileInput, MutatedPagesNeverCrash)
     ASSERT_FALSE(seeds.empty());
     static const char* const kInserts[] = {"<", ">", "&", "<table>", "<td>", "</tr>", "<!--", "<script>", "\"",
                                            "<li>", "</table>", "&#x", "\xFF\xFE", "--boundary"};
-    std::mt19937 random(4);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    std::mt19937 random(fuzzSeed(4));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(fuzzSeconds(2));
     int runs = 0;
     while (std::chrono::steady_clock::now() < deadline) {
         std::string input = seeds[random() % seeds.size()];

@@ -5,11 +5,14 @@ never writes. Each fixture holds one feature; its expected text (the
 plain-text layout of the README) is written by this script from the content
 it put in, never from a reader's output.
 
-Run from anywhere: /usr/bin/python3 tests/data/rtf/make_fixtures.py
+Run from anywhere: /usr/bin/python3 tests/data/rtf/make_fixtures.py [--docx-out DIR]
+--docx-out keeps the .docx sources (with the same expected texts) in DIR,
+so that the .docx and .doc readers can be held to the same layout.
 """
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import zipfile
 
@@ -316,8 +319,13 @@ def main():
                 add_footnotes_part(path)
             write_expected(name, expected)
         convert_to_rtf(work, DOCX_FIXTURES)
+        docx_out = sys.argv[sys.argv.index("--docx-out") + 1] if "--docx-out" in sys.argv else None
         for name in DOCX_FIXTURES:
             shutil.copy(os.path.join(work, name + ".rtf"), os.path.join(HERE, name + ".rtf"))
+            if docx_out:
+                os.makedirs(docx_out, exist_ok=True)
+                shutil.copy(os.path.join(work, name + ".docx"), os.path.join(docx_out, name + ".docx"))
+                shutil.copy(os.path.join(HERE, name + ".txt"), os.path.join(docx_out, name + ".txt"))
     finally:
         shutil.rmtree(work)
     for name, (rtf, expected) in HAND_WRITTEN.items():

@@ -1,10 +1,10 @@
 // Converts every file named on the command line to a .txt file in one
 // output folder, in one process: the batch a comparison with other tools
 // times. Usage: plainora_convert_files OUTPUT_DIR FILE...
+#include "Engine.h"
+
 #include <cstdio>
 #include <string>
-
-#include "Engine.h"
 
 using namespace plainora::engine;
 

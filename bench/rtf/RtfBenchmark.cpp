@@ -1,15 +1,14 @@
 // Documents per second and bytes per second of the RTF reader and the
 // plain-text writer on the benchmark documents, in memory (no file I/O).
 // Usage: plainora_rtf_benchmark [google-benchmark flags] FILE.rtf...
-#include <benchmark/benchmark.h>
+#include "Engine.h"
+#include "PlainTextWriter.h"
 
+#include <benchmark/benchmark.h>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "Engine.h"
-#include "PlainTextWriter.h"
 
 using namespace plainora::engine;
 
@@ -44,7 +43,8 @@ int main(int argc, char** argv)
         contents.push_back(data.str());
         std::string name = argv[i];
         name = name.substr(name.find_last_of('/') + 1);
-        benchmark::RegisterBenchmark(("rtf/" + name).c_str(), convert, contents.back())->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("rtf/" + name).c_str(), convert, contents.back())
+            ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,8 +1,8 @@
 #include "BlockBuilder.h"
 
-#include <algorithm>
-
 #include "Limits.h"
+
+#include <algorithm>
 
 namespace plainora::engine {
 
@@ -108,7 +108,8 @@ std::vector<Block> BlockBuilder::finish(bool keepTrailingEmpty)
     closeTables(0);
     placeParagraph(m_blocks, false);
     if (!keepTrailingEmpty) {
-        while (!m_blocks.empty() && m_blocks.back().kind == Block::Kind::Paragraph && m_blocks.back().text.empty())
+        while (!m_blocks.empty() && m_blocks.back().kind == Block::Kind::Paragraph &&
+               m_blocks.back().text.empty())
             m_blocks.pop_back();
     }
     std::vector<Block> blocks = std::move(m_blocks);

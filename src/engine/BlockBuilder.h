@@ -4,16 +4,17 @@
 // table nesting level (0 = outside any table). Readers of stream formats
 // (RTF, HTML) feed it; it decides where each paragraph lands.
 
+#include "Document.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "Document.h"
-
 namespace plainora::engine {
 
-class BlockBuilder {
+class BlockBuilder
+{
 public:
     void append(std::string_view utf8)
     {
@@ -55,7 +56,8 @@ public:
     int openTableLevels() const { return static_cast<int>(m_tables.size()); }
 
 private:
-    struct OpenTable {
+    struct OpenTable
+    {
         std::vector<TableRow> rows;
         TableRow row;
         std::vector<Block> cell;

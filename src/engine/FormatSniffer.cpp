@@ -17,7 +17,8 @@ bool startsWith(ByteView bytes, std::string_view magic)
 
 bool hasAt(ByteView bytes, std::size_t offset, std::string_view magic)
 {
-    return bytes.size() >= offset + magic.size() && std::memcmp(bytes.data() + offset, magic.data(), magic.size()) == 0;
+    return bytes.size() >= offset + magic.size() &&
+           std::memcmp(bytes.data() + offset, magic.data(), magic.size()) == 0;
 }
 
 std::string lowerPrefix(std::string_view text, std::size_t limit)
@@ -63,7 +64,8 @@ bool looksLikeText(ByteView bytes)
 }
 
 // Binary formats known by their first bytes.
-struct Magic {
+struct Magic
+{
     std::size_t offset;
     std::string_view bytes; // literals with a zero byte give their length
     const char* lookAlike;
@@ -73,7 +75,10 @@ struct Magic {
 constexpr Magic kMagics[] = {
     {0, "%PDF", "a PDF document"},
     {0, "%!PS", "a PostScript document"},
-    {0, "\xFF" "WPC", "a WordPerfect document"},
+    {0,
+     "\xFF"
+     "WPC",
+     "a WordPerfect document"},
     {0, "\x89PNG", "a PNG image"},
     {0, "\xFF\xD8\xFF", "a JPEG image"},
     {0, "GIF87a", "a GIF image"},
@@ -85,10 +90,17 @@ constexpr Magic kMagics[] = {
     {0, "\x1F\x8B", "a gzip archive"},
     {0, "7z\xBC\xAF\x27\x1C", "a 7-Zip archive"},
     {0, "Rar!\x1A\x07", "a RAR archive"},
-    {0, std::string_view("\xFD" "7zXZ\0", 6), "an xz archive"},
+    {0,
+     std::string_view("\xFD"
+                      "7zXZ\0",
+                      6),
+     "an xz archive"},
     {0, "MSCF", "a Windows cabinet archive"},
     {257, "ustar", "a tar archive"},
-    {0, "\x7F" "ELF", "a program (ELF executable)"},
+    {0,
+     "\x7F"
+     "ELF",
+     "a program (ELF executable)"},
     {0, "\xCA\xFE\xBA\xBE", "a Java class or macOS program"},
     {0, "\xCF\xFA\xED\xFE", "a macOS program"},
     {0, "\xCE\xFA\xED\xFE", "a macOS program"},
@@ -136,7 +148,8 @@ const char* binaryLookAlike(ByteView bytes)
 // A web archive (MHTML, RFC 2557): MIME headers with a MIME-Version field.
 bool isMimeArchive(const std::string& head)
 {
-    const bool version = head.starts_with("mime-version:") || head.find("\nmime-version:") != std::string::npos;
+    const bool version =
+        head.starts_with("mime-version:") || head.find("\nmime-version:") != std::string::npos;
     return version && (head.find("multipart/related") != std::string::npos ||
                        head.find("content-type: text/html") != std::string::npos);
 }
@@ -148,14 +161,17 @@ SniffResult sniffText(std::string_view text)
     if (start.starts_with("{\\rtf"))
         return {Format::Rtf, {}};
     const std::string head = lowerPrefix(start, 4096);
-    if (head.starts_with("<?xml") || head.starts_with("<pkg:package") || head.starts_with("<w:worddocument")) {
-        if (head.find("pkg:package") != std::string::npos || head.find("w:worddocument") != std::string::npos ||
+    if (head.starts_with("<?xml") || head.starts_with("<pkg:package") ||
+        head.starts_with("<w:worddocument")) {
+        if (head.find("pkg:package") != std::string::npos ||
+            head.find("w:worddocument") != std::string::npos ||
             head.find("schemas.microsoft.com/office/word/2003/wordml") != std::string::npos ||
             head.find("progid=\"word.document\"") != std::string::npos)
             return {Format::FlatXml, {}};
         if (head.find("<html") != std::string::npos)
             return {Format::Html, {}};
-        if (head.find("opendocument") != std::string::npos || head.find("<office:document") != std::string::npos)
+        if (head.find("opendocument") != std::string::npos ||
+            head.find("<office:document") != std::string::npos)
             return {Format::Other, "an OpenDocument (flat XML) document"};
         if (head.find("<svg") != std::string::npos)
             return {Format::Other, "an SVG image"};
@@ -164,9 +180,9 @@ SniffResult sniffText(std::string_view text)
     if (isMimeArchive(head))
         return {Format::Html, {}};
     if (head.starts_with("<")) {
-        static constexpr std::string_view kHtmlStarts[] = {"<!doctype html", "<html", "<head", "<body", "<meta",
-                                                           "<title", "<p>", "<p ", "<div", "<table", "<h1",
-                                                           "<br", "<span", "<font", "<b>", "<style", "<script"};
+        static constexpr std::string_view kHtmlStarts[] = {
+            "<!doctype html", "<html", "<head", "<body", "<meta", "<title", "<p>",    "<p ",    "<div",
+            "<table",         "<h1",   "<br",   "<span", "<font", "<b>",    "<style", "<script"};
         for (std::string_view tag : kHtmlStarts)
             if (head.starts_with(tag))
                 return {Format::Html, {}};
@@ -206,7 +222,8 @@ SniffResult sniffFormat(ByteView bytes)
     // UTF-16 text: judge its first characters converted to UTF-8.
     std::size_t bom = 0;
     if (const char* utf16 = guessUtf16(bytes, &bom)) {
-        const ByteView prefix = bytes.subspan(bom, std::min<std::size_t>(bytes.size() - bom, 8192) & ~std::size_t(1));
+        const ByteView prefix =
+            bytes.subspan(bom, std::min<std::size_t>(bytes.size() - bom, 8192) & ~std::size_t(1));
         const std::string utf8 = decodeToUtf8(prefix, utf16);
         SniffResult result = sniffText(utf8);
         if (result.format == Format::Rtf) // RTF is 7-bit text, never UTF-16
@@ -228,8 +245,11 @@ std::string zipPackageLookAlike(ByteView bytes)
     // fields, the name, the extra field, the data.
     std::size_t offset = 0;
     bool word = false;
-    for (int entry = 0; entry < 64 && hasAt(bytes, offset, "PK\x03\x04") && offset + 30 <= bytes.size(); ++entry) {
-        const auto u16 = [&](std::size_t at) { return std::size_t(bytes[offset + at] | (bytes[offset + at + 1] << 8)); };
+    for (int entry = 0; entry < 64 && hasAt(bytes, offset, "PK\x03\x04") && offset + 30 <= bytes.size();
+         ++entry) {
+        const auto u16 = [&](std::size_t at) {
+            return std::size_t(bytes[offset + at] | (bytes[offset + at + 1] << 8));
+        };
         const auto u32 = [&](std::size_t at) {
             return std::size_t(bytes[offset + at]) | (std::size_t(bytes[offset + at + 1]) << 8) |
                    (std::size_t(bytes[offset + at + 2]) << 16) | (std::size_t(bytes[offset + at + 3]) << 24);

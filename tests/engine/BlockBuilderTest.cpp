@@ -1,7 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "BlockBuilder.h"
+
 #include "PlainTextWriter.h"
+
+#include <gtest/gtest.h>
 
 using namespace plainora::engine;
 

@@ -2,19 +2,18 @@
 // Helpers shared by the engine's reader tests: fixture files, golden
 // comparisons of a fixture folder, and the shared corpus manifest.
 
-#include <gtest/gtest.h>
+#include "Engine.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <map>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "Engine.h"
 
 namespace plainora::engine::testing {
 
@@ -29,7 +28,8 @@ inline std::string readTestFile(const std::filesystem::path& path)
 // Converts every file of folder whose extension is listed, through the
 // format sniffer as a user's file would be, and expects the text of the
 // .txt file beside it. Returns how many files were compared.
-inline int expectFixtureTexts(const std::filesystem::path& folder, std::initializer_list<std::string_view> extensions)
+inline int expectFixtureTexts(const std::filesystem::path& folder,
+                              std::initializer_list<std::string_view> extensions)
 {
     int checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -66,7 +66,8 @@ inline int fuzzSeconds(int fallback)
     return seconds ? std::atoi(seconds) : fallback;
 }
 
-struct CorpusEntry {
+struct CorpusEntry
+{
     std::string features;
     std::string expect; // ok, encrypted, corrupt, unsupported-old-format, mislabelled:...
 };

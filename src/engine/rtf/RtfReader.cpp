@@ -17,6 +17,12 @@
 // [x] hidden (\v) and deleted (\deleted) text dropped
 // [ ] \dbch/\hich/\loch associated fonts (the \f font decides)
 
+#include "BlockBuilder.h"
+#include "Limits.h"
+#include "NumberFormat.h"
+#include "Readers.h"
+#include "RtfTokenizer.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -26,12 +32,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "BlockBuilder.h"
-#include "Limits.h"
-#include "NumberFormat.h"
-#include "Readers.h"
-#include "RtfTokenizer.h"
-
 namespace plainora::engine {
 
 namespace {
@@ -39,29 +39,94 @@ namespace {
 enum class Word : std::uint8_t {
     Unknown,
     // Text and structure
-    Par, Line, Tab, Page, Sect, Column, Cell, NestCell, Row, NestRow, Chftn, U,
-    Emdash, Endash, Emspace, Enspace, Qmspace, Bullet, Lquote, Rquote, Ldblquote, Rdblquote,
-    Zwj, Zwnj, Ltrmark, Rtlmark,
+    Par,
+    Line,
+    Tab,
+    Page,
+    Sect,
+    Column,
+    Cell,
+    NestCell,
+    Row,
+    NestRow,
+    Chftn,
+    U,
+    Emdash,
+    Endash,
+    Emspace,
+    Enspace,
+    Qmspace,
+    Bullet,
+    Lquote,
+    Rquote,
+    Ldblquote,
+    Rdblquote,
+    Zwj,
+    Zwnj,
+    Ltrmark,
+    Rtlmark,
     // Character and paragraph state
-    Uc, F, Af, Plain, Pard, Intbl, Itap, V, Deleted, Rtlch, Ltrch,
+    Uc,
+    F,
+    Af,
+    Plain,
+    Pard,
+    Intbl,
+    Itap,
+    V,
+    Deleted,
+    Rtlch,
+    Ltrch,
     // Document properties
-    Ansi, Mac, Pc, Pca, Ansicpg, Deff, Fcharset, Cpg,
-    FtnStart, AftnStart, FtnFormat, AftnFormat,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    Ansicpg,
+    Deff,
+    Fcharset,
+    Cpg,
+    FtnStart,
+    AftnStart,
+    FtnFormat,
+    AftnFormat,
     // Fields
-    Field, Fldinst, Fldrslt, Fldpriv, Formfield, Fftype, Ffres, Ffdefres,
+    Field,
+    Fldinst,
+    Fldrslt,
+    Fldpriv,
+    Formfield,
+    Fftype,
+    Ffres,
+    Ffdefres,
     // Destinations
-    Fonttbl, SkipDestination, Footnote, Ftnalt, Annotation, HeaderFooter,
-    Upr, Ud, Object, Result, Shp, Shpinst, Shptxt, NestTableProps, ListText,
+    Fonttbl,
+    SkipDestination,
+    Footnote,
+    Ftnalt,
+    Annotation,
+    HeaderFooter,
+    Upr,
+    Ud,
+    Object,
+    Result,
+    Shp,
+    Shpinst,
+    Shptxt,
+    NestTableProps,
+    ListText,
 };
 
-struct WordInfo {
+struct WordInfo
+{
     Word word;
     int value = 0; // a number format for the note-numbering words
 };
 
 // Control words are looked up once per word in the file: an open-addressing
 // table with an inline hash is several times faster than a std::unordered_map.
-class WordTable {
+class WordTable
+{
 public:
     void emplace(std::string_view name, WordInfo info)
     {
@@ -90,7 +155,8 @@ private:
             h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
         return h ^ (h >> 15);
     }
-    struct Slot {
+    struct Slot
+    {
         std::string_view name;
         WordInfo info;
     };
@@ -102,48 +168,126 @@ const WordTable& wordTable()
     static const WordTable table = [] {
         WordTable t;
         const std::pair<const char*, Word> plain[] = {
-            {"par", Word::Par}, {"line", Word::Line}, {"tab", Word::Tab}, {"page", Word::Page},
-            {"sect", Word::Sect}, {"column", Word::Column}, {"cell", Word::Cell}, {"nestcell", Word::NestCell},
-            {"row", Word::Row}, {"nestrow", Word::NestRow}, {"chftn", Word::Chftn}, {"u", Word::U},
-            {"emdash", Word::Emdash}, {"endash", Word::Endash}, {"emspace", Word::Emspace},
-            {"enspace", Word::Enspace}, {"qmspace", Word::Qmspace}, {"bullet", Word::Bullet},
-            {"lquote", Word::Lquote}, {"rquote", Word::Rquote}, {"ldblquote", Word::Ldblquote},
-            {"rdblquote", Word::Rdblquote}, {"zwj", Word::Zwj}, {"zwnj", Word::Zwnj}, {"ltrmark", Word::Ltrmark},
-            {"rtlmark", Word::Rtlmark}, {"uc", Word::Uc}, {"f", Word::F}, {"af", Word::Af}, {"plain", Word::Plain},
-            {"pard", Word::Pard}, {"intbl", Word::Intbl}, {"itap", Word::Itap}, {"v", Word::V},
+            {"par", Word::Par},
+            {"line", Word::Line},
+            {"tab", Word::Tab},
+            {"page", Word::Page},
+            {"sect", Word::Sect},
+            {"column", Word::Column},
+            {"cell", Word::Cell},
+            {"nestcell", Word::NestCell},
+            {"row", Word::Row},
+            {"nestrow", Word::NestRow},
+            {"chftn", Word::Chftn},
+            {"u", Word::U},
+            {"emdash", Word::Emdash},
+            {"endash", Word::Endash},
+            {"emspace", Word::Emspace},
+            {"enspace", Word::Enspace},
+            {"qmspace", Word::Qmspace},
+            {"bullet", Word::Bullet},
+            {"lquote", Word::Lquote},
+            {"rquote", Word::Rquote},
+            {"ldblquote", Word::Ldblquote},
+            {"rdblquote", Word::Rdblquote},
+            {"zwj", Word::Zwj},
+            {"zwnj", Word::Zwnj},
+            {"ltrmark", Word::Ltrmark},
+            {"rtlmark", Word::Rtlmark},
+            {"uc", Word::Uc},
+            {"f", Word::F},
+            {"af", Word::Af},
+            {"plain", Word::Plain},
+            {"pard", Word::Pard},
+            {"intbl", Word::Intbl},
+            {"itap", Word::Itap},
+            {"v", Word::V},
             {"deleted", Word::Deleted},
             // RTF that wraps HTML marks RTF-only text with \htmlrtf ... \htmlrtf0.
-            {"htmlrtf", Word::V}, {"rtlch", Word::Rtlch}, {"ltrch", Word::Ltrch}, {"ansi", Word::Ansi},
-            {"mac", Word::Mac}, {"pc", Word::Pc}, {"pca", Word::Pca}, {"ansicpg", Word::Ansicpg},
-            {"deff", Word::Deff}, {"fcharset", Word::Fcharset}, {"cpg", Word::Cpg}, {"ftnstart", Word::FtnStart},
-            {"aftnstart", Word::AftnStart}, {"field", Word::Field}, {"fldinst", Word::Fldinst},
-            {"fldrslt", Word::Fldrslt}, {"fldpriv", Word::Fldpriv}, {"formfield", Word::Formfield},
-            {"fftype", Word::Fftype}, {"ffres", Word::Ffres}, {"ffdefres", Word::Ffdefres},
-            {"fonttbl", Word::Fonttbl}, {"footnote", Word::Footnote}, {"ftnalt", Word::Ftnalt},
-            {"annotation", Word::Annotation}, {"upr", Word::Upr}, {"ud", Word::Ud}, {"object", Word::Object},
-            {"result", Word::Result}, {"shp", Word::Shp}, {"shpinst", Word::Shpinst}, {"shpgrp", Word::Shp},
-            {"shptxt", Word::Shptxt}, {"nesttableprops", Word::NestTableProps},
-            {"listtext", Word::ListText}, {"pntext", Word::ListText},
+            {"htmlrtf", Word::V},
+            {"rtlch", Word::Rtlch},
+            {"ltrch", Word::Ltrch},
+            {"ansi", Word::Ansi},
+            {"mac", Word::Mac},
+            {"pc", Word::Pc},
+            {"pca", Word::Pca},
+            {"ansicpg", Word::Ansicpg},
+            {"deff", Word::Deff},
+            {"fcharset", Word::Fcharset},
+            {"cpg", Word::Cpg},
+            {"ftnstart", Word::FtnStart},
+            {"aftnstart", Word::AftnStart},
+            {"field", Word::Field},
+            {"fldinst", Word::Fldinst},
+            {"fldrslt", Word::Fldrslt},
+            {"fldpriv", Word::Fldpriv},
+            {"formfield", Word::Formfield},
+            {"fftype", Word::Fftype},
+            {"ffres", Word::Ffres},
+            {"ffdefres", Word::Ffdefres},
+            {"fonttbl", Word::Fonttbl},
+            {"footnote", Word::Footnote},
+            {"ftnalt", Word::Ftnalt},
+            {"annotation", Word::Annotation},
+            {"upr", Word::Upr},
+            {"ud", Word::Ud},
+            {"object", Word::Object},
+            {"result", Word::Result},
+            {"shp", Word::Shp},
+            {"shpinst", Word::Shpinst},
+            {"shpgrp", Word::Shp},
+            {"shptxt", Word::Shptxt},
+            {"nesttableprops", Word::NestTableProps},
+            {"listtext", Word::ListText},
+            {"pntext", Word::ListText},
         };
         for (const auto& [name, word] : plain)
             t.emplace(name, WordInfo{word});
-        for (const char* name : {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"})
+        for (const char* name :
+             {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"})
             t.emplace(name, WordInfo{Word::HeaderFooter});
         // Destinations without body text. Unknown \* destinations are skipped
         // anyway; these are the ones written without \*.
-        for (const char* name :
-             {"colortbl", "stylesheet", "info", "pict", "listtable", "listoverridetable", "revtbl", "rsidtbl",
-              "filetbl", "generator", "themedata", "colorschememapping", "datastore", "latentstyles", "xmlnstbl",
-              "mmathPr", "pgdsctbl", "bkmkstart", "bkmkend", "xe", "tc", "tcn", "txe", "rxe", "atnid",
-              "atnauthor", "atndate", "atnicn", "atnref", "atntime", "atrfstart", "atrfend", "template", "pn",
-              "pntxta", "pntxtb", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "nonshppict",
-              "shprslt", "nonesttables", "sp", "objdata", "objclass", "objname", "do", "private", "userprops",
-              "docvar", "fchars", "lchars", "comment", "title", "author", "operator", "keywords", "subject",
-              "doccomm", "company", "category", "manager", "hlinkbase", "bookmark", "listpicture", "passwordhash",
-              "wgrffmtfilter", "defchp", "defpap", "mhtmltag", "htmltag"})
+        for (const char* name : {"colortbl",     "stylesheet",
+                                 "info",         "pict",
+                                 "listtable",    "listoverridetable",
+                                 "revtbl",       "rsidtbl",
+                                 "filetbl",      "generator",
+                                 "themedata",    "colorschememapping",
+                                 "datastore",    "latentstyles",
+                                 "xmlnstbl",     "mmathPr",
+                                 "pgdsctbl",     "bkmkstart",
+                                 "bkmkend",      "xe",
+                                 "tc",           "tcn",
+                                 "txe",          "rxe",
+                                 "atnid",        "atnauthor",
+                                 "atndate",      "atnicn",
+                                 "atnref",       "atntime",
+                                 "atrfstart",    "atrfend",
+                                 "template",     "pn",
+                                 "pntxta",       "pntxtb",
+                                 "ftnsep",       "ftnsepc",
+                                 "ftncn",        "aftnsep",
+                                 "aftnsepc",     "aftncn",
+                                 "nonshppict",   "shprslt",
+                                 "nonesttables", "sp",
+                                 "objdata",      "objclass",
+                                 "objname",      "do",
+                                 "private",      "userprops",
+                                 "docvar",       "fchars",
+                                 "lchars",       "comment",
+                                 "title",        "author",
+                                 "operator",     "keywords",
+                                 "subject",      "doccomm",
+                                 "company",      "category",
+                                 "manager",      "hlinkbase",
+                                 "bookmark",     "listpicture",
+                                 "passwordhash", "wgrffmtfilter",
+                                 "defchp",       "defpap",
+                                 "mhtmltag",     "htmltag"})
             t.emplace(name, WordInfo{Word::SkipDestination});
         const std::pair<const char*, NumberFormat> formats[] = {
-            {"nar", NumberFormat::Decimal},    {"nalc", NumberFormat::LowerLetter},
+            {"nar", NumberFormat::Decimal},      {"nalc", NumberFormat::LowerLetter},
             {"nauc", NumberFormat::UpperLetter}, {"nrlc", NumberFormat::LowerRoman},
             {"nruc", NumberFormat::UpperRoman},
         };
@@ -166,13 +310,15 @@ enum class Destination : std::uint8_t {
     FontTable, // font definitions
 };
 
-struct Font {
+struct Font
+{
     std::string name;
     int codePage = 0; // 0: the document's code page
     bool symbol = false;
 };
 
-struct GroupState {
+struct GroupState
+{
     Destination dest = Destination::Text;
     Destination resume = Destination::Text; // restored by \result and \ud
     int story = 0;
@@ -193,13 +339,15 @@ struct GroupState {
 
 enum class StoryKind { Body, Footnote, Endnote, HeaderFooter, Comment, Shape };
 
-struct Story {
+struct Story
+{
     StoryKind kind = StoryKind::Body;
     int parent = 0;
     BlockBuilder builder;
 };
 
-struct Field {
+struct Field
+{
     bool checkBox = false;
     bool priv = false;
     bool shown = false;
@@ -211,7 +359,8 @@ struct Field {
 
 // A single-byte code page decodes through a table; a multi-byte one through
 // iconv, a run at a time.
-struct Decoder {
+struct Decoder
+{
     bool multiByte = false;
     std::string charset;
     const std::array<std::string, 256>* table = nullptr;
@@ -234,24 +383,42 @@ int codePageForCharset(int charset)
 {
     // [DIS] Figure 6-5: font charset to Windows code page.
     switch (charset) {
-    case 0: return 1252;
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 130: return 1361;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 255: return 437;
-    default: return 0; // 1 (default) and unknown ones: the document's
+    case 0:
+        return 1252;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 130:
+        return 1361;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 255:
+        return 437;
+    default:
+        return 0; // 1 (default) and unknown ones: the document's
     }
 }
 
@@ -271,7 +438,8 @@ constexpr char kRefEnd = '\x1F';
 // engine's memory limit.
 constexpr std::uint64_t kNodeCost = 64;
 
-class RtfReader {
+class RtfReader
+{
 public:
     RtfReader(ByteView bytes, const ReadOptions& options) : m_tokens(bytes), m_options(options) {}
 
@@ -327,9 +495,9 @@ private:
     std::string m_multiByte; // bytes of a multi-byte code page awaiting decoding
     const Decoder* m_multiByteDecoder = nullptr;
 
-    int m_skip = 0;          // Unicode fallback characters still to skip
+    int m_skip = 0; // Unicode fallback characters still to skip
     char32_t m_highSurrogate = 0;
-    bool m_starred = false;  // the last token was \*
+    bool m_starred = false; // the last token was \*
 
     std::vector<std::string> m_references; // "[n]" of each body reference
     int m_pendingReference = -1;
@@ -346,7 +514,8 @@ Status RtfReader::pushGroup()
 {
     if (m_states.size() >= static_cast<std::size_t>(limits::kMaxRtfGroupDepth))
         return makeError(ErrorCode::TooLarge,
-                         "The document nests its groups more than " + std::to_string(limits::kMaxRtfGroupDepth) +
+                         "The document nests its groups more than " +
+                             std::to_string(limits::kMaxRtfGroupDepth) +
                              " levels deep, far beyond any word processor's; it is damaged.");
     GroupState copy = m_states.back();
     copy.ownsStory = false;
@@ -391,7 +560,8 @@ void RtfReader::skipGroup()
 
 void RtfReader::updateFont(GroupState& s)
 {
-    const std::int32_t id = (s.rtl && s.assocFont >= 0) ? s.assocFont : (s.font >= 0 ? s.font : m_defaultFont);
+    const std::int32_t id =
+        (s.rtl && s.assocFont >= 0) ? s.assocFont : (s.font >= 0 ? s.font : m_defaultFont);
     const auto it = m_fonts.find(id);
     s.fontInfo = it == m_fonts.end() ? nullptr : &it->second;
 }
@@ -558,7 +728,8 @@ void RtfReader::finishStory(int index)
             m_references[m_pendingReference] = "[" + note.mark + "]";
             m_pendingReference = -1;
         }
-        (story.kind == StoryKind::Endnote ? m_document.endnotes : m_document.footnotes).push_back(std::move(note));
+        (story.kind == StoryKind::Endnote ? m_document.endnotes : m_document.footnotes)
+            .push_back(std::move(note));
         break;
     }
     case StoryKind::HeaderFooter:
@@ -569,7 +740,8 @@ void RtfReader::finishStory(int index)
             std::string& first = blocks.front().text;
             first.erase(0, std::min(first.find_first_not_of(' '), first.size()));
         }
-        m_document.comments.push_back(Note{std::to_string(m_document.comments.size() + 1), std::move(blocks)});
+        m_document.comments.push_back(
+            Note{std::to_string(m_document.comments.size() + 1), std::move(blocks)});
         break;
     }
     case StoryKind::Shape:
@@ -626,7 +798,11 @@ Status RtfReader::controlWord(const RtfToken& token)
     // structure of the document is never given up for a fallback.
     if (m_skip > 0) {
         switch (info.word) {
-        case Word::Par: case Word::Sect: case Word::Cell: case Word::Row: case Word::NestCell:
+        case Word::Par:
+        case Word::Sect:
+        case Word::Cell:
+        case Word::Row:
+        case Word::NestCell:
         case Word::NestRow:
             m_skip = 0;
             break;
@@ -655,7 +831,9 @@ Status RtfReader::controlWord(const RtfToken& token)
         if (emitting() && !builder().paragraphEmpty())
             builder().endParagraph(paragraphLevel());
         return {};
-    case Word::Line: case Word::Page: case Word::Column:
+    case Word::Line:
+    case Word::Page:
+    case Word::Column:
         if (emitting())
             emit("\n");
         return {};
@@ -714,20 +892,62 @@ Status RtfReader::controlWord(const RtfToken& token)
         emitCodePoint(c);
         return {};
     }
-    case Word::Emdash: if (emitting()) emit("\u2014"); return {};
-    case Word::Endash: if (emitting()) emit("\u2013"); return {};
-    case Word::Emspace: if (emitting()) emit("\u2003"); return {};
-    case Word::Enspace: if (emitting()) emit("\u2002"); return {};
-    case Word::Qmspace: if (emitting()) emit("\u2005"); return {};
-    case Word::Bullet: if (emitting()) emit("\u2022"); return {};
-    case Word::Lquote: if (emitting()) emit("\u2018"); return {};
-    case Word::Rquote: if (emitting()) emit("\u2019"); return {};
-    case Word::Ldblquote: if (emitting()) emit("\u201C"); return {};
-    case Word::Rdblquote: if (emitting()) emit("\u201D"); return {};
-    case Word::Zwj: if (emitting()) emit("\u200D"); return {};
-    case Word::Zwnj: if (emitting()) emit("\u200C"); return {};
-    case Word::Ltrmark: if (emitting()) emit("\u200E"); return {};
-    case Word::Rtlmark: if (emitting()) emit("\u200F"); return {};
+    case Word::Emdash:
+        if (emitting())
+            emit("\u2014");
+        return {};
+    case Word::Endash:
+        if (emitting())
+            emit("\u2013");
+        return {};
+    case Word::Emspace:
+        if (emitting())
+            emit("\u2003");
+        return {};
+    case Word::Enspace:
+        if (emitting())
+            emit("\u2002");
+        return {};
+    case Word::Qmspace:
+        if (emitting())
+            emit("\u2005");
+        return {};
+    case Word::Bullet:
+        if (emitting())
+            emit("\u2022");
+        return {};
+    case Word::Lquote:
+        if (emitting())
+            emit("\u2018");
+        return {};
+    case Word::Rquote:
+        if (emitting())
+            emit("\u2019");
+        return {};
+    case Word::Ldblquote:
+        if (emitting())
+            emit("\u201C");
+        return {};
+    case Word::Rdblquote:
+        if (emitting())
+            emit("\u201D");
+        return {};
+    case Word::Zwj:
+        if (emitting())
+            emit("\u200D");
+        return {};
+    case Word::Zwnj:
+        if (emitting())
+            emit("\u200C");
+        return {};
+    case Word::Ltrmark:
+        if (emitting())
+            emit("\u200E");
+        return {};
+    case Word::Rtlmark:
+        if (emitting())
+            emit("\u200F");
+        return {};
 
     case Word::Uc:
         s.uc = std::clamp<std::int32_t>(p, 0, limits::kMaxRtfUnicodeFallback);
@@ -778,10 +998,16 @@ Status RtfReader::controlWord(const RtfToken& token)
     case Word::Deleted:
         s.deleted = on;
         return {};
-    case Word::Ansi: case Word::Mac: case Word::Pc: case Word::Pca:
+    case Word::Ansi:
+    case Word::Mac:
+    case Word::Pc:
+    case Word::Pca:
         // [RTF 1.6] "Character Set"; a later \ansicpg is more precise.
         if (!m_codePageGiven)
-            m_codePage = info.word == Word::Ansi ? 1252 : info.word == Word::Mac ? 10000 : info.word == Word::Pc ? 437 : 850;
+            m_codePage = info.word == Word::Ansi  ? 1252
+                         : info.word == Word::Mac ? 10000
+                         : info.word == Word::Pc  ? 437
+                                                  : 850;
         return {};
     case Word::Ansicpg:
         if (p > 0 && !charsetForCodePage(p).empty()) {
@@ -805,10 +1031,18 @@ Status RtfReader::controlWord(const RtfToken& token)
             }
         }
         return {};
-    case Word::FtnStart: m_footnoteStart = std::clamp(p, 0, 1 << 20); return {};
-    case Word::AftnStart: m_endnoteStart = std::clamp(p, 0, 1 << 20); return {};
-    case Word::FtnFormat: m_footnoteFormat = static_cast<NumberFormat>(info.value); return {};
-    case Word::AftnFormat: m_endnoteFormat = static_cast<NumberFormat>(info.value); return {};
+    case Word::FtnStart:
+        m_footnoteStart = std::clamp(p, 0, 1 << 20);
+        return {};
+    case Word::AftnStart:
+        m_endnoteStart = std::clamp(p, 0, 1 << 20);
+        return {};
+    case Word::FtnFormat:
+        m_footnoteFormat = static_cast<NumberFormat>(info.value);
+        return {};
+    case Word::AftnFormat:
+        m_endnoteFormat = static_cast<NumberFormat>(info.value);
+        return {};
 
     case Word::Field:
         if (!s.ownsField) {

@@ -4,26 +4,28 @@
 // plain text. It keeps no state beyond its position, so nesting depth and
 // destinations are the reader's business.
 
+#include "TextEncoding.h"
+
 #include <cstdint>
 #include <string_view>
 
-#include "TextEncoding.h"
-
 namespace plainora::engine {
 
-struct RtfToken {
+struct RtfToken
+{
     enum class Type { End, GroupStart, GroupEnd, ControlWord, ControlSymbol, HexByte, Text, Binary };
 
     Type type = Type::End;
     std::string_view word; // ControlWord: the letters (at most kMaxWordLength)
     bool hasParameter = false;
     std::int32_t parameter = 0;
-    char symbol = 0;           // ControlSymbol; a backslash before CR or LF reads as '\n'
-    std::uint8_t byte = 0;     // HexByte
-    std::string_view text;     // Text: raw bytes without CR and LF; Binary: the \bin data
+    char symbol = 0;       // ControlSymbol; a backslash before CR or LF reads as '\n'
+    std::uint8_t byte = 0; // HexByte
+    std::string_view text; // Text: raw bytes without CR and LF; Binary: the \bin data
 };
 
-class RtfTokenizer {
+class RtfTokenizer
+{
 public:
     // [RTF 1.6] "RTF Syntax": a control word has at most 32 letters.
     static constexpr std::size_t kMaxWordLength = 32;

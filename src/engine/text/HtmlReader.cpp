@@ -14,6 +14,11 @@
 // [x] MHTML: the first text/html part, quoted-printable or base64
 // [ ] footnotes as notes (their text stays where the page puts it)
 
+#include "BlockBuilder.h"
+#include "Limits.h"
+#include "NumberFormat.h"
+#include "Readers.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -22,11 +27,6 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-#include "BlockBuilder.h"
-#include "Limits.h"
-#include "NumberFormat.h"
-#include "Readers.h"
 
 namespace plainora::engine {
 
@@ -77,42 +77,45 @@ const std::unordered_map<std::string_view, char32_t>& entityTable()
         std::unordered_map<std::string_view, char32_t> t;
         // ISO 8859-1 characters, U+00A0 to U+00FF, in order.
         static constexpr std::string_view kLatin1[] = {
-            "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",   "uml",    "copy",
-            "ordf",   "laquo",  "not",    "shy",    "reg",    "macr",   "deg",    "plusmn", "sup2",   "sup3",
-            "acute",  "micro",  "para",   "middot", "cedil",  "sup1",   "ordm",   "raquo",  "frac14", "frac12",
-            "frac34", "iquest", "Agrave", "Aacute", "Acirc",  "Atilde", "Auml",   "Aring",  "AElig",  "Ccedil",
-            "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave", "Iacute", "Icirc",  "Iuml",   "ETH",    "Ntilde",
-            "Ograve", "Oacute", "Ocirc",  "Otilde", "Ouml",   "times",  "Oslash", "Ugrave", "Uacute", "Ucirc",
-            "Uuml",   "Yacute", "THORN",  "szlig",  "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",
-            "aelig",  "ccedil", "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc",  "iuml",
-            "eth",    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide", "oslash", "ugrave",
+            "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",   "uml",
+            "copy",   "ordf",   "laquo",  "not",    "shy",    "reg",    "macr",   "deg",    "plusmn",
+            "sup2",   "sup3",   "acute",  "micro",  "para",   "middot", "cedil",  "sup1",   "ordm",
+            "raquo",  "frac14", "frac12", "frac34", "iquest", "Agrave", "Aacute", "Acirc",  "Atilde",
+            "Auml",   "Aring",  "AElig",  "Ccedil", "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave",
+            "Iacute", "Icirc",  "Iuml",   "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde",
+            "Ouml",   "times",  "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",
+            "szlig",  "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",  "aelig",  "ccedil",
+            "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc",  "iuml",   "eth",
+            "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide", "oslash", "ugrave",
             "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml"};
         for (std::size_t i = 0; i < std::size(kLatin1); ++i)
             t.emplace(kLatin1[i], static_cast<char32_t>(0xA0 + i));
         // Greek letters: Alpha..Omega (U+0391..U+03A9), alpha..omega (U+03B1..U+03C9).
         static constexpr std::string_view kGreekNames[] = {
-            "Alpha", "Beta", "Gamma", "Delta", "Epsilon", "Zeta", "Eta", "Theta", "Iota", "Kappa", "Lambda", "Mu",
-            "Nu", "Xi", "Omicron", "Pi", "Rho", "", "Sigma", "Tau", "Upsilon", "Phi", "Chi", "Psi", "Omega"};
+            "Alpha", "Beta",   "Gamma",   "Delta", "Epsilon", "Zeta",    "Eta",  "Theta", "Iota",
+            "Kappa", "Lambda", "Mu",      "Nu",    "Xi",      "Omicron", "Pi",   "Rho",   "",
+            "Sigma", "Tau",    "Upsilon", "Phi",   "Chi",     "Psi",     "Omega"};
         static constexpr std::string_view kGreekLower[] = {
-            "alpha", "beta", "gamma", "delta", "epsilon", "zeta", "eta", "theta", "iota", "kappa", "lambda", "mu",
-            "nu", "xi", "omicron", "pi", "rho", "sigmaf", "sigma", "tau", "upsilon", "phi", "chi", "psi", "omega"};
+            "alpha", "beta",   "gamma",   "delta", "epsilon", "zeta",    "eta",  "theta", "iota",
+            "kappa", "lambda", "mu",      "nu",    "xi",      "omicron", "pi",   "rho",   "sigmaf",
+            "sigma", "tau",    "upsilon", "phi",   "chi",     "psi",     "omega"};
         for (std::size_t i = 0; i < std::size(kGreekNames); ++i) {
             if (!kGreekNames[i].empty())
                 t.emplace(kGreekNames[i], static_cast<char32_t>(0x391 + i));
             t.emplace(kGreekLower[i], static_cast<char32_t>(0x3B1 + i));
         }
         const std::pair<std::string_view, char32_t> others[] = {
-            {"quot", 34},      {"amp", 38},       {"apos", 39},     {"lt", 60},        {"gt", 62},
-            {"OElig", 338},    {"oelig", 339},    {"Scaron", 352},  {"scaron", 353},   {"Yuml", 376},
-            {"fnof", 402},     {"circ", 710},     {"tilde", 732},   {"ensp", 8194},    {"emsp", 8195},
-            {"thinsp", 8201},  {"zwnj", 8204},    {"zwj", 8205},    {"lrm", 8206},     {"rlm", 8207},
-            {"ndash", 8211},   {"mdash", 8212},   {"lsquo", 8216},  {"rsquo", 8217},   {"sbquo", 8218},
-            {"ldquo", 8220},   {"rdquo", 8221},   {"bdquo", 8222},  {"dagger", 8224},  {"Dagger", 8225},
-            {"bull", 8226},    {"hellip", 8230},  {"permil", 8240}, {"prime", 8242},   {"Prime", 8243},
-            {"lsaquo", 8249},  {"rsaquo", 8250},  {"oline", 8254},  {"euro", 8364},    {"trade", 8482},
-            {"larr", 8592},    {"uarr", 8593},    {"rarr", 8594},   {"darr", 8595},    {"harr", 8596},
-            {"minus", 8722},   {"infin", 8734},   {"ne", 8800},     {"le", 8804},      {"ge", 8805},
-            {"sum", 8721},     {"radic", 8730},   {"asymp", 8776},  {"loz", 9674},     {"hearts", 9829},
+            {"quot", 34},     {"amp", 38},      {"apos", 39},     {"lt", 60},       {"gt", 62},
+            {"OElig", 338},   {"oelig", 339},   {"Scaron", 352},  {"scaron", 353},  {"Yuml", 376},
+            {"fnof", 402},    {"circ", 710},    {"tilde", 732},   {"ensp", 8194},   {"emsp", 8195},
+            {"thinsp", 8201}, {"zwnj", 8204},   {"zwj", 8205},    {"lrm", 8206},    {"rlm", 8207},
+            {"ndash", 8211},  {"mdash", 8212},  {"lsquo", 8216},  {"rsquo", 8217},  {"sbquo", 8218},
+            {"ldquo", 8220},  {"rdquo", 8221},  {"bdquo", 8222},  {"dagger", 8224}, {"Dagger", 8225},
+            {"bull", 8226},   {"hellip", 8230}, {"permil", 8240}, {"prime", 8242},  {"Prime", 8243},
+            {"lsaquo", 8249}, {"rsaquo", 8250}, {"oline", 8254},  {"euro", 8364},   {"trade", 8482},
+            {"larr", 8592},   {"uarr", 8593},   {"rarr", 8594},   {"darr", 8595},   {"harr", 8596},
+            {"minus", 8722},  {"infin", 8734},  {"ne", 8800},     {"le", 8804},     {"ge", 8805},
+            {"sum", 8721},    {"radic", 8730},  {"asymp", 8776},  {"loz", 9674},    {"hearts", 9829},
         };
         for (const auto& [name, cp] : others)
             t.emplace(name, cp);
@@ -150,10 +153,10 @@ std::size_t decodeReference(std::string_view text, std::string& out)
         if (i < text.size() && text[i] == ';')
             ++i;
         // HTML maps the C1 range to Windows-1252, as browsers do.
-        static constexpr char16_t kC1[32] = {
-            0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-            0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+        static constexpr char16_t kC1[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                             0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
         if (value >= 0x80 && value < 0xA0)
             value = kC1[value - 0x80];
         if (value == 0 || value > 0x10FFFF)
@@ -338,7 +341,8 @@ std::string parameterOf(const std::string& value, std::string_view name)
 bool isMimeArchive(std::string_view text)
 {
     const std::string_view head = text.substr(0, 4096);
-    return (startsWithNoCase(head, "mime-version:") || findNoCase(head, "\nmime-version:") != std::string_view::npos) &&
+    return (startsWithNoCase(head, "mime-version:") ||
+            findNoCase(head, "\nmime-version:") != std::string_view::npos) &&
            findNoCase(head, "content-type:") != std::string_view::npos;
 }
 
@@ -346,8 +350,8 @@ bool isMimeArchive(std::string_view text)
 // Returns false when no HTML part is found.
 bool extractMimeHtml(std::string_view text, std::string& page, std::string& charset)
 {
-    const std::size_t headerEnd = text.find("\n\r\n") != std::string_view::npos ? text.find("\n\r\n")
-                                                                                : text.find("\n\n");
+    const std::size_t headerEnd =
+        text.find("\n\r\n") != std::string_view::npos ? text.find("\n\r\n") : text.find("\n\n");
     if (headerEnd == std::string_view::npos)
         return false;
     const std::string contentType = headerValue(text.substr(0, headerEnd + 1), "content-type");
@@ -361,7 +365,8 @@ bool extractMimeHtml(std::string_view text, std::string& page, std::string& char
         while (at != std::string_view::npos && parts.size() < limits::kMaxMimeParts) {
             const std::size_t start = at + delimiter.size();
             const std::size_t next = text.find(delimiter, start);
-            parts.push_back(text.substr(start, next == std::string_view::npos ? std::string_view::npos : next - start));
+            parts.push_back(
+                text.substr(start, next == std::string_view::npos ? std::string_view::npos : next - start));
             at = next;
         }
     }
@@ -396,11 +401,11 @@ bool extractMimeHtml(std::string_view text, std::string& page, std::string& char
 // The page itself.
 
 enum ElementFlag : std::uint16_t {
-    kBlock = 1 << 0,      // starts and ends a paragraph
-    kParagraph = 1 << 1,  // its end ends a paragraph, even an empty one
-    kSkip = 1 << 2,       // raw text never shown (script, style, title, ...)
-    kVoid = 1 << 3,       // has no content and no end tag
-    kPre = 1 << 4,        // keeps white space
+    kBlock = 1 << 0,     // starts and ends a paragraph
+    kParagraph = 1 << 1, // its end ends a paragraph, even an empty one
+    kSkip = 1 << 2,      // raw text never shown (script, style, title, ...)
+    kVoid = 1 << 3,      // has no content and no end tag
+    kPre = 1 << 4,       // keeps white space
     kListItem = 1 << 5,
     kList = 1 << 6,
     kTable = 1 << 7,
@@ -411,24 +416,78 @@ enum ElementFlag : std::uint16_t {
 std::uint16_t flagsOf(std::string_view name)
 {
     static const std::unordered_map<std::string_view, std::uint16_t> table = {
-        {"p", kBlock | kParagraph}, {"h1", kBlock | kParagraph}, {"h2", kBlock | kParagraph},
-        {"h3", kBlock | kParagraph}, {"h4", kBlock | kParagraph}, {"h5", kBlock | kParagraph},
-        {"h6", kBlock | kParagraph}, {"div", kBlock}, {"blockquote", kBlock}, {"address", kBlock},
-        {"section", kBlock}, {"article", kBlock}, {"header", kBlock}, {"footer", kBlock}, {"nav", kBlock},
-        {"aside", kBlock}, {"main", kBlock}, {"figure", kBlock}, {"figcaption", kBlock}, {"center", kBlock},
-        {"form", kBlock}, {"fieldset", kBlock}, {"legend", kBlock}, {"dl", kBlock}, {"dt", kBlock | kParagraph},
-        {"dd", kBlock | kParagraph}, {"body", kBlock}, {"caption", kBlock | kParagraph},
-        {"pre", kBlock | kParagraph | kPre}, {"listing", kBlock | kParagraph | kPre},
-        {"xmp", kBlock | kParagraph | kPre}, {"plaintext", kBlock | kParagraph | kPre},
-        {"ul", kBlock | kList}, {"ol", kBlock | kList}, {"dir", kBlock | kList}, {"menu", kBlock | kList},
-        {"li", kBlock | kParagraph | kListItem}, {"table", kTable}, {"tr", kRow}, {"td", kCell}, {"th", kCell},
-        {"script", kSkip}, {"style", kSkip}, {"title", kSkip}, {"xml", kSkip}, {"template", kSkip},
-        {"noscript", kSkip}, {"noframes", kSkip}, {"iframe", kSkip}, {"object", kSkip}, {"svg", kSkip},
-        {"math", kSkip}, {"head", 0}, {"select", kSkip}, {"option", kSkip},
-        {"br", kVoid}, {"hr", kVoid | kBlock}, {"img", kVoid}, {"input", kVoid}, {"meta", kVoid},
-        {"link", kVoid}, {"area", kVoid}, {"base", kVoid}, {"col", kVoid}, {"embed", kVoid},
-        {"param", kVoid}, {"source", kVoid}, {"track", kVoid}, {"wbr", kVoid}, {"basefont", kVoid},
-        {"frame", kVoid}, {"keygen", kVoid},
+        {"p", kBlock | kParagraph},
+        {"h1", kBlock | kParagraph},
+        {"h2", kBlock | kParagraph},
+        {"h3", kBlock | kParagraph},
+        {"h4", kBlock | kParagraph},
+        {"h5", kBlock | kParagraph},
+        {"h6", kBlock | kParagraph},
+        {"div", kBlock},
+        {"blockquote", kBlock},
+        {"address", kBlock},
+        {"section", kBlock},
+        {"article", kBlock},
+        {"header", kBlock},
+        {"footer", kBlock},
+        {"nav", kBlock},
+        {"aside", kBlock},
+        {"main", kBlock},
+        {"figure", kBlock},
+        {"figcaption", kBlock},
+        {"center", kBlock},
+        {"form", kBlock},
+        {"fieldset", kBlock},
+        {"legend", kBlock},
+        {"dl", kBlock},
+        {"dt", kBlock | kParagraph},
+        {"dd", kBlock | kParagraph},
+        {"body", kBlock},
+        {"caption", kBlock | kParagraph},
+        {"pre", kBlock | kParagraph | kPre},
+        {"listing", kBlock | kParagraph | kPre},
+        {"xmp", kBlock | kParagraph | kPre},
+        {"plaintext", kBlock | kParagraph | kPre},
+        {"ul", kBlock | kList},
+        {"ol", kBlock | kList},
+        {"dir", kBlock | kList},
+        {"menu", kBlock | kList},
+        {"li", kBlock | kParagraph | kListItem},
+        {"table", kTable},
+        {"tr", kRow},
+        {"td", kCell},
+        {"th", kCell},
+        {"script", kSkip},
+        {"style", kSkip},
+        {"title", kSkip},
+        {"xml", kSkip},
+        {"template", kSkip},
+        {"noscript", kSkip},
+        {"noframes", kSkip},
+        {"iframe", kSkip},
+        {"object", kSkip},
+        {"svg", kSkip},
+        {"math", kSkip},
+        {"head", 0},
+        {"select", kSkip},
+        {"option", kSkip},
+        {"br", kVoid},
+        {"hr", kVoid | kBlock},
+        {"img", kVoid},
+        {"input", kVoid},
+        {"meta", kVoid},
+        {"link", kVoid},
+        {"area", kVoid},
+        {"base", kVoid},
+        {"col", kVoid},
+        {"embed", kVoid},
+        {"param", kVoid},
+        {"source", kVoid},
+        {"track", kVoid},
+        {"wbr", kVoid},
+        {"basefont", kVoid},
+        {"frame", kVoid},
+        {"keygen", kVoid},
     };
     const auto found = table.find(name);
     return found == table.end() ? 0 : found->second;
@@ -439,7 +498,8 @@ bool isParagraphName(const std::string& name)
     return name == "p" || (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6');
 }
 
-struct Tag {
+struct Tag
+{
     std::string name; // lower case, without a namespace prefix's case
     bool closing = false;
     bool selfClosing = false;
@@ -454,7 +514,8 @@ struct Tag {
     }
     bool has(std::string_view key) const
     {
-        return std::any_of(attributes.begin(), attributes.end(), [&](const auto& a) { return a.first == key; });
+        return std::any_of(attributes.begin(), attributes.end(),
+                           [&](const auto& a) { return a.first == key; });
     }
 };
 
@@ -471,7 +532,8 @@ std::string fontFamilyOf(const std::string& style)
     while (i < style.size() && (isSpace(style[i]) || style[i] == '"' || style[i] == '\''))
         ++i;
     std::size_t end = i;
-    while (end < style.size() && style[end] != ',' && style[end] != ';' && style[end] != '"' && style[end] != '\'')
+    while (end < style.size() && style[end] != ',' && style[end] != ';' && style[end] != '"' &&
+           style[end] != '\'')
         ++end;
     std::string family = style.substr(i, end - i);
     while (!family.empty() && isSpace(family.back()))
@@ -485,14 +547,16 @@ bool isSymbolFont(const std::string& family)
     return name == "symbol" || name.starts_with("wingdings") || name == "webdings";
 }
 
-class HtmlReader {
+class HtmlReader
+{
 public:
     HtmlReader(std::string_view page) : m_page(page) {}
 
     Result<Document> read();
 
 private:
-    struct Element {
+    struct Element
+    {
         std::string name;
         std::uint16_t flags = 0;
         bool hidden = false;
@@ -502,7 +566,8 @@ private:
         int listCounter = 0;        // <ol>: the next number
         NumberFormat listFormat = NumberFormat::Bullet;
     };
-    struct OpenTable {
+    struct OpenTable
+    {
         bool rowOpen = false;
         bool cellOpen = false;
     };
@@ -675,7 +740,8 @@ void HtmlReader::breakBlock(bool always)
     while (!paragraph.empty() && paragraph.back() == ' ')
         paragraph.pop_back();
     // A paragraph of nothing but (non-breaking) spaces is an empty one.
-    if (paragraph.find_first_not_of(" \xC2\xA0") == std::string::npos && paragraph.find("\xC2\xA0") != std::string::npos)
+    if (paragraph.find_first_not_of(" \xC2\xA0") == std::string::npos &&
+        paragraph.find("\xC2\xA0") != std::string::npos)
         paragraph.clear();
     if (!paragraph.empty() || (always && m_paragraphOpen))
         m_builder.endParagraph(tableLevel());
@@ -785,12 +851,12 @@ void HtmlReader::startElement(const Tag& tag)
     }
     if (flags & kList) {
         const std::string type = tag.attribute("type");
-        element.listFormat = tag.name != "ol"    ? NumberFormat::Bullet
-                             : type == "a"       ? NumberFormat::LowerLetter
-                             : type == "A"       ? NumberFormat::UpperLetter
-                             : type == "i"       ? NumberFormat::LowerRoman
-                             : type == "I"       ? NumberFormat::UpperRoman
-                                                 : NumberFormat::Decimal;
+        element.listFormat = tag.name != "ol" ? NumberFormat::Bullet
+                             : type == "a"    ? NumberFormat::LowerLetter
+                             : type == "A"    ? NumberFormat::UpperLetter
+                             : type == "i"    ? NumberFormat::LowerRoman
+                             : type == "I"    ? NumberFormat::UpperRoman
+                                              : NumberFormat::Decimal;
         int start = 1;
         const std::string startText = tag.attribute("start");
         std::from_chars(startText.data(), startText.data() + startText.size(), start);
@@ -928,7 +994,8 @@ Result<Document> HtmlReader::read()
             const std::string endTag = "</" + tag.name;
             const std::size_t end = findNoCase(m_page, endTag, i);
             i = end == std::string_view::npos ? size : end;
-        } else if (tag.selfClosing && !(flags & kVoid) && !m_stack.empty() && m_stack.back().name == tag.name) {
+        } else if (tag.selfClosing && !(flags & kVoid) && !m_stack.empty() &&
+                   m_stack.back().name == tag.name) {
             popElement();
         }
         if (m_builder.size() > limits::kMaxTextBytes)
@@ -955,9 +1022,10 @@ Result<Document> readHtml(ByteView bytes, const ReadOptions&)
         std::string part;
         std::string charset;
         if (!extractMimeHtml(raw, part, charset))
-            return makeError(ErrorCode::NotAWordDocument,
-                             "The file is a web archive (MHTML) without a web page in it, so it is not a Word "
-                             "document.");
+            return makeError(
+                ErrorCode::NotAWordDocument,
+                "The file is a web archive (MHTML) without a web page in it, so it is not a Word "
+                "document.");
         const std::string page = decodePage(asBytes(part), charset);
         return HtmlReader(page).read();
     }

@@ -1,12 +1,11 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-
 #include "Engine.h"
 #include "EngineTestData.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
 
 using namespace plainora::engine;
 using namespace plainora::engine::testing;
@@ -90,8 +89,9 @@ TEST(RtfReader, DecodesTheDocumentCodePageAndDoubleByteText)
 TEST(RtfReader, ResolvesFontsDeclaredByTheDefaultFont)
 {
     // \deff names a font whose charset governs text outside any \f.
-    EXPECT_EQ(textOf("{\\rtf1\\ansi\\deff1{\\fonttbl{\\f0 A;}{\\f1\\fcharset161 G;}}\\'e1\\f0\\'e1\\plain\\'e1}"),
-              "\u03b1\u00e1\u03b1\n");
+    EXPECT_EQ(
+        textOf("{\\rtf1\\ansi\\deff1{\\fonttbl{\\f0 A;}{\\f1\\fcharset161 G;}}\\'e1\\f0\\'e1\\plain\\'e1}"),
+        "\u03b1\u00e1\u03b1\n");
 }
 
 TEST(RtfReader, IgnoresDestinationsWithoutBodyText)
@@ -111,7 +111,8 @@ TEST(RtfReader, KeepsTheResultOfEmbeddedObjects)
 
 TEST(RtfReader, NumbersFootnotesInBodyOrder)
 {
-    const std::string rtf = "{\\rtf1 A{\\chftn}{\\footnote {\\chftn} one}B\\par"
-                            "\\trowd\\pard\\intbl C{\\chftn}{\\footnote {\\chftn} two\\par more\\par}\\cell\\row}";
+    const std::string rtf =
+        "{\\rtf1 A{\\chftn}{\\footnote {\\chftn} one}B\\par"
+        "\\trowd\\pard\\intbl C{\\chftn}{\\footnote {\\chftn} two\\par more\\par}\\cell\\row}";
     EXPECT_EQ(textOf(rtf), "A[1]B\nC[2]\n\n[1] one\n[2] two\nmore\n");
 }

@@ -1,16 +1,15 @@
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
-
 #include "Engine.h"
 #include "EngineTestData.h"
 #include "Limits.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
 
 using namespace plainora::engine;
 using namespace plainora::engine::testing;
@@ -48,7 +47,8 @@ TEST(RtfHostileInput, DeepNestingFailsFastAndClearly)
     EXPECT_EQ(renderPlainText(ok.value()), "x\n");
 
     // Inside a skipped destination nesting costs nothing and is allowed.
-    const std::string skipped = "{\\rtf1 a{\\*\\junk " + std::string(100000, '{') + std::string(100000, '}') + "}b}";
+    const std::string skipped =
+        "{\\rtf1 a{\\*\\junk " + std::string(100000, '{') + std::string(100000, '}') + "}b}";
     auto skippedDocument = readRtf(asBytes(skipped), {});
     ASSERT_TRUE(skippedDocument.ok());
     EXPECT_EQ(renderPlainText(skippedDocument.value()), "ab\n");
@@ -103,9 +103,22 @@ TEST(RtfHostileInput, MutatedDocumentsNeverCrash)
     }
     ASSERT_FALSE(seeds.empty());
     std::mt19937 random(fuzzSeed(20261207));
-    static const char* const kInserts[] = {"{", "}", "\\", "\\bin99999 ", "\\u-1", "\\uc9999 ", "\\'", "\\*",
-                                           "{\\footnote ", "\\cell", "\\nestrow", "\\row", "\\itap99 ",
-                                           "{\\field{\\*\\fldinst ", "\\f9999 ", "\\par"};
+    static const char* const kInserts[] = {"{",
+                                           "}",
+                                           "\\",
+                                           "\\bin99999 ",
+                                           "\\u-1",
+                                           "\\uc9999 ",
+                                           "\\'",
+                                           "\\*",
+                                           "{\\footnote ",
+                                           "\\cell",
+                                           "\\nestrow",
+                                           "\\row",
+                                           "\\itap99 ",
+                                           "{\\field{\\*\\fldinst ",
+                                           "\\f9999 ",
+                                           "\\par"};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(fuzzSeconds(3));
     int runs = 0;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -114,10 +127,18 @@ TEST(RtfHostileInput, MutatedDocumentsNeverCrash)
         for (int e = 0; e < edits && !input.empty(); ++e) {
             const std::size_t at = random() % input.size();
             switch (random() % 4) {
-            case 0: input[at] = static_cast<char>(input[at] ^ (1 << (random() % 8))); break;
-            case 1: input.resize(at); break;
-            case 2: input.insert(at, kInserts[random() % std::size(kInserts)]); break;
-            default: input.erase(at, std::min<std::size_t>(input.size() - at, random() % 64)); break;
+            case 0:
+                input[at] = static_cast<char>(input[at] ^ (1 << (random() % 8)));
+                break;
+            case 1:
+                input.resize(at);
+                break;
+            case 2:
+                input.insert(at, kInserts[random() % std::size(kInserts)]);
+                break;
+            default:
+                input.erase(at, std::min<std::size_t>(input.size() - at, random() % 64));
+                break;
             }
         }
         auto document = readDocument(asBytes(input));

@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
+#include "RtfTokenizer.h"
 
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-#include "RtfTokenizer.h"
 
 using namespace plainora::engine;
 using Type = RtfToken::Type;

@@ -1,14 +1,13 @@
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <filesystem>
-#include <random>
-#include <string>
-
 #include "Engine.h"
 #include "EngineTestData.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
 
 using namespace plainora::engine;
 using namespace plainora::engine::testing;
@@ -99,8 +98,9 @@ TEST(HtmlHostileInput, MutatedPagesNeverCrash)
             seeds.push_back(readTestFile(entry.path()));
     }
     ASSERT_FALSE(seeds.empty());
-    static const char* const kInserts[] = {"<", ">", "&", "<table>", "<td>", "</tr>", "<!--", "<script>", "\"",
-                                           "<li>", "</table>", "&#x", "\xFF\xFE", "--boundary"};
+    static const char* const kInserts[] = {"<",        ">",    "&",        "<table>",   "<td>",
+                                           "</tr>",    "<!--", "<script>", "\"",        "<li>",
+                                           "</table>", "&#x",  "\xFF\xFE", "--boundary"};
     std::mt19937 random(fuzzSeed(4));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(fuzzSeconds(2));
     int runs = 0;
@@ -109,9 +109,15 @@ TEST(HtmlHostileInput, MutatedPagesNeverCrash)
         for (int e = 0, edits = 1 + random() % 6; e < edits && !input.empty(); ++e) {
             const std::size_t at = random() % input.size();
             switch (random() % 3) {
-            case 0: input[at] = static_cast<char>(input[at] ^ (1 << (random() % 8))); break;
-            case 1: input.resize(at); break;
-            default: input.insert(at, kInserts[random() % std::size(kInserts)]); break;
+            case 0:
+                input[at] = static_cast<char>(input[at] ^ (1 << (random() % 8)));
+                break;
+            case 1:
+                input.resize(at);
+                break;
+            default:
+                input.insert(at, kInserts[random() % std::size(kInserts)]);
+                break;
             }
         }
         auto document = readDocument(asBytes(input));

@@ -1,12 +1,11 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <map>
-#include <string>
-
 #include "Engine.h"
 #include "EngineTestData.h"
 #include "FormatSniffer.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
 
 using namespace plainora::engine;
 using namespace plainora::engine::testing;
@@ -37,8 +36,9 @@ TEST(MisnamedFiles, TextFormatsAreRecognisedBehindMarksAndWhiteSpace)
     EXPECT_EQ(sniff("<p>A fragment</p>").format, Format::Html);
     EXPECT_EQ(sniff("MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=x\r\n\r\n").format,
               Format::Html);
-    EXPECT_EQ(sniff("From: <Saved by a browser>\r\nMIME-Version: 1.0\r\nContent-Type: text/html\r\n\r\n").format,
-              Format::Html);
+    EXPECT_EQ(
+        sniff("From: <Saved by a browser>\r\nMIME-Version: 1.0\r\nContent-Type: text/html\r\n\r\n").format,
+        Format::Html);
     const std::string utf16Html("\xFF\xFE<\0h\0t\0m\0l\0>\0", 14);
     EXPECT_EQ(sniff(utf16Html).format, Format::Html);
     const std::string utf16NoMark("<\0h\0t\0m\0l\0>\0", 12);
@@ -81,11 +81,17 @@ TEST(MisnamedFiles, ForeignFilesFailNamingWhatTheyLookLike)
         {std::string("7z\xBC\xAF\x27\x1C\0\x04", 8), "7-Zip archive"},
         {std::string("\x1F\x8B\x08\0\0\0\0\0", 8), "gzip archive"},
         {std::string("BZh91AY&SY\0\0", 12), "bzip2 archive"},
-        {std::string("\x7F" "ELF\x02\x01\x01\0", 8), "ELF executable"},
+        {std::string("\x7F"
+                     "ELF\x02\x01\x01\0",
+                     8),
+         "ELF executable"},
         {std::string("MZ\x90\0\x03\0\0\0", 8) + std::string(120, '\0'), "Windows program"},
         {std::string("SQLite format 3\0\x10\0", 18), "SQLite database"},
         {std::string("ID3\x04\0\0\0\0\0\0", 10), "MP3 audio"},
-        {std::string("\0\0\0\x18" "ftypmp42", 12), "MP4"},
+        {std::string("\0\0\0\x18"
+                     "ftypmp42",
+                     12),
+         "MP4"},
         {"<?xml version=\"1.0\"?><svg xmlns=\"http://www.w3.org/2000/svg\"/>", "SVG image"},
     };
     for (const auto& [bytes, name] : samples) {
@@ -102,7 +108,8 @@ TEST(MisnamedFiles, ZipPackagesAreNamedByTheirEntries)
                             storedEntry("content.xml", "<office:document-content/>");
     EXPECT_EQ(sniff(odt).format, Format::OoxmlPackage); // the zip reader decides, with this help:
     EXPECT_EQ(zipPackageLookAlike(asBytes(odt)), "an OpenDocument text document (.odt)");
-    EXPECT_EQ(zipPackageLookAlike(asBytes(storedEntry("mimetype", "application/epub+zip"))), "an EPUB e-book");
+    EXPECT_EQ(zipPackageLookAlike(asBytes(storedEntry("mimetype", "application/epub+zip"))),
+              "an EPUB e-book");
     EXPECT_EQ(zipPackageLookAlike(asBytes(storedEntry("[Content_Types].xml", "<Types/>") +
                                           storedEntry("xl/workbook.xml", "<workbook/>"))),
               "an Excel workbook");

@@ -27,4 +27,11 @@ struct SniffResult {
 
 SniffResult sniffFormat(ByteView bytes);
 
+// What a zip archive holds, judged from its first entries' local headers:
+// "an OpenDocument text document" (its first entry "mimetype" names it),
+// "an Excel workbook", "an EPUB e-book", ...; empty for a Word package or
+// when the entries say nothing. For the zip reader's "not a Word document"
+// description.
+std::string zipPackageLookAlike(ByteView bytes);
+
 } // namespace plainora::engine

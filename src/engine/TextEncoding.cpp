@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -155,6 +156,88 @@ std::string charsetForCodePage(int codePage)
     if (auto probe = openIconv("UTF-8", name.c_str()))
         return name;
     return {};
+}
+
+const char* guessUtf16(ByteView bytes, std::size_t* bomLength)
+{
+    if (bomLength)
+        *bomLength = 0;
+    if (bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+        if (bomLength)
+            *bomLength = 2;
+        return bytes[0] == 0xFF ? "UTF-16LE" : "UTF-16BE";
+    }
+    // Without a mark: most high bytes zero, no low byte zero (first 4 KiB).
+    const std::size_t n = std::min<std::size_t>(bytes.size(), 4096) & ~std::size_t(1);
+    if (n < 4)
+        return nullptr;
+    std::size_t zeroEven = 0;
+    std::size_t zeroOdd = 0;
+    for (std::size_t i = 0; i < n; i += 2) {
+        zeroEven += bytes[i] == 0;
+        zeroOdd += bytes[i + 1] == 0;
+    }
+    const std::size_t units = n / 2;
+    if (zeroOdd * 2 >= units && zeroEven == 0)
+        return "UTF-16LE";
+    if (zeroEven * 2 >= units && zeroOdd == 0)
+        return "UTF-16BE";
+    return nullptr;
+}
+
+bool isMultiByteCodePage(int codePage)
+{
+    switch (codePage) {
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 1200:
+    case 1201:
+    case 1361:
+    case 10001:
+    case 10002:
+    case 10003:
+    case 10008:
+    case 20932:
+    case 50220:
+    case 51932:
+    case 51949:
+    case 54936:
+    case 65000:
+    case 65001:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::array<std::string, 256> singleByteTable(const std::string& charset)
+{
+    std::array<std::string, 256> table;
+    for (int b = 0; b < 0x80; ++b)
+        table[b] = std::string(1, static_cast<char>(b));
+    IconvHandle handle = openIconv("UTF-8", charset.c_str());
+    if (!handle)
+        handle = openIconv("UTF-8", "CP1252");
+    auto cd = static_cast<iconv_t>(handle.get());
+    for (int b = 0x80; b < 0x100; ++b) {
+        char in[1] = {static_cast<char>(b)};
+        char out[8];
+        char* inPtr = in;
+        std::size_t inLeft = 1;
+        char* outPtr = out;
+        std::size_t outLeft = sizeof out;
+        if (cd && iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0 &&
+            outPtr != out) {
+            table[b].assign(out, outPtr - out);
+        } else {
+            appendUtf8(table[b], 0xFFFD);
+        }
+        if (cd)
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return table;
 }
 
 std::string decodeToUtf8(ByteView bytes, const std::string& charset)

@@ -1,6 +1,7 @@
 #pragma once
 // Character set conversions shared by the readers and the writer.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -33,6 +34,21 @@ std::string charsetForCodePage(int codePage);
 // character set cannot decode becomes U+FFFD. Unknown charsets decode as
 // Windows-1252.
 std::string decodeToUtf8(ByteView bytes, const std::string& charset);
+
+// "UTF-16LE" or "UTF-16BE" when the bytes are UTF-16 text: by their
+// byte-order mark, or without one by the zero high bytes of Latin text;
+// nullptr otherwise. bomLength says how many bytes the mark takes.
+const char* guessUtf16(ByteView bytes, std::size_t* bomLength = nullptr);
+
+// Code pages whose characters take more than one byte (932, 936, 949, 950,
+// 1361, 54936, 65001, ...): their bytes cannot be decoded one at a time.
+bool isMultiByteCodePage(int codePage);
+
+// The UTF-8 form of each of the 256 byte values of a single-byte character
+// set, decoded once so that a reader can decode byte by byte without iconv.
+// A byte the set does not define is U+FFFD; an unknown set reads as
+// Windows-1252.
+std::array<std::string, 256> singleByteTable(const std::string& charset);
 
 struct EncodedText {
     std::string bytes;

@@ -29,3 +29,29 @@ TEST(TextEncoding, ValidatesUtf8Strictly)
     EXPECT_FALSE(isValidUtf8("caf\xE9"));          // Windows-1252
     EXPECT_FALSE(isValidUtf8("\xE2\x82"));         // truncated
 }
+
+TEST(TextEncoding, SingleByteTablesMatchIconv)
+{
+    const auto table = singleByteTable("CP1251");
+    EXPECT_EQ(table['A'], "A");
+    EXPECT_EQ(table[0xCF], "\xD0\x9F");
+    const auto windows = singleByteTable("CP1252");
+    EXPECT_EQ(windows[0x80], "\xE2\x82\xAC");
+    EXPECT_EQ(windows[0x81], "\xEF\xBF\xBD"); // undefined in Windows-1252
+    EXPECT_EQ(singleByteTable("NO-SUCH-CHARSET")[0x80], "\xE2\x82\xAC");
+    EXPECT_TRUE(isMultiByteCodePage(932));
+    EXPECT_FALSE(isMultiByteCodePage(1250));
+}
+
+TEST(TextEncoding, GuessesUtf16ByMarkOrZeroBytes)
+{
+    std::size_t bom = 0;
+    EXPECT_STREQ(guessUtf16(asBytes(std::string_view("\xFF\xFEh\0", 4)), &bom), "UTF-16LE");
+    EXPECT_EQ(bom, 2u);
+    EXPECT_STREQ(guessUtf16(asBytes(std::string_view("\xFE\xFF\0h", 4))), "UTF-16BE");
+    EXPECT_STREQ(guessUtf16(asBytes(std::string_view("h\0i\0!\0", 6)), &bom), "UTF-16LE");
+    EXPECT_EQ(bom, 0u);
+    EXPECT_STREQ(guessUtf16(asBytes(std::string_view("\0h\0i\0!", 6))), "UTF-16BE");
+    EXPECT_EQ(guessUtf16(asBytes("plain text")), nullptr);
+    EXPECT_EQ(guessUtf16(asBytes(std::string_view("a\0\0b", 4))), nullptr);
+}

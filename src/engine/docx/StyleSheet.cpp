@@ -3,12 +3,12 @@
 #include <charconv>
 #include <cstring>
 
+#include "Limits.h"
+
 namespace plainora::engine::docx {
 
-namespace {
 // basedOn chains are short; a longer one is a loop.
-constexpr int kMaxStyleChain = 32;
-} // namespace
+using limits::kMaxStyleChain;
 
 bool onOff(const char* value)
 {

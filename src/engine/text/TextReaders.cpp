@@ -35,10 +35,10 @@ Document paragraphsOf(const std::string& text)
 Result<Document> readPlainText(ByteView bytes, const ReadOptions&)
 {
     std::string text;
-    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-        text = utf16leToUtf8(bytes.subspan(2));
-    } else if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
-        text = decodeToUtf8(bytes.subspan(2), "UTF-16BE");
+    std::size_t bom = 0;
+    if (const char* utf16 = guessUtf16(bytes, &bom)) {
+        const ByteView units = bytes.subspan(bom, (bytes.size() - bom) & ~std::size_t(1));
+        text = std::string_view(utf16) == "UTF-16LE" ? utf16leToUtf8(units) : decodeToUtf8(units, utf16);
     } else {
         ByteView body = bytes;
         if (body.size() >= 3 && body[0] == 0xEF && body[1] == 0xBB && body[2] == 0xBF)
@@ -47,12 +47,6 @@ Result<Document> readPlainText(ByteView bytes, const ReadOptions&)
         text = isValidUtf8(raw) ? std::string(raw) : decodeToUtf8(body, "CP1252");
     }
     return paragraphsOf(text);
-}
-
-// Placeholder until the HTML reader lands.
-Result<Document> readHtml(ByteView, const ReadOptions&)
-{
-    return makeError(ErrorCode::NotAWordDocument, "Web pages saved as Word documents are not read yet.");
 }
 
 } // namespace plainora::engine

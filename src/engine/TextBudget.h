@@ -19,12 +19,16 @@ public:
     // Accounts for bytes about to be kept; fails with TooLarge once the
     // document's text would pass the limit (and keeps failing after that).
     Status spend(std::size_t bytes);
+    // For readers that spend in many places and look once per step: failed
+    // once any spend failed.
+    Status status() const;
     std::uint64_t spent() const { return m_spent; }
     std::uint64_t limit() const { return m_limit; }
 
 private:
     std::uint64_t m_limit;
     std::uint64_t m_spent = 0;
+    bool m_exceeded = false;
 };
 
 } // namespace plainora::engine

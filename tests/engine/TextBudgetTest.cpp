@@ -21,6 +21,18 @@ TEST(TextBudget, SpendsUpToTheLimitThenFailsAsTooLargeAndStaysFailed)
     EXPECT_NE(over.error().description.find("more than 3 MiB of text"), std::string::npos)
         << over.error().description;
     EXPECT_FALSE(budget.spend(1).ok());
+    EXPECT_FALSE(budget.spend(0).ok());
+    EXPECT_EQ(budget.status().error().description, over.error().description);
+}
+
+TEST(TextBudget, ReadersThatLookOncePerStepSeeTheFailure)
+{
+    TextBudget budget(1u << 20);
+    (void)budget.spend(1u << 19);
+    EXPECT_TRUE(budget.status().ok());
+    (void)budget.spend(1u << 20);
+    ASSERT_FALSE(budget.status().ok());
+    EXPECT_EQ(budget.status().error().code, ErrorCode::TooLarge);
 }
 
 TEST(TextBudget, AHugeSingleSpendCannotWrapTheAccount)

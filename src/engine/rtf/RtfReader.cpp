@@ -22,6 +22,7 @@
 #include "NumberFormat.h"
 #include "Readers.h"
 #include "RtfTokenizer.h"
+#include "TextBudget.h"
 
 #include <algorithm>
 #include <cctype>
@@ -507,7 +508,7 @@ private:
     int m_endnoteStart = 1;
     NumberFormat m_footnoteFormat = NumberFormat::Decimal;
     NumberFormat m_endnoteFormat = NumberFormat::LowerRoman;
-    std::uint64_t m_produced = 0;
+    TextBudget m_text; // text and model nodes held
 };
 
 Status RtfReader::pushGroup()
@@ -588,7 +589,7 @@ const Decoder& RtfReader::decoderFor(int codePage)
 void RtfReader::emit(std::string_view utf8)
 {
     builder().append(utf8);
-    m_produced += utf8.size();
+    m_text.spend(utf8.size());
 }
 
 void RtfReader::emitCodePoint(char32_t codePoint)
@@ -691,7 +692,7 @@ int RtfReader::newStory(StoryKind kind)
     story.kind = kind;
     story.parent = state().story;
     m_stories.push_back(std::move(story));
-    m_produced += 4 * kNodeCost;
+    m_text.spend(4 * kNodeCost);
     GroupState& s = state();
     s.story = static_cast<int>(m_stories.size()) - 1;
     s.ownsStory = true;
@@ -825,7 +826,7 @@ Status RtfReader::controlWord(const RtfToken& token)
     case Word::Par:
         if (emitting())
             builder().endParagraph(paragraphLevel());
-        m_produced += kNodeCost;
+        m_text.spend(kNodeCost);
         return {};
     case Word::Sect:
         if (emitting() && !builder().paragraphEmpty())
@@ -844,22 +845,22 @@ Status RtfReader::controlWord(const RtfToken& token)
     case Word::Cell:
         if (s.dest == Destination::Text)
             builder().endCell(1);
-        m_produced += kNodeCost;
+        m_text.spend(kNodeCost);
         return {};
     case Word::NestCell:
         if (s.dest == Destination::Text)
             builder().endCell(std::max(2, paragraphLevel()));
-        m_produced += kNodeCost;
+        m_text.spend(kNodeCost);
         return {};
     case Word::Row:
         if (s.dest == Destination::Text)
             builder().endRow(1);
-        m_produced += kNodeCost;
+        m_text.spend(kNodeCost);
         return {};
     case Word::NestRow: // written inside \*\nesttableprops
         if (s.dest == Destination::Text || s.dest == Destination::Ignore)
             builder().endRow(std::max(2, paragraphLevel()));
-        m_produced += kNodeCost;
+        m_text.spend(kNodeCost);
         return {};
     case Word::Chftn:
         if (emitting() && m_stories[s.story].kind == StoryKind::Body) {
@@ -1241,10 +1242,8 @@ Result<Document> RtfReader::read()
         if (token.type == RtfToken::Type::End)
             break;
         m_starred = false;
-        if (m_produced > limits::kMaxTextBytes)
-            return makeError(ErrorCode::TooLarge,
-                             "The document's text is larger than Plainora holds in memory (" +
-                                 std::to_string(limits::kMaxTextBytes >> 20) + " MiB).");
+        if (Status status = m_text.status(); !status)
+            return status.error();
     }
     flushMultiByte();
     // A file that ends inside groups ends them all.

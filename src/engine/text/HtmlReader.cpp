@@ -18,6 +18,7 @@
 #include "Limits.h"
 #include "NumberFormat.h"
 #include "Readers.h"
+#include "TextBudget.h"
 
 #include <algorithm>
 #include <array>
@@ -998,8 +999,8 @@ Result<Document> HtmlReader::read()
                    m_stack.back().name == tag.name) {
             popElement();
         }
-        if (m_builder.size() > limits::kMaxTextBytes)
-            return makeError(ErrorCode::TooLarge, "The page's text is larger than Plainora holds in memory.");
+        if (Status status = TextBudget().spend(m_builder.size()); !status)
+            return status.error();
     }
     while (!m_stack.empty())
         popElement();

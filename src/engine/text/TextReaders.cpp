@@ -1,6 +1,7 @@
 #include <string>
 
 #include "Readers.h"
+#include "TextBudget.h"
 
 namespace plainora::engine {
 
@@ -34,6 +35,11 @@ Document paragraphsOf(const std::string& text)
 
 Result<Document> readPlainText(ByteView bytes, const ReadOptions&)
 {
+    // The text kept is at least about the file's size: refuse before
+    // decoding, then account for what decoding added.
+    TextBudget budget;
+    if (Status status = budget.spend(bytes.size()); !status)
+        return status.error();
     std::string text;
     std::size_t bom = 0;
     if (const char* utf16 = guessUtf16(bytes, &bom)) {
@@ -45,6 +51,10 @@ Result<Document> readPlainText(ByteView bytes, const ReadOptions&)
             body = body.subspan(3);
         const std::string_view raw(reinterpret_cast<const char*>(body.data()), body.size());
         text = isValidUtf8(raw) ? std::string(raw) : decodeToUtf8(body, "CP1252");
+    }
+    if (text.size() > bytes.size()) {
+        if (Status status = budget.spend(text.size() - bytes.size()); !status)
+            return status.error();
     }
     return paragraphsOf(text);
 }

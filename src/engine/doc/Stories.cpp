@@ -240,9 +240,10 @@ private:
             container(m_tables.size()).push_back(Block::table(std::move(table.rows)));
     }
 
+    // The caller clamps depth to kMaxTableNesting: container() indexes the
+    // open tables by it.
     void setDepth(std::size_t depth)
     {
-        depth = std::min<std::size_t>(depth, limits::kMaxTableNesting);
         while (m_tables.size() > depth)
             closeTable();
         while (m_tables.size() < depth)
@@ -284,6 +285,8 @@ private:
         m_lastMarkWasCell = cellEnd;
         if (!rowEnd && props.ilfo != 0 && m_context.lists)
             m_paragraph.insert(0, m_context.lists->label(props.ilfo, props.ilvl));
+        // Tables nested deeper than the limit land in the deepest one kept.
+        depth = std::min<std::size_t>(depth, limits::kMaxTableNesting);
         setDepth(depth);
         std::vector<Block>* target = &container(depth);
         if (rowEnd) {

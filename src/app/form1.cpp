@@ -37,8 +37,10 @@ const QString DocumentColumnCaption = QStringLiteral("Word Document");
 
 } // namespace
 
-form1::form1(QString stateDirectory, WindowServices& services, QWidget* parent)
-    : QMainWindow(parent), m_stateDirectory(std::move(stateDirectory)), m_services(services)
+form1::form1(QString stateDirectory, WindowServices& services, std::shared_ptr<DialogBackend> dialogs,
+             QWidget* parent)
+    : QMainWindow(parent), m_stateDirectory(std::move(stateDirectory)), m_services(services),
+      m_dialogBackend(std::move(dialogs))
 {
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Plainora"));
@@ -302,16 +304,6 @@ void form1::Exit()
     close();
 }
 
-void form1::AddWord() {}
-void form1::AddFolder() {}
 void form1::Convert() {}
-void form1::Browse() {}
-void form1::RemoveCurrentOutputDirectory() {}
-void form1::RemoveAllOutputDirectory() {}
-void form1::View() {}
-void form1::OpenHelp() {}
-void form1::OpenHomePage() {}
-void form1::ShowAbout() {}
-void form1::ShowSettings() {}
 
 } // namespace plainora

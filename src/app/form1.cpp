@@ -7,6 +7,7 @@
 #include "OutputDirectoryBox.h"
 #include "PictureButton.h"
 #include "StateFiles.h"
+#include "Twips.h"
 #include "WindowServices.h"
 
 #include <QCloseEvent>
@@ -20,17 +21,6 @@
 namespace plainora {
 
 namespace {
-
-// The window is laid out in twips; 15 twips make one pixel at 96 dots per inch.
-int px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
-}
 
 const QString EntryColumnCaption = QStringLiteral("Please Select the Word File or Folder to Convert");
 const QString DocumentColumnCaption = QStringLiteral("Word Document");

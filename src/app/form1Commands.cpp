@@ -33,6 +33,22 @@ void reportDialogFailure(WindowServices& services, const CommonDialogsError& err
                          MessageTitle, MessageIcon::Critical);
 }
 
+// The folder browser of Add Folder and Browse: the chosen folder, or an
+// empty string when the user cancelled, the choice has no file-system path or
+// the dialog failed.
+QString chooseFolder(QWidget* owner, const std::shared_ptr<DialogBackend>& backend, WindowServices& services)
+{
+    try {
+        CCommonDialogs dialogs(backend);
+        dialogs.Init(owner);
+        dialogs.setTitle(FolderPrompt);
+        return dialogs.ShowFolder() ? dialogs.Path() : QString();
+    } catch (const CommonDialogsError& error) {
+        reportDialogFailure(services, error);
+        return QString();
+    }
+}
+
 } // namespace
 
 void form1::AddWord()
@@ -64,18 +80,7 @@ void form1::AddWord()
 
 void form1::AddFolder()
 {
-    QString path;
-    try {
-        CCommonDialogs dialogs(m_dialogBackend);
-        dialogs.Init(this);
-        dialogs.setTitle(FolderPrompt);
-        if (!dialogs.ShowFolder())
-            return;
-        path = dialogs.Path();
-    } catch (const CommonDialogsError& error) {
-        reportDialogFailure(m_services, error);
-        return;
-    }
+    const QString path = chooseFolder(this, m_dialogBackend, m_services);
     if (path.isEmpty())
         return;
 
@@ -93,18 +98,7 @@ void form1::AddFolder()
 
 void form1::Browse()
 {
-    QString path;
-    try {
-        CCommonDialogs dialogs(m_dialogBackend);
-        dialogs.Init(this);
-        dialogs.setTitle(FolderPrompt);
-        if (!dialogs.ShowFolder())
-            return;
-        path = dialogs.Path();
-    } catch (const CommonDialogsError& error) {
-        reportDialogFailure(m_services, error);
-        return;
-    }
+    const QString path = chooseFolder(this, m_dialogBackend, m_services);
     if (path.isEmpty())
         return;
 

@@ -1,6 +1,7 @@
 #include "Setting.h"
 
 #include "StateFiles.h"
+#include "Twips.h"
 #include "WindowServices.h"
 
 #include <QCheckBox>
@@ -10,21 +11,6 @@
 #include <QScreen>
 
 namespace plainora {
-
-namespace {
-
-// Laid out in twips: 15 to a pixel at 96 dots per inch.
-int px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
-}
-
-} // namespace
 
 Setting::Setting(QString stateDirectory, WindowServices& services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

@@ -305,6 +305,21 @@ TEST_F(AddFolderCommand, TheNewEntryIsScrolledIntoView)
     EXPECT_TRUE(entryVisible(81));
 }
 
+TEST_F(AddFolderCommand, AFolderBrowserThatCannotBeShownIsToldByBothCommands)
+{
+    openWithSomething();
+    const Snapshot before = snapshot();
+    m_dialogs->failing.insert(ScriptedDialogBackend::Call::Folder);
+    click("Command5");
+    click("Command10");
+    EXPECT_EQ(snapshot(), before);
+    ASSERT_EQ(m_services.messages.size(), 2u);
+    for (const test::RecordedMessage& message : m_services.messages) {
+        EXPECT_EQ(message.icon, MessageIcon::Critical);
+        EXPECT_TRUE(message.text.contains("scripted failure")) << message.text.toStdString();
+    }
+}
+
 // ---- Output directory list ------------------------------------------------
 
 class OutputDirectoryCommands : public DialogCommands

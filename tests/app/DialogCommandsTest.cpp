@@ -73,6 +73,17 @@ protected:
         clickEntry(2);
     }
 
+    // More entries than the list shows, scrolled to the top.
+    void openWithEntriesBelowTheFold()
+    {
+        QStringList many;
+        for (int i = 0; i < 80; ++i)
+            many.append(QStringLiteral("/missing/%1").arg(i));
+        writeState("TAMRIX.txt", lines(many));
+        open();
+        ASSERT_FALSE(entryVisible(80));
+    }
+
     bool entryVisible(int position) const
     {
         QTreeWidget* list = m_window->ListView1();
@@ -192,12 +203,7 @@ TEST_F(AddWordCommand, AnyPickedFileIsADocumentEntry)
 
 TEST_F(AddWordCommand, TheNewEntryIsScrolledIntoView)
 {
-    QStringList many;
-    for (int i = 0; i < 80; ++i)
-        many.append(QStringLiteral("/missing/%1.doc").arg(i));
-    writeState("TAMRIX.txt", lines(many));
-    open();
-    ASSERT_FALSE(entryVisible(80));
+    openWithEntriesBelowTheFold();
     m_dialogs->fileAnswers = {m_files.write("last.doc")};
     click("Command1");
     EXPECT_EQ(selectedEntry(), 81);
@@ -294,11 +300,7 @@ TEST_F(AddFolderCommand, TheRootFolderIsKeptAsTheBrowserGivesIt)
 
 TEST_F(AddFolderCommand, TheNewEntryIsScrolledIntoView)
 {
-    QStringList many;
-    for (int i = 0; i < 80; ++i)
-        many.append(QStringLiteral("/missing/%1").arg(i));
-    writeState("TAMRIX.txt", lines(many));
-    open();
+    openWithEntriesBelowTheFold();
     m_dialogs->folderAnswers = {m_files.folder("empty")};
     click("Command5");
     EXPECT_EQ(selectedEntry(), 81);

@@ -2,7 +2,8 @@
 # Installs every Debian 12 package that Plainora needs to build, test and run.
 # Usage: scripts/install-deps.sh [--dev]
 #   --dev  also the tools used to make test documents and to run benchmarks
-#          against other converters (LibreOffice, pandoc, antiword, ...).
+#          against other converters (LibreOffice, pandoc, antiword, ...), and
+#          to click through and capture the running program under Xvfb.
 set -euo pipefail
 
 build_packages=(
@@ -19,6 +20,7 @@ dev_packages=(
   libreoffice-writer-nogui pandoc antiword catdoc wv docx2txt hyperfine time bc
   libpugixml-dev libdeflate-dev
   clang-14 libclang-rt-14-dev llvm-14
+  xdotool imagemagick
 )
 
 want=("${build_packages[@]}")

@@ -14,6 +14,7 @@ class QTreeWidget;
 
 namespace plainora {
 
+class DialogBackend;
 class EntryListView;
 class ImageList;
 class InputDocumentList;
@@ -26,12 +27,15 @@ class form1 : public QMainWindow
 public:
     // stateDirectory holds "set.txt", "TAMRIX.txt" and "output.txt"; services
     // show the messages, open shell targets and set the busy pointer. Both
-    // outlive the window. The window loads its lists from the state files here.
-    form1(QString stateDirectory, WindowServices& services, QWidget* parent = nullptr);
+    // outlive the window. dialogs shows the file and folder dialogs of the
+    // commands. The window loads its lists from the state files here.
+    form1(QString stateDirectory, WindowServices& services, std::shared_ptr<DialogBackend> dialogs,
+          QWidget* parent = nullptr);
     ~form1() override;
 
     const QString& stateDirectory() const { return m_stateDirectory; }
     WindowServices& services() const { return m_services; }
+    const std::shared_ptr<DialogBackend>& dialogBackend() const { return m_dialogBackend; }
     InputDocumentList& inputLists() const { return *m_lists; }
     ConversionModule& conversion() { return m_conversion; }
 
@@ -79,6 +83,7 @@ private:
 
     QString m_stateDirectory;
     WindowServices& m_services;
+    std::shared_ptr<DialogBackend> m_dialogBackend;
     ConversionModule m_conversion;
     bool m_unloaded = false;
 

@@ -1,5 +1,6 @@
 // plainora: the desktop program.
 
+#include "QtDialogBackend.h"
 #include "QtWindowServices.h"
 #include "StateDirectory.h"
 #include "form1.h"
@@ -7,6 +8,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 int main(int argc, char* argv[])
 {
@@ -26,7 +28,8 @@ int main(int argc, char* argv[])
     QApplication::setFont(arial);
 
     plainora::QtWindowServices services;
-    plainora::form1 window(plainora::StateDirectoryForThisProgram(), services);
+    plainora::form1 window(plainora::StateDirectoryForThisProgram(), services,
+                           std::make_shared<plainora::QtDialogBackend>());
     QApplication::setWindowIcon(window.windowIcon());
     services.setOwner(&window);
     window.show();

@@ -1,12 +1,13 @@
 #pragma once
-// A main window on a temporary state folder with recording services, shown
-// so that tests can click and type on its real widgets.
+// A main window on a temporary state folder with recording services and
+// scripted dialogs, shown so that tests can click and type on its real widgets.
 
 #include "EntryListView.h"
 #include "ImageList.h"
 #include "InputDocumentList.h"
 #include "OutputDirectoryBox.h"
 #include "RecordingServices.h"
+#include "ScriptedDialogBackend.h"
 #include "TempFolder.h"
 #include "form1.h"
 
@@ -30,7 +31,7 @@ protected:
     // Opens the window (of type Window, form1 by default) on the state folder.
     template <typename Window = form1> Window& open()
     {
-        auto window = std::make_unique<Window>(m_state.path(), m_services);
+        auto window = std::make_unique<Window>(m_state.path(), m_services, m_dialogs);
         Window& ref = *window;
         m_window = std::move(window);
         m_window->show();
@@ -79,6 +80,8 @@ protected:
     TempFolder m_state; // the state directory
     TempFolder m_files; // documents and folders the lists name
     RecordingServices m_services;
+    // Answers the file and folder dialogs; an empty queue answers Cancel.
+    std::shared_ptr<ScriptedDialogBackend> m_dialogs = std::make_shared<ScriptedDialogBackend>();
     std::unique_ptr<form1> m_window;
 };
 

@@ -63,6 +63,7 @@ form1::form1(QString stateDirectory, WindowServices& services, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     Form_Load();
+    acceptDroppedEntries();
 }
 
 form1::~form1() = default;

@@ -2,6 +2,7 @@
 // the installed program started offscreen through its bindir link.
 
 #include "FileSystemCases.h"
+#include "StateFiles.h"
 #include "TempFolder.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <unistd.h>
 #include <vector>
 
+using plainora::StateFiles;
 using plainora::test::TempFolder;
 
 namespace {
@@ -27,14 +29,6 @@ const QString ProgramDir = QStringLiteral(PLAINORA_INSTALL_PROGRAMDIR);
 const QString BinDir = QStringLiteral(PLAINORA_INSTALL_BINDIR);
 const QString DataDir = QStringLiteral(PLAINORA_INSTALL_DATADIR);
 const QString ManDir = QStringLiteral(PLAINORA_INSTALL_MANDIR);
-
-QByteArray lines(const QStringList& values)
-{
-    QByteArray bytes;
-    for (const QString& value : values)
-        bytes += value.toUtf8() + "\r\n";
-    return bytes;
-}
 
 QByteArray readFile(const QString& path)
 {
@@ -270,7 +264,7 @@ TEST_F(InstalledProgram, StartsOffscreenTakesItsArgumentsAndKeepsItsStateBesideI
     const QString saved = work.write("saved.doc");
     QFile savedList(programDir() + QStringLiteral("/TAMRIX.txt"));
     ASSERT_TRUE(savedList.open(QIODevice::WriteOnly));
-    savedList.write(lines({saved}));
+    savedList.write(StateFiles::JoinLines({saved}));
     savedList.close();
     TempFolder config;
 
@@ -285,7 +279,8 @@ TEST_F(InstalledProgram, StartsOffscreenTakesItsArgumentsAndKeepsItsStateBesideI
     // Started through the link, the program knows its real folder: the one
     // that holds help.html is where its state went.
     EXPECT_TRUE(QFileInfo::exists(programDir() + QStringLiteral("/help.html")));
-    EXPECT_EQ(readFile(programDir() + QStringLiteral("/TAMRIX.txt")), lines({saved, document, folder}));
+    EXPECT_EQ(readFile(programDir() + QStringLiteral("/TAMRIX.txt")),
+              StateFiles::JoinLines({saved, document, folder}));
     EXPECT_FALSE(QFileInfo::exists(config.path(QStringLiteral("plainora"))));
 }
 
@@ -305,6 +300,7 @@ TEST_F(InstalledProgram, AReadOnlyInstallKeepsTheStateInTheUsersConfigurationFol
 
     EXPECT_TRUE(ending.stillRunningBeforeSignal);
     EXPECT_EQ(ending.exitCode, 0);
-    EXPECT_EQ(readFile(config.path(QStringLiteral("plainora/TAMRIX.txt"))), lines({document}));
+    EXPECT_EQ(readFile(config.path(QStringLiteral("plainora/TAMRIX.txt"))),
+              StateFiles::JoinLines({document}));
     EXPECT_FALSE(QFileInfo::exists(programDir() + QStringLiteral("/TAMRIX.txt")));
 }

@@ -1,6 +1,7 @@
 // The main window's ways in from the desktop: paths from the command line
 // after the restored list, and drops onto either list.
 
+#include "StateFiles.h"
 #include "WindowFixture.h"
 
 #include <QDir>
@@ -11,14 +12,6 @@ using namespace plainora;
 using plainora::test::WindowFixture;
 
 namespace {
-
-QByteArray lines(const QStringList& values)
-{
-    QByteArray bytes;
-    for (const QString& value : values)
-        bytes += value.toUtf8() + "\r\n";
-    return bytes;
-}
 
 // Drops local URLs onto a view's viewport as a file manager does; true when
 // the drop was taken.
@@ -67,7 +60,7 @@ TEST_F(MainWindowOpenWith, PathsFromTheCommandLineFollowTheRestoredListAndTheLas
 {
     const QString saved = m_files.write("saved.doc");
     const QString gone = m_files.path("gone.doc");
-    writeState("TAMRIX.txt", lines({saved, gone}));
+    writeState("TAMRIX.txt", StateFiles::JoinLines({saved, gone}));
     const QString document = m_files.write("work/report.docx");
     const QString folder = m_files.folder("work/letters");
     m_files.write("work/letters/a.doc");
@@ -95,7 +88,7 @@ TEST_F(MainWindowOpenWith, PathsFromTheCommandLineFollowTheRestoredListAndTheLas
 TEST_F(MainWindowOpenWith, NoUsablePathLeavesTheWindowAsItStarted)
 {
     const QString saved = m_files.write("saved.doc");
-    writeState("TAMRIX.txt", lines({saved}));
+    writeState("TAMRIX.txt", StateFiles::JoinLines({saved}));
     form1& window = open();
 
     window.AddPathsFromCommandLine({QStringLiteral("plainora"), m_files.path("nothing-here")});
@@ -111,7 +104,7 @@ TEST_F(MainWindowOpenWith, CommandLineEntriesAreSavedAtExitLikeAnyOther)
     form1& window = open();
     window.AddPathsFromCommandLine({QStringLiteral("plainora"), document});
     window.close();
-    EXPECT_EQ(m_state.read("TAMRIX.txt"), lines({document}));
+    EXPECT_EQ(m_state.read("TAMRIX.txt"), StateFiles::JoinLines({document}));
 }
 
 class MainWindowDrop : public WindowFixture
@@ -140,7 +133,7 @@ TEST_F(MainWindowDrop, DocumentsAndFoldersDroppedOnTheEntryListAreAddedInOrder)
 TEST_F(MainWindowDrop, ADropOnTheDocumentListAddsEntriesToo)
 {
     const QString existing = m_files.write("existing.doc");
-    writeState("TAMRIX.txt", lines({existing}));
+    writeState("TAMRIX.txt", StateFiles::JoinLines({existing}));
     const QString folder = m_files.folder("dropped");
     m_files.write("dropped/one.doc");
     form1& window = open();

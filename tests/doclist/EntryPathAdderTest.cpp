@@ -3,68 +3,34 @@
 
 #include "EntryPathAdder.h"
 
+#include "DocumentListsFixture.h"
 #include "EntryDropTarget.h"
 #include "FileSystemCases.h"
-#include "ImageList.h"
-#include "InputDocumentList.h"
-#include "RecordingServices.h"
-#include "TempFolder.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QPixmap>
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 using plainora::EntryDropTarget;
 using plainora::EntryPathAdder;
-using plainora::ImageList;
 using plainora::InputDocumentList;
-using plainora::test::RecordingServices;
-using plainora::test::TempFolder;
 
 namespace {
 
-QIcon swatch(Qt::GlobalColor color)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(color);
-    return QIcon(pixmap);
-}
-
-class EntryPathAdderTest : public ::testing::Test
+class EntryPathAdderTest : public plainora::test::DocumentListsFixture
 {
 protected:
-    EntryPathAdderTest()
-        : m_images({swatch(Qt::blue), swatch(Qt::yellow), swatch(Qt::red)}),
-          m_lists(m_entries, m_documents, m_images, m_services), m_adder(m_lists, m_services)
-    {
-    }
+    EntryPathAdderTest() : m_adder(m_lists, m_services) {}
 
-    QStringList entries() const { return m_lists.EntryTexts(); }
-    QStringList rows() const
-    {
-        QStringList texts;
-        for (int i = 0; i < m_documents.topLevelItemCount(); ++i)
-            texts.append(m_documents.topLevelItem(i)->text(0));
-        return texts;
-    }
     std::vector<int> icons() const
     {
         std::vector<int> numbers;
-        for (int i = 0; i < m_entries.topLevelItemCount(); ++i)
-            numbers.push_back(InputDocumentList::EntryIconOf(*m_entries.topLevelItem(i)));
+        for (int i = 1; i <= m_entries.topLevelItemCount(); ++i)
+            numbers.push_back(icon(i));
         return numbers;
     }
 
-    TempFolder m_folder;
-    RecordingServices m_services;
-    QTreeWidget m_entries;
-    QTreeWidget m_documents;
-    ImageList m_images;
-    InputDocumentList m_lists;
     EntryPathAdder m_adder;
 };
 

@@ -231,6 +231,16 @@ TEST_F(InstalledProgram, DesktopEntryIconsMetadataAndManPageAreWhereTheDesktopLo
         readFile(installed(ManDir + QStringLiteral("/man1/plainora.1"))).startsWith(".TH PLAINORA 1"));
 }
 
+TEST_F(InstalledProgram, TheInstalledTreeValidatesForSoftwareCentres)
+{
+    // Metadata, desktop entry and icon checked together, as a software centre reads them.
+    int exitCode = -1;
+    const QString report = run(QStringLiteral(PLAINORA_APPSTREAMCLI),
+                               {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), s_prefix->path()},
+                               &exitCode);
+    EXPECT_EQ(exitCode, 0) << report.toStdString();
+}
+
 TEST_F(InstalledProgram, EveryVersionSaysTheProjectVersion)
 {
     const QString version = QStringLiteral(PLAINORA_PROJECT_VERSION);

@@ -7,7 +7,7 @@
 set -euo pipefail
 
 build_packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config dpkg-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   libzip-dev libexpat1-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -55,6 +55,7 @@ form1::form1(QString stateDirectory, WindowServices& services, std::shared_ptr<D
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     Form_Load();
+    acceptDroppedEntries();
 }
 
 form1::~form1() = default;

@@ -48,6 +48,11 @@ public:
     // The output folder check on what Combo2 shows (its text and selected index).
     bool CheckOutputFolder();
 
+    // "Open with": appends the documents and folders named among the program's
+    // arguments (arguments[0] is the program) after the restored entries, and
+    // shows the last one. Relative paths count from the current directory.
+    void AddPathsFromCommandLine(const QStringList& arguments);
+
 public slots:
     // Commands of the lists.
     virtual void RemoveFile();     // Command2, menu RemoveItem
@@ -78,6 +83,7 @@ private:
     void buildControls();
     void buildMenus();
     void applyFontToPopups();
+    void acceptDroppedEntries();
     void Form_Load();
     void Form_Unload();
 

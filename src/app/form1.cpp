@@ -304,7 +304,6 @@ void form1::Exit()
 
 void form1::AddWord() {}
 void form1::AddFolder() {}
-void form1::Convert() {}
 void form1::Browse() {}
 void form1::RemoveCurrentOutputDirectory() {}
 void form1::RemoveAllOutputDirectory() {}

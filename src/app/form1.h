@@ -14,6 +14,7 @@ class QTreeWidget;
 
 namespace plainora {
 
+class BatchRun;
 class EntryListView;
 class ImageList;
 class InputDocumentList;
@@ -34,6 +35,8 @@ public:
     WindowServices& services() const { return m_services; }
     InputDocumentList& inputLists() const { return *m_lists; }
     ConversionModule& conversion() { return m_conversion; }
+    // The Convert command's run; owned by the window, made on first use.
+    BatchRun& batchRun();
 
     EntryListView* ListView1() const { return m_listView1; }
     QTreeWidget* ListView2() const { return m_listView2; }

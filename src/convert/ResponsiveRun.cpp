@@ -6,40 +6,88 @@
 #include <QEventLoop>
 #include <QWidget>
 #include <algorithm>
-#include <exception>
-#include <thread>
+#include <chrono>
+#include <utility>
 
 namespace plainora {
 
 ResponsiveRun::ResponsiveRun(QWidget& window) : m_window(&window)
 {
     QCoreApplication::instance()->installEventFilter(this);
+    m_sinceEvents.start();
 }
 
 ResponsiveRun::~ResponsiveRun()
 {
+    if (m_worker.joinable()) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_worker.join();
+    }
     QCoreApplication::instance()->removeEventFilter(this);
     // Queued: the command that owns this run may still be on the stack.
     if (m_closeRequested && m_window)
         QMetaObject::invokeMethod(m_window, &QWidget::close, Qt::QueuedConnection);
 }
 
-void ResponsiveRun::runOffThread(const std::function<void()>& work)
+void ResponsiveRun::serve()
 {
-    QEventLoop loop;
-    std::exception_ptr thrown;
-    std::thread worker([&] {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_stop || m_work; });
+        if (!m_work)
+            return;
+        const std::function<void()>* work = std::exchange(m_work, nullptr);
+        lock.unlock();
+        std::exception_ptr thrown;
         try {
-            work();
+            (*work)();
         } catch (...) {
             thrown = std::current_exception();
         }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    // The quit is queued, so it cannot be lost before exec() starts. exec()
-    // may also return early when the application quits; join() still waits.
-    loop.exec();
-    worker.join();
+        lock.lock();
+        m_thrown = thrown;
+        m_done = true;
+        if (m_waitingLoop)
+            QMetaObject::invokeMethod(m_waitingLoop, &QEventLoop::quit, Qt::QueuedConnection);
+        m_changed.notify_all();
+    }
+}
+
+void ResponsiveRun::runOffThread(const std::function<void()>& work)
+{
+    if (!m_worker.joinable())
+        m_worker = std::thread([this] { serve(); });
+    std::unique_lock lock(m_mutex);
+    m_work = &work;
+    m_done = false;
+    m_changed.notify_all();
+
+    // Short work ends before the window is due to be painted again: wait for
+    // it without the cost of an event loop. Longer work gets one.
+    const auto due = std::chrono::milliseconds(std::max<qint64>(0, PaintInterval - m_sinceEvents.elapsed()));
+    if (!m_changed.wait_for(lock, due, [this] { return m_done; })) {
+        QEventLoop loop;
+        m_waitingLoop = &loop;
+        lock.unlock();
+        // The worker's quit is queued, so it is not lost if it comes before
+        // exec() starts. exec() also returns when the application quits.
+        loop.exec();
+        lock.lock();
+        m_waitingLoop = nullptr;
+        m_changed.wait(lock, [this] { return m_done; });
+        m_sinceEvents.restart();
+    }
+    const std::exception_ptr thrown = std::exchange(m_thrown, nullptr);
+    lock.unlock();
+
+    if (m_sinceEvents.elapsed() >= PaintInterval) {
+        QCoreApplication::processEvents();
+        m_sinceEvents.restart();
+    }
     if (thrown)
         std::rethrow_exception(thrown);
 }

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QTimer>
+#include <algorithm>
 
 using namespace plainora;
 using plainora::test::ScriptedConverterFactory;
@@ -348,7 +349,101 @@ TEST_F(ConvertCommand, AnUnusableOutputFolderStopsTheRunBeforeAnyConversion)
     expectIdle();
 }
 
-TEST_F(ConvertCommand, TheWindowRepaintsDuringALongRunAndTakesNoInput)
+namespace {
+
+// A user who, while a run goes, every 25 ms uncovers part of the window and
+// clicks and types everywhere, starts Convert again and closes the window.
+// Records what of it reached the window and what the window painted.
+class ImpatientUser : public QObject
+{
+public:
+    ImpatientUser(form1& window, const std::function<void(const char*)>& click,
+                  const std::function<void()>& clickTickAndEntry)
+        : m_window(window)
+    {
+        window.ProgressBar1()->installEventFilter(this);
+        window.ListView2()->viewport()->installEventFilter(this);
+        const auto countWhileRunning = [this] { taken += running() ? 1 : 0; };
+        for (const char* button : {"Command6", "Command9", "Command2"})
+            connect(window.findChild<QPushButton*>(QLatin1String(button)), &QPushButton::clicked,
+                    countWhileRunning);
+        connect(window.ListView1(), &EntryListView::ItemClick, countWhileRunning);
+        connect(window.ListView2(), &QTreeWidget::itemChanged, countWhileRunning);
+        m_timer.setInterval(25);
+        connect(&m_timer, &QTimer::timeout, [this, &window, click, clickTickAndEntry] {
+            if (!running())
+                return;
+            ++attempts;
+            // As when another window uncovers part of this one.
+            window.ListView2()->viewport()->update();
+            click("Command6");
+            window.Convert();
+            clickTickAndEntry();
+            QTest::keyClick(window.ListView1(), Qt::Key_Down);
+            click("Command2");
+            click("Command9");
+            window.close();
+            stayedVisible = stayedVisible && window.isVisible();
+        });
+        m_timer.start();
+    }
+
+    int attempts = 0;
+    int taken = 0; // commands that reached the window during the run
+    bool stayedVisible = true;
+    int listPaintsDuringRun = 0;     // paints that come only through the event loop
+    std::vector<int> progressPaints; // the value shown at each paint of the progress bar
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            if (watched == m_window.ProgressBar1())
+                progressPaints.push_back(m_window.ProgressBar1()->value());
+            else if (running())
+                ++listPaintsDuringRun;
+        }
+        return false;
+    }
+
+private:
+    bool running() const { return m_window.batchRun().isRunning(); }
+
+    form1& m_window;
+    QTimer m_timer;
+};
+
+} // namespace
+
+class ConvertCommandWhileRunning : public ConvertCommand
+{
+protected:
+    std::unique_ptr<ImpatientUser> impatientUser(form1& window)
+    {
+        return std::make_unique<ImpatientUser>(
+            window, [this](const char* button) { click(button); },
+            [this] {
+                clickTick(1);
+                clickEntry(1);
+            });
+    }
+    void expectNothingTaken(const ImpatientUser& user, int documents)
+    {
+        EXPECT_EQ(user.taken, 0);
+        EXPECT_TRUE(user.stayedVisible);
+        EXPECT_EQ(ticks(), std::vector<Qt::CheckState>(documents, Qt::Checked));
+        EXPECT_EQ(documentRows().size(), documents);
+        EXPECT_EQ(m_services.shellTargets.size(), 1);
+        expectIdle();
+        // The close asked for during the run happens once the run is over,
+        // and the ignored clicks do not come back.
+        QTest::qWait(50);
+        EXPECT_FALSE(m_window->isVisible());
+        EXPECT_EQ(m_services.shellTargets.size(), 1);
+    }
+};
+
+TEST_F(ConvertCommandWhileRunning, ManyDocumentsTheProgressBarAdvancesOnScreenAndInputIsIgnored)
 {
     constexpr int Documents = 60;
     for (int i = 0; i < Documents; ++i)
@@ -357,87 +452,37 @@ TEST_F(ConvertCommand, TheWindowRepaintsDuringALongRunAndTakesNoInput)
     factory.openDelay = std::chrono::milliseconds(5);
     form1& window = openOn({in()});
     window.batchRun().setConverterFactory(&factory);
-
-    // The values the progress bar showed each time it was painted, and the
-    // paints of the document list, which come only through the event loop.
-    struct PaintWatch : QObject
-    {
-        QWidget* progress = nullptr;
-        const BatchRun* run = nullptr;
-        std::vector<int> painted;
-        int listPaintsDuringRun = 0;
-        bool eventFilter(QObject* watched, QEvent* event) override
-        {
-            if (event->type() == QEvent::Paint) {
-                if (watched == progress)
-                    painted.push_back(static_cast<QProgressBar*>(watched)->value());
-                else if (run->isRunning())
-                    ++listPaintsDuringRun;
-            }
-            return false;
-        }
-    } watch;
-    watch.progress = window.ProgressBar1();
-    watch.run = &window.batchRun();
-    window.ProgressBar1()->installEventFilter(&watch);
-    window.ListView2()->viewport()->installEventFilter(&watch);
-
-    // Meanwhile a user clicks everywhere and closes the window; nothing of
-    // it may reach a command while the run goes.
-    int taken = 0;
-    const auto countWhileRunning = [&] { taken += window.batchRun().isRunning() ? 1 : 0; };
-    for (const char* button : {"Command6", "Command9", "Command2"})
-        QObject::connect(control<QPushButton>(button), &QPushButton::clicked, countWhileRunning);
-    QObject::connect(window.ListView1(), &EntryListView::ItemClick, countWhileRunning);
-    QObject::connect(window.ListView2(), &QTreeWidget::itemChanged, countWhileRunning);
-    int attempts = 0;
-    bool stayedVisible = true;
-    QTimer user;
-    user.setInterval(25);
-    QObject::connect(&user, &QTimer::timeout, [&] {
-        if (!window.batchRun().isRunning())
-            return;
-        ++attempts;
-        // As when another window uncovers part of this one.
-        window.ListView2()->viewport()->update();
-        click("Command6");
-        window.Convert();
-        clickTick(1);
-        clickEntry(1);
-        QTest::keyClick(window.ListView1(), Qt::Key_Down);
-        click("Command2");
-        click("Command9");
-        window.close();
-        stayedVisible = stayedVisible && window.isVisible();
-    });
-    user.start();
+    const auto user = impatientUser(window);
     click("Command6");
-    user.stop();
 
-    EXPECT_GE(attempts, 3);
-    EXPECT_EQ(taken, 0);
-    EXPECT_GE(watch.listPaintsDuringRun, 2);
-    EXPECT_TRUE(stayedVisible);
+    EXPECT_GE(user->attempts, 3);
+    EXPECT_GE(user->listPaintsDuringRun, 2);
     std::vector<int> midRun;
-    std::copy_if(watch.painted.begin(), watch.painted.end(), std::back_inserter(midRun),
+    std::copy_if(user->progressPaints.begin(), user->progressPaints.end(), std::back_inserter(midRun),
                  [](int value) { return value > 0 && value < Documents; });
     EXPECT_GE(midRun.size(), 3u);
     EXPECT_TRUE(std::is_sorted(midRun.begin(), midRun.end()));
     EXPECT_LT(midRun.front(), midRun.back());
-
-    // One run only, every row converted, ticks untouched.
-    std::size_t creates = 0;
-    for (const std::string& call : factory.calls())
-        creates += call == "create";
-    EXPECT_EQ(creates, std::size_t(Documents));
+    // One run only, every row converted.
+    const std::vector<std::string> calls = factory.calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "create"), Documents);
     EXPECT_EQ(outputFiles().size(), Documents);
-    EXPECT_EQ(ticks(), std::vector<Qt::CheckState>(Documents, Qt::Checked));
-    EXPECT_EQ(m_services.shellTargets.size(), 1);
-    expectIdle();
+    expectNothingTaken(*user, Documents);
+}
 
-    // The close asked for during the run happens once the run is over, and
-    // the ignored clicks do not come back.
-    QTest::qWait(50);
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(m_services.shellTargets.size(), 1);
+TEST_F(ConvertCommandWhileRunning, OneLongDocumentTheWindowKeepsPaintingWhileItConverts)
+{
+    document("long.doc", "Long\n");
+    document("short.doc", "Short\n");
+    ScriptedConverterFactory factory;
+    factory.openDelay = std::chrono::milliseconds(150);
+    form1& window = openOn({in()});
+    window.batchRun().setConverterFactory(&factory);
+    const auto user = impatientUser(window);
+    click("Command6");
+
+    EXPECT_GE(user->attempts, 6);
+    EXPECT_GE(user->listPaintsDuringRun, 5);
+    EXPECT_EQ(outputFiles(), (QStringList{"long.txt", "short.txt"}));
+    expectNothingTaken(*user, 2);
 }

@@ -1,7 +1,6 @@
 #include "ResponsiveRun.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QWidget>

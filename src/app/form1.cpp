@@ -295,6 +295,5 @@ void form1::Exit()
     close();
 }
 
-void form1::Convert() {}
 
 } // namespace plainora

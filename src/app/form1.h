@@ -14,6 +14,7 @@ class QTreeWidget;
 
 namespace plainora {
 
+class BatchRun;
 class DialogBackend;
 class EntryListView;
 class ImageList;
@@ -38,6 +39,8 @@ public:
     const std::shared_ptr<DialogBackend>& dialogBackend() const { return m_dialogBackend; }
     InputDocumentList& inputLists() const { return *m_lists; }
     ConversionModule& conversion() { return m_conversion; }
+    // The Convert command's run; owned by the window, made on first use.
+    BatchRun& batchRun();
 
     EntryListView* ListView1() const { return m_listView1; }
     QTreeWidget* ListView2() const { return m_listView2; }
@@ -62,7 +65,7 @@ public slots:
     virtual void SelectEntry();    // ListView1 ItemClick (mouse or keyboard)
     virtual void Exit();           // Command9: unloads the window like the close box
 
-    // Commands whose operations join later; each is routed and does nothing yet.
+    // The commands of the dialogs, the conversion and the shell (form1Commands.cpp, form1Convert.cpp).
     virtual void AddWord();                      // Command1, menu AddTamrix
     virtual void AddFolder();                    // Command5, menu AddFolder
     virtual void Convert();                      // Command6, menu Separate

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -55,6 +56,17 @@ protected:
         QTreeWidget* list = m_window->ListView1();
         const QRect rect = list->visualItemRect(list->topLevelItem(position - 1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    // Clicks the tick box of a document row (from 1).
+    void clickTick(int row) const
+    {
+        QTreeWidget* list = m_window->ListView2();
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        option.rect = list->visualItemRect(list->topLevelItem(row - 1));
+        option.features |= QStyleOptionViewItem::HasCheckIndicator;
+        const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
     }
     QStringList entryTexts() const { return m_window->inputLists().EntryTexts(); }
     int entryIcon(int position) const

@@ -2,11 +2,12 @@
 # Installs every Debian 12 package that Plainora needs to build, test and run.
 # Usage: scripts/install-deps.sh [--dev]
 #   --dev  also the tools used to make test documents and to run benchmarks
-#          against other converters (LibreOffice, pandoc, antiword, ...).
+#          against other converters (LibreOffice, pandoc, antiword, ...), and
+#          to click through and capture the running program under Xvfb.
 set -euo pipefail
 
 build_packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config dpkg-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   libzip-dev libexpat1-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
@@ -19,6 +20,7 @@ dev_packages=(
   libreoffice-writer-nogui pandoc antiword catdoc wv docx2txt hyperfine time bc
   libpugixml-dev libdeflate-dev
   clang-14 libclang-rt-14-dev llvm-14
+  xdotool imagemagick
 )
 
 want=("${build_packages[@]}")

@@ -1,6 +1,7 @@
 #include "Dialog1.h"
 
 #include "ProgramLinks.h"
+#include "Twips.h"
 
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -20,17 +21,6 @@ static void initAboutResources()
 namespace plainora {
 
 namespace {
-
-// Geometry is laid out in twips: 15 to a pixel at 96 dots per inch.
-int px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
-}
 
 QCursor linkCursor()
 {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -22,8 +23,11 @@ void QtWindowServices::openInShell(const QString& target)
 {
     // A path (absolute, or relative to the working folder) is opened as a
     // local file; anything with a scheme ("https:", "mailto:") as an address.
+    // A relative path that exists stays a path even when it looks like one
+    // ("notes:2009").
     const QUrl address(target);
-    const bool isAddress = address.isValid() && address.scheme().size() > 1 && !QDir::isAbsolutePath(target);
+    const bool isAddress = address.isValid() && address.scheme().size() > 1 &&
+                           !QDir::isAbsolutePath(target) && !QFileInfo::exists(target);
     QDesktopServices::openUrl(isAddress ? address
                                         : QUrl::fromLocalFile(QDir::current().absoluteFilePath(target)));
 }

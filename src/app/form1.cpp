@@ -7,6 +7,7 @@
 #include "OutputDirectoryBox.h"
 #include "PictureButton.h"
 #include "StateFiles.h"
+#include "Twips.h"
 #include "WindowServices.h"
 
 #include <QCloseEvent>
@@ -21,24 +22,15 @@ namespace plainora {
 
 namespace {
 
-// The window is laid out in twips; 15 twips make one pixel at 96 dots per inch.
-int px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
-}
-
 const QString EntryColumnCaption = QStringLiteral("Please Select the Word File or Folder to Convert");
 const QString DocumentColumnCaption = QStringLiteral("Word Document");
 
 } // namespace
 
-form1::form1(QString stateDirectory, WindowServices& services, QWidget* parent)
-    : QMainWindow(parent), m_stateDirectory(std::move(stateDirectory)), m_services(services)
+form1::form1(QString stateDirectory, WindowServices& services, std::shared_ptr<DialogBackend> dialogs,
+             QWidget* parent)
+    : QMainWindow(parent), m_stateDirectory(std::move(stateDirectory)), m_services(services),
+      m_dialogBackend(std::move(dialogs))
 {
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Plainora"));
@@ -63,6 +55,7 @@ form1::form1(QString stateDirectory, WindowServices& services, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     Form_Load();
+    acceptDroppedEntries();
 }
 
 form1::~form1() = default;
@@ -302,16 +295,5 @@ void form1::Exit()
     close();
 }
 
-void form1::AddWord() {}
-void form1::AddFolder() {}
-void form1::Convert() {}
-void form1::Browse() {}
-void form1::RemoveCurrentOutputDirectory() {}
-void form1::RemoveAllOutputDirectory() {}
-void form1::View() {}
-void form1::OpenHelp() {}
-void form1::OpenHomePage() {}
-void form1::ShowAbout() {}
-void form1::ShowSettings() {}
 
 } // namespace plainora

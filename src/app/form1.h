@@ -14,6 +14,8 @@ class QTreeWidget;
 
 namespace plainora {
 
+class BatchRun;
+class DialogBackend;
 class EntryListView;
 class ImageList;
 class InputDocumentList;
@@ -26,14 +28,19 @@ class form1 : public QMainWindow
 public:
     // stateDirectory holds "set.txt", "TAMRIX.txt" and "output.txt"; services
     // show the messages, open shell targets and set the busy pointer. Both
-    // outlive the window. The window loads its lists from the state files here.
-    form1(QString stateDirectory, WindowServices& services, QWidget* parent = nullptr);
+    // outlive the window. dialogs shows the file and folder dialogs of the
+    // commands. The window loads its lists from the state files here.
+    form1(QString stateDirectory, WindowServices& services, std::shared_ptr<DialogBackend> dialogs,
+          QWidget* parent = nullptr);
     ~form1() override;
 
     const QString& stateDirectory() const { return m_stateDirectory; }
     WindowServices& services() const { return m_services; }
+    const std::shared_ptr<DialogBackend>& dialogBackend() const { return m_dialogBackend; }
     InputDocumentList& inputLists() const { return *m_lists; }
     ConversionModule& conversion() { return m_conversion; }
+    // The Convert command's run; owned by the window, made on first use.
+    BatchRun& batchRun();
 
     EntryListView* ListView1() const { return m_listView1; }
     QTreeWidget* ListView2() const { return m_listView2; }
@@ -44,6 +51,11 @@ public:
     // The output folder check on what Combo2 shows (its text and selected index).
     bool CheckOutputFolder();
 
+    // "Open with": appends the documents and folders named among the program's
+    // arguments (arguments[0] is the program) after the restored entries, and
+    // shows the last one. Relative paths count from the current directory.
+    void AddPathsFromCommandLine(const QStringList& arguments);
+
 public slots:
     // Commands of the lists.
     virtual void RemoveFile();     // Command2, menu RemoveItem
@@ -53,7 +65,7 @@ public slots:
     virtual void SelectEntry();    // ListView1 ItemClick (mouse or keyboard)
     virtual void Exit();           // Command9: unloads the window like the close box
 
-    // Commands whose operations join later; each is routed and does nothing yet.
+    // The commands of the dialogs, the conversion and the shell (form1Commands.cpp, form1Convert.cpp).
     virtual void AddWord();                      // Command1, menu AddTamrix
     virtual void AddFolder();                    // Command5, menu AddFolder
     virtual void Convert();                      // Command6, menu Separate
@@ -74,11 +86,13 @@ private:
     void buildControls();
     void buildMenus();
     void applyFontToPopups();
+    void acceptDroppedEntries();
     void Form_Load();
     void Form_Unload();
 
     QString m_stateDirectory;
     WindowServices& m_services;
+    std::shared_ptr<DialogBackend> m_dialogBackend;
     ConversionModule m_conversion;
     bool m_unloaded = false;
 

@@ -23,6 +23,13 @@ IconvHandle openIconv(const char* to, const char* from)
     return IconvHandle(handle);
 }
 
+// iconv works through a bounded window, so converting a large text never
+// needs a buffer several times its size; E2BIG just takes another round.
+std::size_t conversionChunkBytes(std::size_t inputBytes)
+{
+    return std::min<std::size_t>(4 * inputBytes + 16, 256 * 1024);
+}
+
 std::size_t utf8SequenceLength(unsigned char lead)
 {
     if (lead < 0x80)
@@ -256,7 +263,7 @@ std::string decodeToUtf8(ByteView bytes, const std::string& charset)
     auto cd = static_cast<iconv_t>(handle.get());
     char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
     std::size_t inLeft = bytes.size();
-    std::string chunk(4 * bytes.size() + 16, '\0');
+    std::string chunk(conversionChunkBytes(bytes.size()), '\0');
     while (inLeft > 0) {
         char* outPtr = chunk.data();
         std::size_t outLeft = chunk.size();
@@ -292,7 +299,7 @@ Result<EncodedText> encodeFromUtf8(std::string_view utf8, const std::string& cha
     auto cd = static_cast<iconv_t>(handle.get());
     char* in = const_cast<char*>(utf8.data());
     std::size_t inLeft = utf8.size();
-    std::string chunk(4 * utf8.size() + 16, '\0');
+    std::string chunk(conversionChunkBytes(utf8.size()), '\0');
     while (inLeft > 0) {
         char* outPtr = chunk.data();
         std::size_t outLeft = chunk.size();

@@ -5,7 +5,6 @@
 #include "WindowFixture.h"
 
 #include <QLineEdit>
-#include <QStyleOptionViewItem>
 
 using namespace plainora;
 using plainora::test::WindowFixture;
@@ -88,18 +87,6 @@ protected:
         m_entries = entries;
         open();
     }
-    // Clicks the tick box of a document row.
-    void clickTick(int row)
-    {
-        QTreeWidget* list = m_window->ListView2();
-        QStyleOptionViewItem option;
-        option.initFrom(list);
-        option.rect = list->visualItemRect(list->topLevelItem(row - 1));
-        option.features |= QStyleOptionViewItem::HasCheckIndicator;
-        const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
-    }
-
     QStringList m_entries;
 };
 

@@ -5,6 +5,7 @@
 
 #include "EntryListView.h"
 #include "InputDocumentList.h"
+#include "QtDialogBackend.h"
 #include "RecordingServices.h"
 #include "form1.h"
 
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char* argv[])
 {
@@ -26,7 +28,8 @@ int main(int argc, char* argv[])
 
     QTemporaryDir empty;
     plainora::test::RecordingServices services;
-    plainora::form1 window(argc > 2 ? QString::fromLocal8Bit(argv[2]) : empty.path(), services);
+    plainora::form1 window(argc > 2 ? QString::fromLocal8Bit(argv[2]) : empty.path(), services,
+                           std::make_shared<plainora::QtDialogBackend>());
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         std::fprintf(stderr, "plainora_screenshot: the window was not exposed\n");

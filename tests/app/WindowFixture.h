@@ -1,12 +1,13 @@
 #pragma once
-// A main window on a temporary state folder with recording services, shown
-// so that tests can click and type on its real widgets.
+// A main window on a temporary state folder with recording services and
+// scripted dialogs, shown so that tests can click and type on its real widgets.
 
 #include "EntryListView.h"
 #include "ImageList.h"
 #include "InputDocumentList.h"
 #include "OutputDirectoryBox.h"
 #include "RecordingServices.h"
+#include "ScriptedDialogBackend.h"
 #include "TempFolder.h"
 #include "form1.h"
 
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -30,7 +32,7 @@ protected:
     // Opens the window (of type Window, form1 by default) on the state folder.
     template <typename Window = form1> Window& open()
     {
-        auto window = std::make_unique<Window>(m_state.path(), m_services);
+        auto window = std::make_unique<Window>(m_state.path(), m_services, m_dialogs);
         Window& ref = *window;
         m_window = std::move(window);
         m_window->show();
@@ -54,6 +56,17 @@ protected:
         QTreeWidget* list = m_window->ListView1();
         const QRect rect = list->visualItemRect(list->topLevelItem(position - 1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    // Clicks the tick box of a document row (from 1).
+    void clickTick(int row) const
+    {
+        QTreeWidget* list = m_window->ListView2();
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        option.rect = list->visualItemRect(list->topLevelItem(row - 1));
+        option.features |= QStyleOptionViewItem::HasCheckIndicator;
+        const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
     }
     QStringList entryTexts() const { return m_window->inputLists().EntryTexts(); }
     int entryIcon(int position) const
@@ -79,6 +92,8 @@ protected:
     TempFolder m_state; // the state directory
     TempFolder m_files; // documents and folders the lists name
     RecordingServices m_services;
+    // Answers the file and folder dialogs; an empty queue answers Cancel.
+    std::shared_ptr<ScriptedDialogBackend> m_dialogs = std::make_shared<ScriptedDialogBackend>();
     std::unique_ptr<form1> m_window;
 };
 

@@ -230,5 +230,40 @@ TEST_F(ConversionTest, TheProgressBarIsDrawnOnlyOnATerminal)
     EXPECT_EQ(quiet.err, "");
 }
 
+
+// Real documents of every reader, as a user converts a folder of them: each
+// text file is the fixture's expected text.
+TEST_F(ConversionTest, RealDocumentsOfEveryFormatConvertToTheirExpectedText)
+{
+    const std::filesystem::path fixtures = PLAINORA_TEST_DATA_DIR "/doc";
+    for (const char* name : {"table", "notes", "fields"}) {
+        for (const char* extension : {".source.docx", ".doc", ".rtf"}) {
+            const std::string copy = m_tmp.write(std::string("in/") + name + extension,
+                                                 readFile((fixtures / (std::string(name) + extension)).string()));
+            const ProcessResult r = cli({"-q", "--stdout", copy});
+            EXPECT_EQ(r.exitCode, 0) << copy << r.err;
+            EXPECT_EQ(r.out, readFile((fixtures / (std::string(name) + ".txt")).string())) << copy;
+        }
+    }
+    // The folder scan takes .doc* names only; RTF files named .rtf are left out.
+    const ProcessResult folder = cli({"-o", "out", "in"}, m_tmp.path());
+    EXPECT_EQ(folder.exitCode, 0) << folder.err;
+    EXPECT_EQ(folder.err, "plainora-cli: 6 converted, 0 failed, 0 skipped\n");
+    EXPECT_EQ(readFile(m_tmp / "out/table.txt"), readFile((fixtures / "table.txt").string()));
+    EXPECT_EQ(readFile(m_tmp / "out/tablesource.txt"), readFile((fixtures / "table.txt").string()));
+}
+
+TEST_F(ConversionTest, HeadersFootersAndCommentsComeOnlyWhenAsked)
+{
+    const std::filesystem::path fixtures = PLAINORA_TEST_DATA_DIR "/doc";
+    for (const char* name : {"headers-footers", "comments"}) {
+        const std::string document = (fixtures / (std::string(name) + ".doc")).string();
+        const ProcessResult plain = cli({"-q", "--stdout", document});
+        EXPECT_EQ(plain.out, readFile((fixtures / (std::string(name) + ".txt")).string())) << name;
+        const ProcessResult all = cli({"-q", "--stdout", "--headers-footers", "--comments", document});
+        EXPECT_EQ(all.out, readFile((fixtures / (std::string(name) + ".all.txt")).string())) << name;
+    }
+}
+
 } // namespace
 } // namespace plainora::cli::test

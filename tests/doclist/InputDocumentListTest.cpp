@@ -3,13 +3,10 @@
 
 #include "InputDocumentList.h"
 
+#include "DocumentListsFixture.h"
 #include "FileSystemCases.h"
-#include "ImageList.h"
 #include "NativePath.h"
-#include "RecordingServices.h"
-#include "TempFolder.h"
 
-#include <QPixmap>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -20,30 +17,9 @@ using plainora::test::TempFolder;
 
 namespace {
 
-QIcon swatch(Qt::GlobalColor color)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(color);
-    return QIcon(pixmap);
-}
-
-class InputDocumentListTest : public ::testing::Test
+class InputDocumentListTest : public plainora::test::DocumentListsFixture
 {
 protected:
-    InputDocumentListTest()
-        : m_images({swatch(Qt::blue), swatch(Qt::yellow), swatch(Qt::red)}),
-          m_lists(m_entries, m_documents, m_images, m_services)
-    {
-    }
-
-    QStringList entries() const { return m_lists.EntryTexts(); }
-    QStringList rows() const
-    {
-        QStringList texts;
-        for (int i = 0; i < m_documents.topLevelItemCount(); ++i)
-            texts.append(m_documents.topLevelItem(i)->text(0));
-        return texts;
-    }
     bool allTicked() const
     {
         for (int i = 0; i < m_documents.topLevelItemCount(); ++i) {
@@ -51,10 +27,6 @@ protected:
                 return false;
         }
         return true;
-    }
-    int icon(int position) const
-    {
-        return InputDocumentList::EntryIconOf(*m_entries.topLevelItem(position - 1));
     }
     // Three folder entries, each holding one document named after it.
     void addThreeFolders()
@@ -64,13 +36,6 @@ protected:
             m_lists.AppendEntry(m_folder.path(QLatin1String(name)), InputDocumentList::FolderIcon);
         }
     }
-
-    TempFolder m_folder;
-    RecordingServices m_services;
-    QTreeWidget m_entries;
-    QTreeWidget m_documents;
-    ImageList m_images;
-    InputDocumentList m_lists;
 };
 
 } // namespace

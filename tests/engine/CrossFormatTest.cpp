@@ -55,7 +55,10 @@ TEST_P(CrossFormat, DocxDocAndRtfGiveTheSameText)
     for (const char* file : {".source.docx", ".doc", ".rtf"}) {
         auto text = extractText((kFixtures / (name + file)).string());
         ASSERT_TRUE(text.ok()) << name << file << ": " << text.error().description;
-        EXPECT_EQ(text.value(), expected) << name << file;
+        // name.rtf.txt: what the RTF save still holds where LibreOffice's
+        // RTF export drops something (a check box's state).
+        const fs::path own = kFixtures / (name + file + ".txt");
+        EXPECT_EQ(text.value(), fs::exists(own) ? slurp(own) : expected) << name << file;
     }
     const fs::path withEverything = kFixtures / (name + ".all.txt");
     if (!fs::exists(withEverything))

@@ -55,3 +55,16 @@ TEST(TextEncoding, GuessesUtf16ByMarkOrZeroBytes)
     EXPECT_EQ(guessUtf16(asBytes("plain text")), nullptr);
     EXPECT_EQ(guessUtf16(asBytes(std::string_view("a\0\0b", 4))), nullptr);
 }
+
+TEST(TextEncoding, TextsLargerThanOneConversionWindowConvertWhole)
+{
+    std::string utf8;
+    for (int i = 0; i < 200000; ++i)
+        utf8 += "caf\xC3\xA9 \xE2\x82\xAC|";
+    auto latin = encodeFromUtf8(utf8, "ISO-8859-1");
+    ASSERT_TRUE(latin.ok());
+    EXPECT_EQ(latin.value().bytes.size(), 200000u * 7);
+    EXPECT_EQ(latin.value().bytes.substr(0, 14), "caf\xE9 ?|caf\xE9 ?|");
+    EXPECT_EQ(latin.value().replacedCharacters, 200000u);
+    EXPECT_EQ(decodeToUtf8(asBytes(latin.value().bytes), "ISO-8859-1").size(), 200000u * 8);
+}

@@ -13,7 +13,8 @@
 // [x] fields: result only, nested; check boxes as [X] / [ ]
 // [x] footnotes and endnotes (\chftn, \ftnalt), annotations on request
 // [x] headers and footers on request; shape text after its anchor paragraph
-// [x] list labels (\listtext, \pntext); \upr/\ud
+// [x] list labels (\listtext, \pntext), their separator from \levelfollow;
+//     \upr/\ud
 // [x] hidden (\v) and deleted (\deleted) text dropped
 // [ ] \dbch/\hich/\loch associated fonts (the \f font decides)
 
@@ -116,6 +117,16 @@ enum class Word : std::uint8_t {
     Shptxt,
     NestTableProps,
     ListText,
+    // List table
+    ListTable,
+    ListOverrideTable,
+    List,
+    ListLevel,
+    LevelFollow,
+    ListId,
+    ListOverride,
+    Ls,
+    Ilvl,
 };
 
 struct WordInfo
@@ -241,6 +252,15 @@ const WordTable& wordTable()
             {"nesttableprops", Word::NestTableProps},
             {"listtext", Word::ListText},
             {"pntext", Word::ListText},
+            {"listtable", Word::ListTable},
+            {"listoverridetable", Word::ListOverrideTable},
+            {"list", Word::List},
+            {"listlevel", Word::ListLevel},
+            {"levelfollow", Word::LevelFollow},
+            {"listid", Word::ListId},
+            {"listoverride", Word::ListOverride},
+            {"ls", Word::Ls},
+            {"ilvl", Word::Ilvl},
         };
         for (const auto& [name, word] : plain)
             t.emplace(name, WordInfo{word});
@@ -251,7 +271,6 @@ const WordTable& wordTable()
         // anyway; these are the ones written without \*.
         for (const char* name : {"colortbl",     "stylesheet",
                                  "info",         "pict",
-                                 "listtable",    "listoverridetable",
                                  "revtbl",       "rsidtbl",
                                  "filetbl",      "generator",
                                  "themedata",    "colorschememapping",
@@ -318,6 +337,8 @@ struct Font
     bool symbol = false;
 };
 
+enum class ListTableKind : std::uint8_t { None, Lists, Overrides };
+
 struct GroupState
 {
     Destination dest = Destination::Text;
@@ -335,7 +356,23 @@ struct GroupState
     bool ownsStory = false;
     bool ownsField = false;
     bool listLabel = false;
+    bool instruction = false; // in a field's \fldinst
+    ListTableKind listTable = ListTableKind::None;
+    bool listLevel = false;       // in a list table's \listlevel
     std::uint32_t labelStart = 0; // where the list label starts in its paragraph
+    std::int32_t ls = -1;         // the paragraph's \lsN, -1: none
+    int ilvl = 0;
+};
+
+// [RTF 1.9.1] "List Table": what follows a level's label, \levelfollowN.
+enum LevelFollow : int { FollowTab = 0, FollowSpace = 1, FollowNothing = 2 };
+
+constexpr int kListLevels = 9; // \listlevel groups of a list, \ilvl 0-8
+
+struct ListDefinition
+{
+    std::int32_t id = 0;
+    std::vector<int> follow; // per level
 };
 
 enum class StoryKind { Body, Footnote, Endnote, HeaderFooter, Comment, Shape };
@@ -349,14 +386,31 @@ struct Story
 
 struct Field
 {
+    std::string instruction; // the first characters of \fldinst
     bool checkBox = false;
     bool priv = false;
     bool shown = false;
     int result = 25; // \ffres 25: the default applies
     int defaultResult = 0;
 
+    // \fftype1, or a FORMCHECKBOX instruction without \formfield: some
+    // writers save the field alone.
+    bool isCheckBox() const
+    {
+        if (checkBox)
+            return true;
+        const std::size_t start = instruction.find_first_not_of(' ');
+        if (start == std::string::npos)
+            return false;
+        std::string word = instruction.substr(start, instruction.find(' ', start) - start);
+        for (char& c : word)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return word == "FORMCHECKBOX";
+    }
     const char* checkBoxText() const { return (result == 25 ? defaultResult : result) == 1 ? "[X]" : "[ ]"; }
 };
+
+constexpr std::size_t kInstructionKept = 32; // enough for the field's type
 
 // A single-byte code page decodes through a table; a multi-byte one through
 // iconv, a run at a time.
@@ -475,6 +529,9 @@ private:
     void finishStory(int index);
     std::string noteMark(StoryKind kind);
     void resolveReferences(std::vector<Block>& blocks);
+    void listTableWord(Word word, std::int32_t p);
+    int levelFollow(const GroupState& s) const;
+    void applyLabelFollow();
 
     RtfTokenizer m_tokens;
     const ReadOptions& m_options;
@@ -509,6 +566,17 @@ private:
     NumberFormat m_footnoteFormat = NumberFormat::Decimal;
     NumberFormat m_endnoteFormat = NumberFormat::LowerRoman;
     TextBudget m_text; // text and model nodes held
+
+    std::vector<ListDefinition> m_lists;
+    std::unordered_map<std::int32_t, std::int32_t> m_listOverrides; // \lsN: its \listid
+    std::int32_t m_overrideListId = -1;                             // of the \listoverride being read
+    std::int32_t m_overrideLs = -1;
+    // The tab ending the last list label, until its paragraph's list is known.
+    int m_labelTabStory = -1;
+    std::size_t m_labelTabPos = 0;
+    // A note's own mark was the first thing in it: the white space after it
+    // is the writer's separator, not text.
+    int m_trimAfterNoteMark = -1;
 };
 
 Status RtfReader::pushGroup()
@@ -536,7 +604,7 @@ void RtfReader::popGroup()
     if (closed.ownsField && !m_fields.empty()) {
         const Field field = m_fields.back();
         m_fields.pop_back();
-        if (field.checkBox && !field.shown && emitting())
+        if (field.isCheckBox() && !field.shown && emitting())
             emit(field.checkBoxText());
     }
     if (closed.listLabel && !state().listLabel) {
@@ -547,6 +615,13 @@ void RtfReader::popGroup()
             ++end;
         if (closed.labelStart < paragraph.size())
             paragraph.erase(closed.labelStart, end - closed.labelStart);
+        // LibreOffice ends every label with \tab, whatever its level's
+        // \levelfollow; the list, known by the paragraph's end, decides.
+        m_labelTabStory = -1;
+        if (paragraph.size() > closed.labelStart && paragraph.back() == '\t') {
+            m_labelTabStory = closed.story;
+            m_labelTabPos = paragraph.size() - 1;
+        }
     }
     if (closed.ownsStory)
         finishStory(closed.story);
@@ -588,6 +663,13 @@ const Decoder& RtfReader::decoderFor(int codePage)
 
 void RtfReader::emit(std::string_view utf8)
 {
+    if (m_trimAfterNoteMark >= 0 && m_trimAfterNoteMark == state().story) {
+        while (!utf8.empty() && (utf8.front() == ' ' || utf8.front() == '\t'))
+            utf8.remove_prefix(1);
+        if (utf8.empty())
+            return;
+        m_trimAfterNoteMark = -1;
+    }
     builder().append(utf8);
     m_text.spend(utf8.size());
 }
@@ -646,6 +728,12 @@ void RtfReader::text(std::string_view bytes)
                 font.name.pop_back();
             font.symbol = font.symbol || isSymbolFontName(font.name);
         }
+        return;
+    }
+    if (s.instruction && !m_fields.empty()) {
+        std::string& instruction = m_fields.back().instruction;
+        instruction.append(
+            bytes.substr(0, kInstructionKept - std::min(kInstructionKept, instruction.size())));
         return;
     }
     if (!emitting())
@@ -712,6 +800,10 @@ std::string RtfReader::noteMark(StoryKind kind)
 void RtfReader::finishStory(int index)
 {
     flushMultiByte();
+    if (m_trimAfterNoteMark == index)
+        m_trimAfterNoteMark = -1;
+    if (m_labelTabStory == index)
+        m_labelTabStory = -1;
     Story& story = m_stories[index];
     std::vector<Block> blocks = story.builder.finish(false);
     switch (story.kind) {
@@ -764,6 +856,7 @@ void RtfReader::controlSymbol(char symbol)
         m_starred = true;
         return;
     case '\n': // a backslash before a line end reads as \par
+        applyLabelFollow();
         if (emitting())
             builder().endParagraph(paragraphLevel());
         return;
@@ -824,11 +917,15 @@ Status RtfReader::controlWord(const RtfToken& token)
             skipGroup();
         return {};
     case Word::Par:
+        applyLabelFollow();
+        if (m_trimAfterNoteMark == s.story)
+            m_trimAfterNoteMark = -1;
         if (emitting())
             builder().endParagraph(paragraphLevel());
         m_text.spend(kNodeCost);
         return {};
     case Word::Sect:
+        applyLabelFollow();
         if (emitting() && !builder().paragraphEmpty())
             builder().endParagraph(paragraphLevel());
         return {};
@@ -843,21 +940,25 @@ Status RtfReader::controlWord(const RtfToken& token)
             emit("\t");
         return {};
     case Word::Cell:
+        applyLabelFollow();
         if (s.dest == Destination::Text)
             builder().endCell(1);
         m_text.spend(kNodeCost);
         return {};
     case Word::NestCell:
+        applyLabelFollow();
         if (s.dest == Destination::Text)
             builder().endCell(std::max(2, paragraphLevel()));
         m_text.spend(kNodeCost);
         return {};
     case Word::Row:
+        applyLabelFollow();
         if (s.dest == Destination::Text)
             builder().endRow(1);
         m_text.spend(kNodeCost);
         return {};
     case Word::NestRow: // written inside \*\nesttableprops
+        applyLabelFollow();
         if (s.dest == Destination::Text || s.dest == Destination::Ignore)
             builder().endRow(std::max(2, paragraphLevel()));
         m_text.spend(kNodeCost);
@@ -867,6 +968,10 @@ Status RtfReader::controlWord(const RtfToken& token)
             m_pendingReference = static_cast<int>(m_references.size());
             m_references.emplace_back();
             emit(std::string(1, kRefStart) + std::to_string(m_pendingReference) + kRefEnd);
+        } else if (emitting() && builder().size() == 0 &&
+                   (m_stories[s.story].kind == StoryKind::Footnote ||
+                    m_stories[s.story].kind == StoryKind::Endnote)) {
+            m_trimAfterNoteMark = s.story;
         }
         return {};
     case Word::U: {
@@ -986,6 +1091,8 @@ Status RtfReader::controlWord(const RtfToken& token)
     case Word::Pard:
         s.intbl = false;
         s.itap = 0;
+        s.ls = -1;
+        s.ilvl = 0;
         return {};
     case Word::Intbl:
         s.intbl = on;
@@ -1053,11 +1160,12 @@ Status RtfReader::controlWord(const RtfToken& token)
         return {};
     case Word::Fldinst:
         s.dest = Destination::Ignore;
+        s.instruction = true;
         return {};
     case Word::Fldrslt:
         if (!m_fields.empty()) {
             Field& field = m_fields.back();
-            if (field.checkBox) {
+            if (field.isCheckBox()) {
                 if (emitting() && !field.shown)
                     emit(field.checkBoxText());
                 field.shown = true;
@@ -1073,6 +1181,7 @@ Status RtfReader::controlWord(const RtfToken& token)
         return {};
     case Word::Formfield:
         s.dest = Destination::Ignore;
+        s.instruction = false;
         return {};
     case Word::Fftype:
         if (!m_fields.empty())
@@ -1149,8 +1258,106 @@ Status RtfReader::controlWord(const RtfToken& token)
             s.labelStart = static_cast<std::uint32_t>(builder().paragraph().size());
         }
         return {};
+    case Word::ListTable:
+    case Word::ListOverrideTable:
+        s.dest = Destination::Ignore;
+        s.listTable = info.word == Word::ListTable ? ListTableKind::Lists : ListTableKind::Overrides;
+        return {};
+    case Word::List:
+    case Word::ListLevel:
+    case Word::LevelFollow:
+    case Word::ListId:
+    case Word::ListOverride:
+    case Word::Ls:
+    case Word::Ilvl:
+        listTableWord(info.word, p);
+        return {};
     }
     return {};
+}
+
+void RtfReader::listTableWord(Word word, std::int32_t p)
+{
+    GroupState& s = state();
+    const auto registerOverride = [this] {
+        if (m_overrideListId >= 0 && m_overrideLs >= 0 && m_listOverrides.size() < limits::kMaxRtfLists)
+            m_listOverrides[m_overrideLs] = m_overrideListId;
+    };
+    switch (s.listTable) {
+    case ListTableKind::None: // paragraph properties
+        if (word == Word::Ls)
+            s.ls = std::max<std::int32_t>(p, -1);
+        else if (word == Word::Ilvl)
+            s.ilvl = std::clamp<std::int32_t>(p, 0, kListLevels - 1);
+        return;
+    case ListTableKind::Lists:
+        if (word == Word::List) {
+            if (m_lists.size() < limits::kMaxRtfLists)
+                m_lists.emplace_back();
+            else
+                s.listTable = ListTableKind::None; // further lists are not read
+        } else if (word == Word::ListLevel && !m_lists.empty()) {
+            s.listLevel = true;
+            if (m_lists.back().follow.size() < kListLevels)
+                m_lists.back().follow.push_back(FollowTab);
+        } else if (word == Word::LevelFollow && s.listLevel && !m_lists.empty() &&
+                   !m_lists.back().follow.empty()) {
+            m_lists.back().follow.back() = std::clamp<std::int32_t>(p, FollowTab, FollowNothing);
+        } else if (word == Word::ListId && !s.listLevel && !m_lists.empty()) {
+            m_lists.back().id = p;
+        }
+        return;
+    case ListTableKind::Overrides:
+        if (word == Word::ListOverride) {
+            m_overrideListId = -1;
+            m_overrideLs = -1;
+        } else if (word == Word::ListId) {
+            m_overrideListId = p;
+            registerOverride();
+        } else if (word == Word::Ls) {
+            m_overrideLs = p;
+            registerOverride();
+        }
+        return;
+    }
+}
+
+// The \levelfollow of the paragraph's list level: \lsN names an override,
+// the override its list, \ilvlN the level. -1 when any link is missing.
+int RtfReader::levelFollow(const GroupState& s) const
+{
+    if (s.ls < 0)
+        return -1;
+    const auto link = m_listOverrides.find(s.ls);
+    if (link == m_listOverrides.end())
+        return -1;
+    const auto list = std::find_if(m_lists.begin(), m_lists.end(),
+                                   [&](const ListDefinition& l) { return l.id == link->second; });
+    if (list == m_lists.end() || s.ilvl >= static_cast<int>(list->follow.size()))
+        return -1;
+    return list->follow[static_cast<std::size_t>(s.ilvl)];
+}
+
+// At the end of a paragraph, the tab that ended its list label becomes the
+// separator its level asks for.
+void RtfReader::applyLabelFollow()
+{
+    if (m_labelTabStory < 0 || m_labelTabStory != state().story)
+        return;
+    m_labelTabStory = -1;
+    std::string& paragraph = builder().paragraph();
+    if (m_labelTabPos >= paragraph.size() || paragraph[m_labelTabPos] != '\t')
+        return;
+    switch (levelFollow(state())) {
+    case FollowSpace:
+        paragraph[m_labelTabPos] = ' ';
+        break;
+    case FollowNothing:
+        paragraph.erase(m_labelTabPos, 1);
+        break;
+    default: // a tab, or a list not known: the label as written
+        break;
+    }
 }
 
 void RtfReader::resolveReferences(std::vector<Block>& blocks)

@@ -116,3 +116,102 @@ TEST(RtfReader, NumbersFootnotesInBodyOrder)
         "\\trowd\\pard\\intbl C{\\chftn}{\\footnote {\\chftn} two\\par more\\par}\\cell\\row}";
     EXPECT_EQ(textOf(rtf), "A[1]B\nC[2]\n\n[1] one\n[2] two\nmore\n");
 }
+
+namespace {
+
+// One list (\listid7, linked by \ls3) whose levels are followed by a tab, a
+// space and nothing, as \levelfollow 0, 1 and 2 say.
+const std::string kListTable =
+    "{\\*\\listtable{\\list\\listtemplateid1"
+    "{\\listlevel\\levelnfc0\\levelfollow0{\\leveltext \\'02\\'00.;}{\\levelnumbers\\'01;}}"
+    "{\\listlevel\\levelnfc4\\levelfollow1{\\leveltext \\'02\\'01);}{\\levelnumbers\\'01;}}"
+    "{\\listlevel\\levelnfc2\\levelfollow2{\\leveltext \\'02\\'02.;}{\\levelnumbers\\'01;}}"
+    "{\\listname ;}\\listid7}}"
+    "{\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls3}}";
+
+} // namespace
+
+TEST(RtfReader, SeparatesListLabelsAsTheirLevelSays)
+{
+    // LibreOffice: the label comes before the paragraph's \ls and \ilvl, and
+    // always ends with \tab.
+    const std::string rtf = "{\\rtf1" + kListTable +
+                            "\\pard{\\listtext\\pard\\plain  1.\\tab}\\ilvl0\\ls3 One\\par"
+                            "\\pard{\\listtext\\pard\\plain  a)\\tab}\\ilvl1\\ls3 Sub\\tab tab\\par"
+                            "\\pard{\\listtext\\pard\\plain i.\\tab}\\ilvl2\\ls3 Deep\\par"
+                            "\\pard Plain\\tab text\\par}";
+    EXPECT_EQ(textOf(rtf), "1.\tOne\na) Sub\ttab\ni.Deep\nPlain\ttext\n");
+
+    // Word: the label group ends before the \pard that names the list.
+    EXPECT_EQ(textOf("{\\rtf1" + kListTable +
+                     "{\\listtext\\pard\\plain a)\\tab}\\pard\\plain \\ls3\\ilvl1 Sub\\par}"),
+              "a) Sub\n");
+    // In a table cell, the cell's end ends the paragraph.
+    EXPECT_EQ(
+        textOf("{\\rtf1" + kListTable + "\\trowd\\pard\\intbl{\\listtext a)\\tab}\\ls3\\ilvl1 x\\cell\\row}"),
+        "a) x\n");
+    // The override may name \ls before \listid.
+    const std::string lsFirst = "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelfollow1}\\listid9}}"
+                                "{\\listoverridetable{\\listoverride\\ls1\\listid9}}"
+                                "\\pard\\ls1{\\listtext 1.\\tab}x\\par}";
+    EXPECT_EQ(textOf(lsFirst), "1. x\n");
+}
+
+TEST(RtfReader, KeepsListLabelsAsWrittenWhenTheListIsUnknown)
+{
+    // No list table; an \ls without an override; a level the list lacks; a
+    // list override naming a list that is not there.
+    EXPECT_EQ(textOf("{\\rtf1\\pard{\\listtext a)\\tab}\\ls3\\ilvl1 x\\par}"), "a)\tx\n");
+    EXPECT_EQ(textOf("{\\rtf1" + kListTable + "\\pard{\\listtext a)\\tab}\\ls4\\ilvl1 x\\par}"), "a)\tx\n");
+    EXPECT_EQ(textOf("{\\rtf1" + kListTable + "\\pard{\\listtext 4.\\tab}\\ls3\\ilvl5 x\\par}"), "4.\tx\n");
+    EXPECT_EQ(textOf("{\\rtf1{\\listoverridetable{\\listoverride\\listid2\\ls1}}"
+                     "\\pard{\\listtext a)\\tab}\\ls1 x\\par}"),
+              "a)\tx\n");
+    // A label without a tab of its own keeps the text after it untouched.
+    EXPECT_EQ(textOf("{\\rtf1" + kListTable + "\\pard{\\listtext a)}\\ls3\\ilvl1\\tab x\\par}"), "a)\tx\n");
+    // A level list beyond the limit of nine levels is read without a crash.
+    std::string manyLevels = "{\\rtf1{\\*\\listtable{\\list";
+    for (int i = 0; i < 12; ++i)
+        manyLevels += "{\\listlevel\\levelfollow1}";
+    manyLevels +=
+        "\\listid1}}{\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+        "\\pard{\\listtext 9.\\tab}\\ls1\\ilvl8 x\\par\\pard{\\listtext 12.\\tab}\\ls1\\ilvl11 y\\par}";
+    EXPECT_EQ(textOf(manyLevels), "9. x\n12. y\n");
+}
+
+TEST(RtfReader, DropsTheSeparatorAfterANotesOwnMark)
+{
+    // LibreOffice: the note's own \chftn, then a tab, then its text.
+    EXPECT_EQ(textOf("{\\rtf1 A{\\chftn}{\\footnote \\chftn\\pard\\plain{\\tab The note.}}\\par}"),
+              "A[1]\n\n[1] The note.\n");
+    EXPECT_EQ(textOf("{\\rtf1 A{\\chftn}{\\footnote {\\chftn} \\tab  x\\tab y}\\par}"), "A[1]\n\n[1] x\ty\n");
+    // Without the mark first, or for a mark inside the text, tabs are text.
+    EXPECT_EQ(textOf("{\\rtf1 A{\\chftn}{\\footnote \\tab x}\\par}"), "A[1]\n\n[1] \tx\n");
+    EXPECT_EQ(textOf("{\\rtf1 A{\\chftn}{\\footnote see{\\chftn}\\tab x}\\par}"), "A[1]\n\n[1] see\tx\n");
+    // The body's own leading tab stays.
+    EXPECT_EQ(textOf("{\\rtf1 \\tab A{\\chftn}{\\footnote {\\chftn}\\tab n}\\par}"), "\tA[1]\n\n[1] n\n");
+}
+
+TEST(RtfReader, ShowsFormCheckBoxesByTheirState)
+{
+    const auto box = [](const std::string& formfield) {
+        return textOf("{\\rtf1 Agree: {\\field{\\*\\fldinst { FORMCHECKBOX }" + formfield +
+                      "}{\\fldrslt {}}} yes\\par}");
+    };
+    // \ffres 25 and a missing \ffres leave the state to \ffdefres.
+    EXPECT_EQ(box("{\\*\\formfield{\\fftype1\\ffres25\\ffdefres1{\\*\\ffname Check1}}}"), "Agree: [X] yes\n");
+    EXPECT_EQ(box("{\\*\\formfield{\\fftype1\\ffdefres1}}"), "Agree: [X] yes\n");
+    EXPECT_EQ(box("{\\*\\formfield{\\fftype1\\ffres0\\ffdefres1}}"), "Agree: [ ] yes\n");
+    EXPECT_EQ(box("{\\*\\formfield{\\fftype1\\ffres1\\ffdefres0}}"), "Agree: [X] yes\n");
+    // The instruction alone makes a check box; without \formfield (as
+    // LibreOffice saves one) its state is not known and shown unchecked.
+    EXPECT_EQ(box("{\\*\\formfield{\\ffres1}}"), "Agree: [X] yes\n");
+    EXPECT_EQ(box(""), "Agree: [ ] yes\n");
+    EXPECT_EQ(textOf("{\\rtf1 A{\\field{\\*\\fldinst  formcheckbox }}B}"), "A[ ]B\n");
+    // Other form fields keep their result.
+    EXPECT_EQ(
+        textOf(
+            "{\\rtf1 Name: {\\field{\\*\\fldinst { FORMTEXT }{\\*\\formfield{\\fftype0}}}{\\fldrslt Ann}}}"),
+        "Name: Ann\n");
+    EXPECT_EQ(textOf("{\\rtf1 {\\field{\\*\\fldinst FORMCHECKBOXES}{\\fldrslt r}}}"), "r\n");
+}

@@ -1,0 +1,173 @@
+// The main window's commands that ask the user through a dialog (adding
+// entries, the output directories, the settings, the About box) or hand a
+// target to the shell (View, Help, HomePage).
+
+#include "CCommonDialogs.h"
+#include "Dialog1.h"
+#include "EntryListView.h"
+#include "InputDocumentList.h"
+#include "NativePath.h"
+#include "OutputDirectoryBox.h"
+#include "ProgramLinks.h"
+#include "Setting.h"
+#include "WindowServices.h"
+#include "form1.h"
+
+#include <QCoreApplication>
+#include <QTreeWidget>
+
+namespace plainora {
+
+namespace {
+
+// The prompt of the folder browser, for entries and output directories alike.
+const QString FolderPrompt = QStringLiteral("Add all word files in folder");
+
+// A dialog that cannot be shown ends the command; the user is told why, so
+// that a click that does nothing is never left unexplained.
+void reportDialogFailure(WindowServices& services, const CommonDialogsError& error)
+{
+    services.showMessage(QCoreApplication::translate("form1", "The dialog could not be shown (error %1): %2")
+                             .arg(error.number())
+                             .arg(error.description()),
+                         MessageTitle, MessageIcon::Critical);
+}
+
+// The folder browser of Add Folder and Browse: the chosen folder, or an
+// empty string when the user cancelled, the choice has no file-system path or
+// the dialog failed.
+QString chooseFolder(QWidget* owner, const std::shared_ptr<DialogBackend>& backend, WindowServices& services)
+{
+    try {
+        CCommonDialogs dialogs(backend);
+        dialogs.Init(owner);
+        dialogs.setTitle(FolderPrompt);
+        return dialogs.ShowFolder() ? dialogs.Path() : QString();
+    } catch (const CommonDialogsError& error) {
+        reportDialogFailure(services, error);
+        return QString();
+    }
+}
+
+} // namespace
+
+void form1::AddWord()
+{
+    QString path;
+    try {
+        CCommonDialogs dialogs(m_dialogBackend);
+        dialogs.Init(this);
+        dialogs.setTitle(QStringLiteral("Select Word File"));
+        const QChar nul(u'\0');
+        dialogs.setFilter(QStringLiteral("Word File(*.doc;*.docx)") + nul + QStringLiteral("*.doc;*.docx") +
+                          nul);
+        if (!dialogs.ShowOpen())
+            return;
+        path = dialogs.FileName();
+    } catch (const CommonDialogsError& error) {
+        reportDialogFailure(m_services, error);
+        return;
+    }
+
+    // Whatever file was picked is a document entry; its extension is not tested.
+    m_lists->AppendEntry(path, InputDocumentList::DocumentIcon);
+    m_lists->SelectPosition(m_listView1->topLevelItemCount());
+    m_listView1->viewport()->update();
+
+    BusyPointer busy(m_services);
+    m_lists->ShowEntryDocuments(path);
+}
+
+void form1::AddFolder()
+{
+    const QString path = chooseFolder(this, m_dialogBackend, m_services);
+    if (path.isEmpty())
+        return;
+
+    // A folder becomes an entry whatever it holds; the root stays "/".
+    m_lists->AppendEntry(path, InputDocumentList::FolderIcon);
+    const int position = m_listView1->topLevelItemCount();
+    m_lists->SelectPosition(position);
+    {
+        BusyPointer busy(m_services);
+        m_lists->ShowEntryDocuments(path);
+    }
+    m_listView1->viewport()->update();
+    m_listView1->scrollToItem(m_listView1->topLevelItem(position - 1));
+}
+
+void form1::Browse()
+{
+    const QString path = chooseFolder(this, m_dialogBackend, m_services);
+    if (path.isEmpty())
+        return;
+
+    // Newest first; a folder chosen twice is listed twice.
+    m_combo2->insertItem(0, path);
+    m_combo2->setCurrentIndex(0);
+}
+
+void form1::RemoveCurrentOutputDirectory()
+{
+    const int count = m_combo2->count();
+    const int selected = m_combo2->currentIndex();
+    if (count == 0 || selected == -1)
+        return;
+    m_combo2->removeItem(selected);
+    const int remaining = count - 1;
+    if (selected < remaining) {
+        m_combo2->setCurrentIndex(selected); // the entry that moved up
+    } else if (remaining > 0) {
+        m_combo2->setCurrentIndex(selected - 1); // the new last entry
+    } else {
+        // Nothing left to select: the removed directory is not left in the
+        // field, where Convert and View would still use it.
+        m_combo2->setCurrentIndex(-1);
+        m_combo2->clearEditText();
+    }
+}
+
+void form1::RemoveAllOutputDirectory()
+{
+    const bool hadSelection = m_combo2->currentIndex() != -1;
+    const int count = m_combo2->count();
+    for (int i = 0; i < count; ++i)
+        m_combo2->removeItem(0);
+    // As above: a removed entry does not stay in the field. Typed text does.
+    if (hadSelection)
+        m_combo2->clearEditText();
+}
+
+void form1::View()
+{
+    // The text as typed, trailing separators included.
+    const QString folder = m_combo2->currentText();
+    if (GetPathKind(folder) == PathKind::Folder)
+        m_services.openInShell(folder);
+}
+
+void form1::OpenHelp()
+{
+    // Whether the guide is there is left to the shell.
+    m_services.openInShell(QCoreApplication::applicationDirPath() + QStringLiteral("/help.html"));
+}
+
+void form1::OpenHomePage()
+{
+    m_services.openInShell(HomePageUrl());
+}
+
+void form1::ShowAbout()
+{
+    // A fresh box for every showing; the main window takes no input meanwhile.
+    Dialog1 box([this](const QString& target) { m_services.openInShell(target); }, this);
+    box.exec();
+}
+
+void form1::ShowSettings()
+{
+    Setting dialog(m_stateDirectory, m_services, this);
+    dialog.exec();
+}
+
+} // namespace plainora

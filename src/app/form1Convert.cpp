@@ -1,0 +1,26 @@
+// The Convert command of the main window (Command6, menu Separate).
+
+#include "BatchRun.h"
+#include "InputDocumentList.h"
+#include "form1.h"
+
+namespace plainora {
+
+BatchRun& form1::batchRun()
+{
+    auto* run = findChild<BatchRun*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!run) {
+        run = new BatchRun(
+            *this, *m_listView2, *m_progressBar1, m_conversion, m_services,
+            [this] { return CheckOutputFolder(); },
+            [this](int row) { return m_lists->GetDocumentPath(row); });
+    }
+    return *run;
+}
+
+void form1::Convert()
+{
+    batchRun().Convert();
+}
+
+} // namespace plainora

@@ -123,8 +123,13 @@ std::string renderPlainText(const Document& document)
     return out;
 }
 
-Result<OutputText> encodeOutput(const std::string& utf8Text, const OutputOptions& options)
+Result<OutputText> encodeOutput(std::string utf8Text, const OutputOptions& options)
 {
+    if (options.lineEnd == LineEnd::Lf && isUtf8Charset(options.encoding)) {
+        OutputText result;
+        result.bytes = std::move(utf8Text);
+        return result;
+    }
     const std::string* text = &utf8Text;
     std::string withCrLf;
     if (options.lineEnd == LineEnd::CrLf) {

@@ -123,8 +123,9 @@ def tools(cli, profile, per_doc_timeout):
         return lambda files, out, folder: per_file(command, per_doc_timeout) + [out] + files
 
     return {
-        "plainora-cli -j 1": (FORMATS, lambda files, out, folder: [cli, "-q", "-j", "1", "-o", out, folder]),
-        "plainora-cli -j 2": (FORMATS, lambda files, out, folder: [cli, "-q", "-j", "2", "-o", out, folder]),
+        # The documents are named one by one: a folder gives only its .doc* files, not the .rtf ones.
+        "plainora-cli -j 1": (FORMATS, lambda files, out, folder: [cli, "-q", "-j", "1", "-o", out] + files),
+        "plainora-cli -j 2": (FORMATS, lambda files, out, folder: [cli, "-q", "-j", "2", "-o", out] + files),
         "antiword": (("doc",), loop("antiword -w 0 {input} > {output}")),
         "catdoc": (("doc",), loop("catdoc -w {input} > {output}")),
         "wvText": (("doc",), loop("wvText {input} {output} >/dev/null 2>&1")),

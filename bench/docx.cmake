@@ -16,7 +16,7 @@ pkg_check_modules(LIBDEFLATE QUIET IMPORTED_TARGET libdeflate)
 if(pugixml_FOUND AND LIBDEFLATE_FOUND)
   add_executable(docx_library_benchmark DocxLibraryBenchmark.cpp)
   target_link_libraries(docx_library_benchmark PRIVATE benchmark::benchmark pugixml::pugixml PkgConfig::LIBDEFLATE
-                        PkgConfig::LIBZIP EXPAT::EXPAT)
+                        PkgConfig::LIBZIP EXPAT::EXPAT ZLIB::ZLIB)
   target_compile_definitions(docx_library_benchmark PRIVATE PLAINORA_DOCX_BENCH_DATA="${PLAINORA_DOCX_BENCH_DATA}")
 else()
   message(STATUS "pugixml or libdeflate missing: docx_library_benchmark not built (scripts/install-deps.sh --dev)")

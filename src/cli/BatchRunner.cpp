@@ -150,6 +150,12 @@ private:
                 m_changed.notify_all();
             }
         }
+        // The last documents can finish and be delivered in one round, before
+        // their count was reported: the bar must still end full.
+        if (reportedFinished != total && m_callbacks.progress) {
+            lock.unlock();
+            m_callbacks.progress(total, total);
+        }
     }
 
     void deliver(const PlannedDocument& document, Outcome& outcome)

@@ -83,6 +83,12 @@ void renderNote(const Note& note, const std::string& prefix, std::string& out)
 std::string renderPlainText(const Document& document)
 {
     std::string out;
+    // The body is most of the text: sizing the string once spares a large
+    // document the copies (and fresh pages) of repeated doubling.
+    std::size_t bodyBytes = 0;
+    for (const Block& block : document.body)
+        bodyBytes += block.kind == Block::Kind::Paragraph ? block.text.size() + 1 : 0;
+    out.reserve(bodyBytes + bodyBytes / 16);
     renderBlocks(document.body, out);
 
     if (!document.headersFooters.empty()) {
@@ -117,8 +123,13 @@ std::string renderPlainText(const Document& document)
     return out;
 }
 
-Result<OutputText> encodeOutput(const std::string& utf8Text, const OutputOptions& options)
+Result<OutputText> encodeOutput(std::string utf8Text, const OutputOptions& options)
 {
+    if (options.lineEnd == LineEnd::Lf && isUtf8Charset(options.encoding)) {
+        OutputText result;
+        result.bytes = std::move(utf8Text);
+        return result;
+    }
     const std::string* text = &utf8Text;
     std::string withCrLf;
     if (options.lineEnd == LineEnd::CrLf) {

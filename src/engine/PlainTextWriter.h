@@ -19,6 +19,7 @@ struct OutputText {
     std::string bytes;
     std::size_t replacedCharacters = 0;
 };
-Result<OutputText> encodeOutput(const std::string& utf8Text, const OutputOptions& options);
+// Takes the text by value: UTF-8 with LF line ends is handed over without a copy.
+Result<OutputText> encodeOutput(std::string utf8Text, const OutputOptions& options);
 
 } // namespace plainora::engine

@@ -282,11 +282,15 @@ std::string decodeToUtf8(ByteView bytes, const std::string& charset)
     return out;
 }
 
+bool isUtf8Charset(const std::string& charset)
+{
+    return charset == "UTF-8" || charset == "utf-8" || charset == "UTF8" || charset == "utf8";
+}
+
 Result<EncodedText> encodeFromUtf8(std::string_view utf8, const std::string& charset)
 {
     EncodedText result;
-    const bool isUtf8 = charset == "UTF-8" || charset == "utf-8" || charset == "UTF8" || charset == "utf8";
-    if (isUtf8) {
+    if (isUtf8Charset(charset)) {
         result.bytes.assign(utf8);
         return result;
     }

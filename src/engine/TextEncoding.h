@@ -55,6 +55,9 @@ struct EncodedText {
     std::size_t replacedCharacters = 0; // characters the target could not hold
 };
 
+// Whether an iconv character-set name is UTF-8 (no conversion needed).
+bool isUtf8Charset(const std::string& charset);
+
 // Encodes UTF-8 text into an iconv character set; a character the target
 // cannot hold is written as '?' and counted.
 Result<EncodedText> encodeFromUtf8(std::string_view utf8, const std::string& charset);

@@ -68,6 +68,13 @@ TEST(PlainTextWriter, EncodesLineEndsAndCountsUnrepresentableCharacters)
     ASSERT_TRUE(crlf.ok());
     EXPECT_EQ(crlf.value().bytes, "a\r\nb\r\n");
 
+    for (const char* utf8 : {"UTF-8", "utf8"}) {
+        auto same = encodeOutput("caf\xC3\xA9\nb\n", OutputOptions{utf8, LineEnd::Lf});
+        ASSERT_TRUE(same.ok());
+        EXPECT_EQ(same.value().bytes, "caf\xC3\xA9\nb\n");
+        EXPECT_EQ(same.value().replacedCharacters, 0u);
+    }
+
     auto latin = encodeOutput("caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD\n", OutputOptions{"ISO-8859-1", LineEnd::Lf});
     ASSERT_TRUE(latin.ok());
     EXPECT_EQ(latin.value().bytes, "caf\xE9 ? ?\n");

@@ -3,11 +3,20 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 
 #include "FuzzTargets.h"
 
 namespace fs = std::filesystem;
+
+namespace plainora::fuzz {
+// Test names and failure messages show the target's name.
+void PrintTo(const Target& target, std::ostream* out)
+{
+    *out << target.name;
+}
+} // namespace plainora::fuzz
 
 class FuzzRegression : public ::testing::TestWithParam<plainora::fuzz::Target> {};
 

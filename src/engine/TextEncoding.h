@@ -20,6 +20,18 @@ inline ByteView asBytes(std::string_view text)
 }
 
 void appendUtf8(std::string& out, char32_t codePoint);
+
+// The value of an ASCII hexadecimal digit, or -1 for any other character.
+constexpr int hexDigitValue(unsigned char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 bool isValidUtf8(std::string_view text);
 
 // UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.

@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "Limits.h"
+#include "TextEncoding.h"
 #include "ZipPackage.h"
 
 namespace plainora::engine::docx {
@@ -221,16 +222,6 @@ private:
     std::string m_extension;
 };
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -255,8 +246,8 @@ std::string resolvePartName(std::string_view sourcePart, std::string_view target
     std::string decoded;
     for (std::size_t i = 0; i < target.size(); ++i) {
         if (target[i] == '%' && i + 2 < target.size()) {
-            const int hi = hexValue(target[i + 1]);
-            const int lo = hexValue(target[i + 2]);
+            const int hi = hexDigitValue(static_cast<unsigned char>(target[i + 1]));
+            const int lo = hexDigitValue(static_cast<unsigned char>(target[i + 2]));
             if (hi >= 0 && lo >= 0) {
                 decoded.push_back(static_cast<char>(hi * 16 + lo));
                 i += 2;

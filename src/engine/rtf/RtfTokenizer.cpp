@@ -16,17 +16,6 @@ bool isDigit(std::uint8_t c)
     return c >= '0' && c <= '9';
 }
 
-int hexValue(std::uint8_t c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // [RTF 1.6] "RTF Syntax": parameters are signed 16-bit numbers, some words
 // take 32-bit ones. Keep ten digits at most and clamp to 32 bits.
 constexpr std::size_t kMaxParameterDigits = 10;
@@ -79,8 +68,8 @@ void RtfTokenizer::readControl(RtfToken& token)
     if (!isLetter(c)) {
         ++m_pos;
         if (c == '\'') {
-            const int high = m_pos < m_size ? hexValue(m_data[m_pos]) : -1;
-            const int low = m_pos + 1 < m_size ? hexValue(m_data[m_pos + 1]) : -1;
+            const int high = m_pos < m_size ? hexDigitValue(m_data[m_pos]) : -1;
+            const int low = m_pos + 1 < m_size ? hexDigitValue(m_data[m_pos + 1]) : -1;
             if (high < 0 || low < 0) { // a broken escape: drop it
                 token.type = RtfToken::Type::ControlSymbol;
                 token.symbol = '\'';

@@ -153,12 +153,22 @@ Result<StreamData> CompoundFile::readChain(std::uint32_t start, std::uint64_t si
     const std::vector<std::uint32_t>& chain = sectors.value();
     if (chain.size() < needed)
         return damagedError(std::string("the ") + what + " is shorter than its recorded size");
-    const std::uint64_t first = (std::uint64_t{chain.empty() ? 0 : chain.front()} + 1) * m_sectorSize;
-    bool contiguous = fits(m_bytes, first, size);
-    for (std::size_t i = 1; contiguous && i < chain.size(); ++i)
-        contiguous = chain[i] == chain[i - 1] + 1;
-    if (contiguous)
-        return StreamData(m_bytes.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(size)));
+    const std::uint64_t last = chain.empty() ? 0 : (std::uint64_t{chain.back()} + 1) * m_sectorSize;
+    const std::uint64_t tail = size - (needed - 1) * m_sectorSize;
+    bool inFile = fits(m_bytes, last, tail);
+    for (std::size_t i = 0; inFile && i + 1 < chain.size(); ++i)
+        inFile = fits(m_bytes, (std::uint64_t{chain[i]} + 1) * m_sectorSize, m_sectorSize);
+    if (inFile) {
+        ScatteredBytes runs;
+        std::uint64_t remaining = size;
+        for (std::uint32_t sector : chain) {
+            const std::uint64_t take = std::min<std::uint64_t>(m_sectorSize, remaining);
+            runs.append(m_bytes.subspan(static_cast<std::size_t>((std::uint64_t{sector} + 1) * m_sectorSize),
+                                        static_cast<std::size_t>(take)));
+            remaining -= take;
+        }
+        return StreamData(std::move(runs));
+    }
     std::vector<std::uint8_t> out(static_cast<std::size_t>(size));
     std::uint64_t written = 0;
     for (std::uint32_t sector : chain) {
@@ -168,7 +178,7 @@ Result<StreamData> CompoundFile::readChain(std::uint32_t start, std::uint64_t si
             offset < m_bytes.size() ? std::min<std::uint64_t>(want, m_bytes.size() - offset) : 0;
         if (have > 0)
             std::memcpy(out.data() + written, m_bytes.data() + offset, static_cast<std::size_t>(have));
-        written += want; // a last sector cut short by the file's end reads as zeros
+        written += want; // a sector cut short by the file's end reads as zeros
     }
     return StreamData(std::move(out));
 }
@@ -291,17 +301,26 @@ Result<StreamData> CompoundFile::readStream(std::uint32_t id) const
         return sectors.error();
     if (sectors.value().size() < needed)
         return damagedError("a stream is shorter than its recorded size");
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(entry.size));
-    std::size_t written = 0;
+    ScatteredBytes runs;
+    std::uint64_t remaining = entry.size;
     for (std::uint32_t sector : sectors.value()) {
-        const std::size_t offset = static_cast<std::size_t>(sector) * kMiniSectorSize;
-        const std::size_t want = std::min<std::size_t>(kMiniSectorSize, out.size() - written);
-        if (offset + want > m_miniStream.size())
+        const std::uint64_t offset = std::uint64_t{sector} * kMiniSectorSize;
+        const std::uint64_t take = std::min<std::uint64_t>(kMiniSectorSize, remaining);
+        if (!fits(m_miniStream, offset, take))
             return damagedError("a stream points beyond the end of the mini stream");
-        std::memcpy(out.data() + written, m_miniStream.data() + offset, want);
-        written += want;
+        runs.append(ByteView(m_miniStream).subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(take)));
+        remaining -= take;
     }
-    return StreamData(std::move(out));
+    return StreamData(std::move(runs));
+}
+
+ByteView StreamData::bytes() const
+{
+    if (m_data.isContiguous())
+        return m_data.contiguous();
+    if (m_joined.empty())
+        m_joined = m_data.join();
+    return m_joined;
 }
 
 } // namespace plainora::engine::doc

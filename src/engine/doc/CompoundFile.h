@@ -5,6 +5,7 @@
 // before it is followed or used for an allocation.
 
 #include "Error.h"
+#include "ScatteredBytes.h"
 #include "TextEncoding.h"
 
 #include <array>
@@ -16,26 +17,30 @@
 
 namespace plainora::engine::doc {
 
-// A stream's bytes: a view into the file when its sectors lie one after the
-// other (as most writers store them), otherwise an owned copy.
+// A stream's bytes: read in place from the file (or the mini stream) in
+// the runs its sectors form, or an owned copy when the file ends inside it.
 class StreamData
 {
 public:
     StreamData() = default;
-    explicit StreamData(ByteView view) : m_view(view) {}
-    explicit StreamData(std::vector<std::uint8_t> owned) : m_owned(std::move(owned)), m_view(m_owned) {}
-    // Moving a vector keeps its buffer, so the view stays valid.
+    explicit StreamData(ScatteredBytes inPlace) : m_data(std::move(inPlace)) {}
+    explicit StreamData(std::vector<std::uint8_t> owned) : m_owned(std::move(owned)), m_data(ByteView(m_owned)) {}
+    // Moving a vector keeps its buffer, so the views stay valid.
     StreamData(StreamData&&) = default;
     StreamData& operator=(StreamData&&) = default;
     StreamData(const StreamData&) = delete;
     StreamData& operator=(const StreamData&) = delete;
 
-    ByteView bytes() const { return m_view; }
-    std::vector<std::uint8_t> copy() const { return {m_view.begin(), m_view.end()}; }
+    const ScatteredBytes& scattered() const { return m_data; }
+    // All the bytes as one view; a stream in several runs is joined into a
+    // buffer of its own the first time.
+    ByteView bytes() const;
+    std::vector<std::uint8_t> copy() const { return m_data.join(); }
 
 private:
     std::vector<std::uint8_t> m_owned;
-    ByteView m_view;
+    ScatteredBytes m_data;
+    mutable std::vector<std::uint8_t> m_joined;
 };
 
 class CompoundFile
@@ -70,8 +75,8 @@ public:
     // (some writers store "worddocument").
     std::optional<std::uint32_t> find(std::uint32_t storage, std::string_view name) const;
     bool contains(std::string_view name) const { return find(kRoot, name).has_value(); }
-    // A stream's bytes, checked against its chain and the file's size.
-    // The view, if any, lives as long as the file's bytes.
+    // A stream's bytes, checked against its chain and the file's size. They
+    // are read in place: they live as long as the file's bytes and this object.
     Result<StreamData> readStream(std::uint32_t id) const;
 
 private:

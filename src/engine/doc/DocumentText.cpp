@@ -14,9 +14,13 @@ namespace {
 
 constexpr std::uint32_t kPageSize = 512; // [MS-DOC] 2.8.5, 2.8.6: FKPs are 512-byte pages
 
-ByteView fkpPage(ByteView wordDocument, std::uint32_t pn)
+// Text is decoded in slices of this many bytes, so a piece that spans runs
+// of the stream is copied a slice at a time, never whole.
+constexpr std::uint64_t kTextSliceBytes = 64 << 10;
+
+ByteView fkpPage(const ScatteredBytes& wordDocument, std::uint32_t pn, std::vector<std::uint8_t>& scratch)
 {
-    return slice(wordDocument, static_cast<std::uint64_t>(pn) * kPageSize, kPageSize);
+    return wordDocument.read(static_cast<std::uint64_t>(pn) * kPageSize, kPageSize, scratch);
 }
 
 } // namespace
@@ -160,7 +164,8 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
         return damagedError("its piece table claims more text than the file holds");
     text.m_chars.assign(total, u'\0');
     text.m_flags.assign(total, Missing);
-    const ByteView stream = sources.wordDocument;
+    const ScatteredBytes& stream = sources.wordDocument;
+    std::vector<std::uint8_t> scratch;
     for (const Piece& piece : sources.pieces->pieces()) {
         const std::uint32_t length = piece.cpEnd - piece.cpStart;
         // Clip a piece that runs past the stream; its missing tail stays
@@ -169,14 +174,20 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
             piece.fc < stream.size() ? (stream.size() - piece.fc) / piece.charSize() : 0;
         const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::uint64_t>(length, available));
         char16_t* out = text.m_chars.data() + piece.cpStart;
-        const std::uint8_t* in = stream.data() + piece.fc;
-        if (piece.compressed) {
-            const auto& map = *sources.byteMap;
-            for (std::uint32_t i = 0; i < count; ++i)
-                out[i] = map[in[i]];
-        } else {
-            for (std::uint32_t i = 0; i < count; ++i)
-                out[i] = static_cast<char16_t>(in[2 * i] | (in[2 * i + 1] << 8));
+        const std::uint64_t sliceChars = kTextSliceBytes / piece.charSize();
+        for (std::uint32_t done = 0; done < count;) {
+            const std::uint32_t chars = static_cast<std::uint32_t>(std::min<std::uint64_t>(sliceChars, count - done));
+            const ByteView in =
+                stream.read(piece.fc + std::uint64_t{done} * piece.charSize(), chars * piece.charSize(), scratch);
+            if (piece.compressed) {
+                const auto& map = *sources.byteMap;
+                for (std::uint32_t i = 0; i < chars; ++i)
+                    out[done + i] = map[in[i]];
+            } else {
+                for (std::uint32_t i = 0; i < chars; ++i)
+                    out[done + i] = static_cast<char16_t>(in[2 * i] | (in[2 * i + 1] << 8));
+            }
+            done += chars;
         }
         std::fill_n(text.m_flags.data() + piece.cpStart, count, std::uint8_t{0});
     }
@@ -207,7 +218,7 @@ const std::vector<DocumentText::CharRun>& DocumentText::charPage(std::uint32_t p
     auto [it, inserted] = m_charPages.try_emplace(pn);
     if (!inserted)
         return it->second;
-    const ByteView page = fkpPage(m_wordDocument, pn);
+    const ByteView page = fkpPage(m_wordDocument, pn, m_pageScratch);
     if (page.empty())
         return it->second;
     const std::uint32_t crun = page[kPageSize - 1];
@@ -307,7 +318,7 @@ const std::vector<DocumentText::ParaRun>& DocumentText::paraPage(std::uint32_t p
     auto [it, inserted] = m_paraPages.try_emplace(pn);
     if (!inserted)
         return it->second;
-    const ByteView page = fkpPage(m_wordDocument, pn);
+    const ByteView page = fkpPage(m_wordDocument, pn, m_pageScratch);
     if (page.empty())
         return it->second;
     const std::uint32_t cpara = page[kPageSize - 1];

@@ -7,6 +7,7 @@
 #include "Fib.h"
 #include "PieceTable.h"
 #include "Properties.h"
+#include "ScatteredBytes.h"
 
 #include <array>
 #include <cstdint>
@@ -28,7 +29,7 @@ public:
 
     struct Sources
     {
-        ByteView wordDocument;
+        ScatteredBytes wordDocument; // read in place, never copied whole
         ByteView table; // empty for Word 6/95
         const Fib* fib = nullptr;
         const PieceTable* pieces = nullptr;
@@ -77,7 +78,8 @@ private:
     std::u16string m_chars;
     std::vector<std::uint8_t> m_flags;
     std::unordered_map<std::uint32_t, CharProps> m_extras; // symbols and picture locations
-    ByteView m_wordDocument;
+    ScatteredBytes m_wordDocument;
+    mutable std::vector<std::uint8_t> m_pageScratch; // an FKP page that spans two runs
     const PieceTable* m_pieces = nullptr;
     const StyleSheet* m_styles = nullptr;
     std::optional<Plc> m_papxBte;

@@ -27,6 +27,9 @@ using namespace doc;
 constexpr std::uint16_t kWord97Ident = 0xA5EC;
 constexpr std::uint16_t kWord97MinNFib = 0xC0;
 constexpr std::uint16_t kWord6MinNFib = 101;
+// [MS-DOC] 2.5.1: the largest FIB its counts can describe (FibBase, four
+// counts, then at most 0xFFFF 16-bit, 32-bit, FcLcb and new 16-bit entries).
+constexpr std::uint64_t kFibBytesRead = 32 + 4 * 2 + 0xFFFFull * (2 + 4 + 8 + 2);
 
 Error notWord(const std::string& lookAlike)
 {
@@ -283,9 +286,10 @@ private:
     PartRange m_parts[7];
 };
 
-Result<Document> readWord97(const CompoundFile& file, ByteView wordDocument, const ReadOptions& options)
+Result<Document> readWord97(const CompoundFile& file, const ScatteredBytes& wordDocument, ByteView fibBytes,
+                            const ReadOptions& options)
 {
-    auto fibResult = readFib97(wordDocument);
+    auto fibResult = readFib97(fibBytes);
     if (!fibResult)
         return fibResult.error();
     const Fib& fib = fibResult.value();
@@ -387,8 +391,13 @@ Result<Document> readCompoundFile(ByteView bytes, const ReadOptions& options)
     auto stream = file.readStream(*wordId);
     if (!stream)
         return stream.error();
-    const ByteView wordDocument = stream.value().bytes();
-    auto base = readFibBase(wordDocument);
+    // The FIB is the stream's first bytes; the text and the property pages
+    // are read in place, the stream never copied whole.
+    const ScatteredBytes& wordDocument = stream.value().scattered();
+    std::vector<std::uint8_t> fibScratch;
+    const ByteView fibBytes =
+        wordDocument.read(0, std::min<std::uint64_t>(wordDocument.size(), kFibBytesRead), fibScratch);
+    auto base = readFibBase(fibBytes);
     if (!base)
         return base.error();
     const Fib& fib = base.value();
@@ -398,9 +407,10 @@ Result<Document> readCompoundFile(ByteView bytes, const ReadOptions& options)
                       "DataSpaces"))
         return passwordProtectedError();
     if (fib.wIdent == kWord97Ident && fib.nFib >= kWord97MinNFib)
-        return readWord97(file, wordDocument, options);
+        return readWord97(file, wordDocument, fibBytes, options);
+    // Word 6/95 keeps its tables in the same stream: small files, read whole.
     if (fib.nFib >= kWord6MinNFib && fib.nFib < kWord97MinNFib)
-        return readWord6(wordDocument, options);
+        return readWord6(stream.value().bytes(), options);
     if (fib.nFib < kWord6MinNFib)
         return oldVersionError();
     return makeError(ErrorCode::NotAWordDocument,

@@ -16,6 +16,8 @@ struct CfbStream
 {
     std::string name;
     std::vector<std::uint8_t> data;
+
+    bool operator==(const CfbStream&) const = default;
 };
 
 struct CfbLayout

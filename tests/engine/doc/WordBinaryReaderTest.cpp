@@ -54,6 +54,54 @@ TEST(WordBinaryReader, MatchesTheExpectedTextOfEveryFixture)
     EXPECT_GE(fixtures, 14);
 }
 
+namespace {
+
+// Stores a regular stream's sectors in reverse order, its chain rewritten to
+// match, so that every read across a sector boundary spans two runs.
+void reverseSectorsOf(CfbLayout& layout, std::size_t streamIndex, std::size_t streamBytes)
+{
+    const std::uint32_t first = layout.streamFirstSector[streamIndex];
+    const auto count = static_cast<std::uint32_t>((streamBytes + 511) / 512);
+    std::vector<std::uint8_t> original(layout.bytes.begin() + layout.sectorOffset(first),
+                                       layout.bytes.begin() + layout.sectorOffset(first + count));
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t physical = first + count - 1 - i;
+        std::copy_n(original.begin() + 512 * i, 512, layout.bytes.begin() + layout.sectorOffset(physical));
+        putU32(layout.bytes, layout.fatEntryOffset(physical), i + 1 < count ? physical - 1 : 0xFFFFFFFE);
+    }
+    putU32(layout.bytes, layout.directoryEntryOffset(static_cast<std::uint32_t>(streamIndex + 1)) + 0x74,
+           first + count - 1);
+}
+
+} // namespace
+
+// Writers do not always store a stream's sectors in order; the text and the
+// property pages are then read across the gaps.
+TEST(WordBinaryReader, ReadsAWordStreamWhoseSectorsAreScattered)
+{
+    int scattered = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(fixturePath(""))) {
+        if (entry.path().extension() != ".doc")
+            continue;
+        const std::string stem = entry.path().stem().string();
+        auto streams = streamsOf(readBytes(entry.path().string()));
+        const auto word = std::find_if(streams.begin(), streams.end(),
+                                       [](const CfbStream& s) { return s.name == "WordDocument"; });
+        ASSERT_NE(word, streams.end()) << stem;
+        // Zeros after the last page change nothing for the reader, and keep
+        // the stream out of the mini stream.
+        word->data.resize(std::max<std::size_t>(word->data.size(), 4096 + 512));
+        CfbLayout layout = buildCompoundFile(streams);
+        reverseSectorsOf(layout, static_cast<std::size_t>(word - streams.begin()), word->data.size());
+        ASSERT_EQ(streamsOf(layout.bytes), streams) << stem << ": the scattered file must hold the same streams";
+        auto text = textOf(layout.bytes);
+        ASSERT_TRUE(text.ok()) << stem << ": " << text.error().description;
+        EXPECT_EQ(text.value(), readText(fixturePath(stem + ".txt"))) << stem;
+        ++scattered;
+    }
+    EXPECT_GE(scattered, 14);
+}
+
 TEST(WordBinaryReader, RefusesEncryptedAndObfuscatedDocuments)
 {
     for (const std::uint16_t flag : {0x0100, 0x8100}) { // fEncrypted, fEncrypted + fObfuscated

@@ -4,7 +4,9 @@
 # over 512 MB resident is out of memory.
 #   fuzz/run.sh TARGET [SECONDS] [BUILD_DIR]
 # Seeds come from fuzz/make_seeds.sh (/work/fuzz-seeds/TARGET); the growing
-# corpus, the findings and the log stay under /work/fuzz-work/TARGET.
+# corpus, the findings and one log per run stay under /work/fuzz-work/TARGET.
+# Each log line starts with the seconds since the run began, so the log shows
+# when coverage stopped growing; log.txt points at the newest run.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 target=${1:?TARGET}
@@ -22,4 +24,7 @@ set -- -rss_limit_mb=512 -timeout=1 -max_len=1048576 -max_total_time="$seconds" 
   -artifact_prefix="$work/findings/"
 if [ -n "$dict" ]; then set -- "$@" -dict="$dict"; fi
 cd "$work"
-exec nice -n 10 "$build/fuzz/fuzz_$target" "$@" "$work/corpus" "/work/fuzz-seeds/$target" >"$work/log.txt" 2>&1
+log=log-$(date +%Y%m%d-%H%M%S).txt
+ln -sf "$log" log.txt
+nice -n 10 "$build/fuzz/fuzz_$target" "$@" "$work/corpus" "/work/fuzz-seeds/$target" 2>&1 |
+  perl -e '$| = 1; $start = time; while (<STDIN>) { printf "%5d %s", time - $start, $_ }' >"$log"

@@ -207,8 +207,12 @@ std::string charsetFromMeta(std::string_view head)
 // The whole page as UTF-8.
 std::string decodePage(ByteView bytes, std::string charset)
 {
-    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
-        return std::string(reinterpret_cast<const char*>(bytes.data()) + 3, bytes.size() - 3);
+    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        // The mark settles the encoding; bytes that break it are marked, never passed on.
+        const ByteView body = bytes.subspan(3);
+        const std::string_view raw(reinterpret_cast<const char*>(body.data()), body.size());
+        return isValidUtf8(raw) ? std::string(raw) : decodeToUtf8(body, "UTF-8");
+    }
     std::size_t bom = 0;
     if (const char* utf16 = guessUtf16(bytes, &bom)) {
         const ByteView units = bytes.subspan(bom, (bytes.size() - bom) & ~std::size_t(1));

@@ -71,6 +71,8 @@ TEST(HtmlReader, ReadsTheCharsetTheDocumentDeclares)
               "\u2026\n");
     // A false UTF-8 declaration falls back to Windows-1252.
     EXPECT_EQ(htmlText("<meta charset=utf-8><p>caf\xe9</p>"), "caf\u00e9\n");
+    // A byte-order mark settles UTF-8: bytes that break it are marked, never passed on.
+    EXPECT_EQ(htmlText("\xEF\xBB\xBF<p>caf\xC3\xA9 \xDF</p>"), "caf\u00e9 \uFFFD\n");
 }
 
 TEST(HtmlHostileInput, DeepAndBrokenMarkupReadsBounded)

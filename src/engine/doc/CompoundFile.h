@@ -24,7 +24,10 @@ class StreamData
 public:
     StreamData() = default;
     explicit StreamData(ScatteredBytes inPlace) : m_data(std::move(inPlace)) {}
-    explicit StreamData(std::vector<std::uint8_t> owned) : m_owned(std::move(owned)), m_data(ByteView(m_owned)) {}
+    explicit StreamData(std::vector<std::uint8_t> owned)
+        : m_owned(std::move(owned)), m_data(ByteView(m_owned))
+    {
+    }
     // Moving a vector keeps its buffer, so the views stay valid.
     StreamData(StreamData&&) = default;
     StreamData& operator=(StreamData&&) = default;

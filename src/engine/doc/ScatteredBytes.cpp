@@ -24,7 +24,8 @@ std::size_t ScatteredBytes::runAt(std::uint64_t offset) const
     return static_cast<std::size_t>(next - m_runStarts.begin()) - 1;
 }
 
-ByteView ScatteredBytes::read(std::uint64_t offset, std::uint64_t length, std::vector<std::uint8_t>& scratch) const
+ByteView ScatteredBytes::read(std::uint64_t offset, std::uint64_t length,
+                              std::vector<std::uint8_t>& scratch) const
 {
     if (offset > m_size || length > m_size - offset || length == 0)
         return {};

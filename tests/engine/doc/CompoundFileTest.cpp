@@ -159,3 +159,50 @@ TEST(CompoundFile, FailsCleanlyOnEveryTruncation)
         }
     }
 }
+
+// A version 4 file (4096-byte sectors) whose directory chain is one sector
+// longer than the largest directory read: the limit is met before any entry
+// is parsed, and the user learns why.
+TEST(CompoundFile, RefusesADirectoryBeyondTheLimit)
+{
+    constexpr std::uint32_t kSector = 4096;
+    constexpr std::uint32_t kEntriesPerSector = kSector / 128;
+    constexpr std::uint32_t kDirectorySectors = (1u << 20) / kEntriesPerSector + 1;
+    constexpr std::uint32_t kFatEntriesPerSector = kSector / 4;
+    constexpr std::uint32_t kFatSectors =
+        (kDirectorySectors + 40 + kFatEntriesPerSector - 1) / kFatEntriesPerSector;
+    constexpr std::uint32_t kTotalSectors = kFatSectors + kDirectorySectors;
+    std::vector<std::uint8_t> bytes(std::size_t{kTotalSectors + 1} * kSector, 0);
+    const std::uint8_t magic[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    std::copy(std::begin(magic), std::end(magic), bytes.begin());
+    putU16(bytes, 0x18, 0x3E);
+    putU16(bytes, 0x1A, 4);
+    putU16(bytes, 0x1C, 0xFFFE);
+    putU16(bytes, 0x1E, 12);
+    putU16(bytes, 0x20, 6);
+    putU32(bytes, 0x2C, kFatSectors);
+    putU32(bytes, 0x30, kFatSectors); // the directory follows the FAT
+    putU32(bytes, 0x38, 4096);
+    putU32(bytes, 0x3C, 0xFFFFFFFE);
+    putU32(bytes, 0x44, 0xFFFFFFFE);
+    for (std::uint32_t i = 0; i < 109; ++i)
+        putU32(bytes, 0x4C + 4 * i, i < kFatSectors ? i : 0xFFFFFFFF);
+    auto fatEntry = [&](std::uint32_t sector) {
+        return std::size_t{sector / kFatEntriesPerSector + 1} * kSector + 4 * (sector % kFatEntriesPerSector);
+    };
+    for (std::uint32_t i = 0; i < kFatSectors; ++i)
+        putU32(bytes, fatEntry(i), 0xFFFFFFFD);
+    for (std::uint32_t i = kFatSectors; i < kTotalSectors; ++i)
+        putU32(bytes, fatEntry(i), i + 1 < kTotalSectors ? i + 1 : 0xFFFFFFFE);
+    for (std::uint32_t i = kTotalSectors; i < kFatSectors * kFatEntriesPerSector; ++i)
+        putU32(bytes, fatEntry(i), 0xFFFFFFFF);
+    // A valid root entry, so that only the size can be refused.
+    putU16(bytes, std::size_t{kFatSectors + 1} * kSector + 0x40, 0);
+    bytes[std::size_t{kFatSectors + 1} * kSector + 0x42] = 5;
+
+    auto file = CompoundFile::open(bytes);
+    ASSERT_FALSE(file.ok());
+    EXPECT_EQ(file.error().code, ErrorCode::Damaged);
+    EXPECT_NE(file.error().description.find("directory is absurdly large"), std::string::npos)
+        << file.error().description;
+}

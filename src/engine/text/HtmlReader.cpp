@@ -1018,6 +1018,21 @@ Result<Document> HtmlReader::read()
     return document;
 }
 
+// The decoded page is held whole while it is read, so it counts as text
+// kept in memory: a page past the limit is refused before it is decoded.
+Result<Document> readPage(ByteView bytes, const std::string& charset)
+{
+    TextBudget budget;
+    if (Status status = budget.spend(bytes.size()); !status)
+        return status.error();
+    const std::string page = decodePage(bytes, charset);
+    if (page.size() > bytes.size()) {
+        if (Status status = budget.spend(page.size() - bytes.size()); !status)
+            return status.error();
+    }
+    return HtmlReader(page).read();
+}
+
 } // namespace
 
 Result<Document> readHtml(ByteView bytes, const ReadOptions&)
@@ -1031,11 +1046,9 @@ Result<Document> readHtml(ByteView bytes, const ReadOptions&)
                 ErrorCode::NotAWordDocument,
                 "The file is a web archive (MHTML) without a web page in it, so it is not a Word "
                 "document.");
-        const std::string page = decodePage(asBytes(part), charset);
-        return HtmlReader(page).read();
+        return readPage(asBytes(part), charset);
     }
-    const std::string page = decodePage(bytes, {});
-    return HtmlReader(page).read();
+    return readPage(bytes, {});
 }
 
 } // namespace plainora::engine

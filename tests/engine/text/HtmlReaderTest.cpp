@@ -1,13 +1,16 @@
 #include "Engine.h"
 #include "EngineTestData.h"
+#include "Limits.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <sys/mman.h>
 
 using namespace plainora::engine;
 using namespace plainora::engine::testing;
@@ -90,6 +93,23 @@ TEST(HtmlHostileInput, DeepAndBrokenMarkupReadsBounded)
     for (int i = 0; i < 100000; ++i)
         attributes += " a" + std::to_string(i) + "=x";
     EXPECT_EQ(htmlText(attributes + ">ok</p>"), "ok\n");
+}
+
+// The decoded page is held whole, so a page past the text limit is refused
+// before it is decoded: the untouched pages of the mapping cost nothing.
+TEST(HtmlHostileInput, APagePastTheTextLimitIsRefusedBeforeDecoding)
+{
+    const std::size_t size = limits::kMaxTextBytes + 1;
+    void* mapping =
+        mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(mapping, MAP_FAILED);
+    const std::string_view start = "<html><body><p>";
+    std::memcpy(mapping, start.data(), start.size());
+    auto document = readHtml(ByteView(static_cast<const std::uint8_t*>(mapping), size), {});
+    munmap(mapping, size);
+    ASSERT_FALSE(document.ok());
+    EXPECT_EQ(document.error().code, ErrorCode::TooLarge);
+    EXPECT_NE(document.error().description.find("512 MiB"), std::string::npos) << document.error().description;
 }
 
 TEST(HtmlHostileInput, MutatedPagesNeverCrash)

@@ -18,6 +18,11 @@ case $target in
   ooxml|ooxmlpart|flatxml|zip) dict=$here/dict/ooxml.dict ;;
   rtf) dict=$here/dict/rtf.dict ;;
   compound|cfb|doctext) dict=$here/dict/doc.dict ;;
+  html) dict=$here/dict/html.dict ;;
+  engine|sniffer)
+    # Every format reaches these: one dictionary of all the formats' words.
+    dict=$work/all-formats.dict
+    cat "$here"/dict/*.dict >"$dict" ;;
   *) dict= ;;
 esac
 set -- -rss_limit_mb=512 -timeout=1 -max_len=1048576 -max_total_time="$seconds" -print_final_stats=1 \

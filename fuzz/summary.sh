@@ -1,20 +1,25 @@
 #!/bin/sh
 # Summarises the newest run of one target: executions, time, coverage reached,
-# when coverage last grew, and any finding libFuzzer reported.
+# when coverage last grew and how much it grew in the run's last ten minutes,
+# and any finding libFuzzer reported.
 #   fuzz/summary.sh TARGET
 set -eu
 log=/work/fuzz-work/${1:?TARGET}/log.txt
 awk '
   / #[0-9]+/ { for (i = 2; i <= NF; ++i) if ($i ~ /^#[0-9]+$/) { execs = substr($i, 2) } }
   $4 == "cov:" && ($3 == "NEW" || $3 == "REDUCE") && $5 != covered { last_new = $1 }
-  $4 == "cov:" { covered = $5 }
+  $4 == "cov:" { covered = $5; n += 1; at[n] = $1; cov_at[n] = $5 }
+  $1 ~ /^[0-9]+$/ { now = $1 }
   $3 == "INITED" && $4 == "cov:" { start_cov = $5 }
   /stat::number_of_executed_units/ { execs = $3 }
   /stat::peak_rss_mb/ { rss = $3 }
   /Done [0-9]+ runs in [0-9]+ second/ { for (i = 2; i <= NF; ++i) if ($i == "in") { seconds = $(i + 1) } }
   /ERROR: libFuzzer|ERROR: AddressSanitizer|runtime error:|Test unit written|ERROR: LeakSanitizer/ { findings = findings "\n  " $0 }
   END {
-    printf "executions %s, seconds %s, coverage %s -> %s, coverage last grew at %s s, peak RSS %s MB\n",
-      execs, seconds, start_cov, covered, last_new, rss
+    before = start_cov
+    for (i = 1; i <= n; ++i) if (at[i] <= now - 600) before = cov_at[i]
+    printf "executions %s, seconds %s, coverage %s -> %s, coverage last grew at %s s, " \
+      "grew by %d in the last 10 minutes, peak RSS %s MB\n",
+      execs, (seconds != "" ? seconds : now), start_cov, covered, last_new, covered - before, rss
     if (findings != "") printf "findings:%s\n", findings
   }' "$log"

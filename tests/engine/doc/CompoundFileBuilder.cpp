@@ -30,6 +30,27 @@ void putU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t 
         bytes[offset + i] = (value >> (8 * i)) & 0xFF;
 }
 
+void putCfbHeader(std::vector<std::uint8_t>& bytes, std::uint16_t majorVersion, std::uint32_t fatSectors,
+                  std::uint32_t firstDirectorySector, std::uint32_t firstMiniFatSector,
+                  std::uint32_t miniFatSectors)
+{
+    static const std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    std::memcpy(bytes.data(), kSignature, 8);
+    putU16(bytes, 0x18, 0x3E);
+    putU16(bytes, 0x1A, majorVersion);
+    putU16(bytes, 0x1C, 0xFFFE);
+    putU16(bytes, 0x1E, majorVersion == 4 ? 12 : 9);
+    putU16(bytes, 0x20, 6);
+    putU32(bytes, 0x2C, fatSectors);
+    putU32(bytes, 0x30, firstDirectorySector);
+    putU32(bytes, 0x38, 4096);
+    putU32(bytes, 0x3C, firstMiniFatSector);
+    putU32(bytes, 0x40, miniFatSectors);
+    putU32(bytes, 0x44, kEnd);
+    for (std::uint32_t i = 0; i < 109; ++i)
+        putU32(bytes, 0x4C + 4 * i, i < fatSectors ? i : kFree);
+}
+
 CfbLayout buildCompoundFile(const std::vector<CfbStream>& streams,
                             const std::array<std::uint8_t, 16>& rootClsid)
 {
@@ -87,21 +108,8 @@ CfbLayout buildCompoundFile(const std::vector<CfbStream>& streams,
 
     auto& bytes = layout.bytes;
     bytes.assign((total + 1) * kSector, 0);
-    static const std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    std::memcpy(bytes.data(), kSignature, 8);
-    putU16(bytes, 0x18, 0x3E);
-    putU16(bytes, 0x1A, 3);
-    putU16(bytes, 0x1C, 0xFFFE);
-    putU16(bytes, 0x1E, 9);
-    putU16(bytes, 0x20, 6);
-    putU32(bytes, 0x2C, fatSectors);
-    putU32(bytes, 0x30, layout.firstDirectorySector);
-    putU32(bytes, 0x38, 4096);
-    putU32(bytes, 0x3C, miniFatSectors ? layout.firstMiniFatSector : kEnd);
-    putU32(bytes, 0x40, miniFatSectors);
-    putU32(bytes, 0x44, kEnd);
-    for (std::uint32_t i = 0; i < 109; ++i)
-        putU32(bytes, 0x4C + 4 * i, i < fatSectors ? i : kFree);
+    putCfbHeader(bytes, 3, fatSectors, layout.firstDirectorySector,
+                 miniFatSectors ? layout.firstMiniFatSector : kEnd, miniFatSectors);
     for (std::size_t i = 0; i < fat.size(); ++i)
         putU32(bytes, layout.sectorOffset(static_cast<std::uint32_t>(i / 128)) + 4 * (i % 128), fat[i]);
 

@@ -43,6 +43,12 @@ struct CfbLayout
 void putU16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value);
 void putU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
 
+// The header of a version 3 (512-byte sectors) or 4 (4096-byte sectors)
+// file whose FAT fills sectors 0 .. fatSectors - 1 (at most 109 of them).
+void putCfbHeader(std::vector<std::uint8_t>& bytes, std::uint16_t majorVersion, std::uint32_t fatSectors,
+                  std::uint32_t firstDirectorySector, std::uint32_t firstMiniFatSector,
+                  std::uint32_t miniFatSectors);
+
 CfbLayout buildCompoundFile(const std::vector<CfbStream>& streams,
                             const std::array<std::uint8_t, 16>& rootClsid = {});
 

@@ -173,20 +173,7 @@ TEST(CompoundFile, RefusesADirectoryBeyondTheLimit)
         (kDirectorySectors + 40 + kFatEntriesPerSector - 1) / kFatEntriesPerSector;
     constexpr std::uint32_t kTotalSectors = kFatSectors + kDirectorySectors;
     std::vector<std::uint8_t> bytes(std::size_t{kTotalSectors + 1} * kSector, 0);
-    const std::uint8_t magic[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    std::copy(std::begin(magic), std::end(magic), bytes.begin());
-    putU16(bytes, 0x18, 0x3E);
-    putU16(bytes, 0x1A, 4);
-    putU16(bytes, 0x1C, 0xFFFE);
-    putU16(bytes, 0x1E, 12);
-    putU16(bytes, 0x20, 6);
-    putU32(bytes, 0x2C, kFatSectors);
-    putU32(bytes, 0x30, kFatSectors); // the directory follows the FAT
-    putU32(bytes, 0x38, 4096);
-    putU32(bytes, 0x3C, 0xFFFFFFFE);
-    putU32(bytes, 0x44, 0xFFFFFFFE);
-    for (std::uint32_t i = 0; i < 109; ++i)
-        putU32(bytes, 0x4C + 4 * i, i < kFatSectors ? i : 0xFFFFFFFF);
+    putCfbHeader(bytes, 4, kFatSectors, kFatSectors /* the directory follows the FAT */, 0xFFFFFFFE, 0);
     auto fatEntry = [&](std::uint32_t sector) {
         return std::size_t{sector / kFatEntriesPerSector + 1} * kSector + 4 * (sector % kFatEntriesPerSector);
     };

@@ -25,9 +25,12 @@ case $target in
     cat "$here"/dict/*.dict >"$dict" ;;
   *) dict= ;;
 esac
-set -- -rss_limit_mb=512 -timeout=1 -max_len=1048576 -max_total_time="$seconds" -print_final_stats=1 \
-  -artifact_prefix="$work/findings/"
+set -- -rss_limit_mb=512 -malloc_limit_mb=512 -timeout=1 -max_len=1048576 -max_total_time="$seconds" \
+  -print_final_stats=1 -artifact_prefix="$work/findings/"
 if [ -n "$dict" ]; then set -- "$@" -dict="$dict"; fi
+# The 512 MB limit is meant for the readers, not for AddressSanitizer's
+# quarantine of freed memory (256 MB by default), so that is kept small.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=32}
 cd "$work"
 log=log-$(date +%Y%m%d-%H%M%S).txt
 ln -sf "$log" log.txt

@@ -1,5 +1,6 @@
 #include "StoryReader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <unordered_map>
@@ -119,6 +120,8 @@ struct StoryReader::SavedStory {
     std::string carryText;
     std::vector<Block> carryBlocks;
     std::unique_ptr<std::vector<Block>> blocks; // what the interruption reads
+    std::size_t tagDepth = 0;       // of the interrupting element
+    std::size_t containerDepth = 0; // below the interruption's own container
     enum class Kind { TextBox, Note, HeaderFooter } kind = Kind::TextBox;
 };
 
@@ -372,6 +375,8 @@ void StoryReader::interrupt(int kind)
     saved->carryText = std::move(m_carryText);
     saved->carryBlocks = std::move(m_carryBlocks);
     saved->blocks = std::make_unique<std::vector<Block>>();
+    saved->tagDepth = m_tags.size();
+    saved->containerDepth = m_containers.size();
     m_paragraphs.clear();
     m_fields.clear();
     m_codeFields = 0;
@@ -385,11 +390,20 @@ void StoryReader::interrupt(int kind)
     m_interruptions.push_back(std::move(saved));
 }
 
+bool StoryReader::endsInterruption() const
+{
+    // The element's tag is already popped when it ends.
+    return !m_interruptions.empty() && m_interruptions.back()->tagDepth == m_tags.size() + 1;
+}
+
 std::vector<Block> StoryReader::resume()
 {
     while (!m_paragraphs.empty())
         endParagraph();
-    popContainer();
+    // Containers a damaged interruption left open go with it, so that none
+    // outlives the blocks it points into.
+    flushCarry();
+    m_containers.resize(std::min(m_containers.size(), m_interruptions.back()->containerDepth));
     std::unique_ptr<SavedStory> saved = std::move(m_interruptions.back());
     m_interruptions.pop_back();
     m_paragraphs = std::move(saved->paragraphs);
@@ -897,7 +911,7 @@ void StoryReader::endWordElement(Tag tag)
         }
         break;
     case Tag::TxbxContent:
-        if (!m_interruptions.empty()) {
+        if (endsInterruption()) {
             std::vector<Block> blocks = resume();
             std::vector<Block>& target = m_paragraphs.empty()
                                              ? (m_containers.empty() ? blocks : *m_containers.back())
@@ -911,7 +925,7 @@ void StoryReader::endWordElement(Tag tag)
     case Tag::Footnote:
     case Tag::Endnote:
     case Tag::Comment:
-        if (!m_interruptions.empty()) {
+        if (endsInterruption()) {
             std::vector<Block> blocks = resume();
             // The note's own mark (w:footnoteRef) and the space after it are
             // shown by the "[n] " prefix.
@@ -939,7 +953,7 @@ void StoryReader::endWordElement(Tag tag)
             while (!m_paragraphs.empty())
                 endParagraph();
             flushCarry();
-        } else if (!m_interruptions.empty()) {
+        } else if (endsInterruption()) {
             m_context.document->headersFooters.push_back(resume());
         }
         break;

@@ -89,6 +89,9 @@ private:
     // read on their own and handed back by resume().
     void interrupt(int kind);
     std::vector<Block> resume();
+    // Whether the element now ending is the one that interrupted the story:
+    // other elements of the same name may end inside it.
+    bool endsInterruption() const;
     void fieldCharacter(const XmlAttributes& attributes);
     void fail(Error error);
 

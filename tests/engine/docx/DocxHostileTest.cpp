@@ -314,6 +314,19 @@ TEST(DocxPackage, MainPartIsFoundThroughRelationshipsNotByName)
     EXPECT_EQ(renderPlainText(result.value()), "found\n");
 }
 
+// Elements that start a note or a comment elsewhere mean nothing inside a
+// text box of the body; their ends must not end the text box's story.
+TEST(DocxPackage, StrayNoteElementsInATextBoxLeaveItWhole)
+{
+    auto result = read(buildZip(minimalPackage(
+        document("<w:p><w:r><w:t>before</w:t></w:r><w:r><w:pict><w:txbxContent>"
+                 "<w:p><w:r><w:t>boxed</w:t></w:r></w:p><w:comment/><w:footnote/><w:hdr/>"
+                 "<w:p><w:r><w:t>still boxed</w:t></w:r></w:p>"
+                 "</w:txbxContent></w:pict></w:r></w:p><w:p><w:r><w:t>after</w:t></w:r></w:p>"))));
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    EXPECT_EQ(renderPlainText(result.value()), "before\nboxed\nstill boxed\nafter\n");
+}
+
 TEST(DocxPackage, UnclosedFieldShowsItsResultAndHidesItsCode)
 {
     auto result = read(buildZip(minimalPackage(

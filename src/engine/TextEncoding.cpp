@@ -66,44 +66,72 @@ void appendUtf8(std::string& out, char32_t cp)
     }
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[i], or 0 when the
+// bytes there are not one: overlong forms, surrogates and values beyond
+// Unicode are not, whatever a decoder may let through.
+std::size_t utf8SequenceLength(std::string_view text, std::size_t i)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length;
+    char32_t cp;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        cp = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (length > text.size() - i)
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    if ((length == 2 && cp < 0x80) || (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) ||
+        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+} // namespace
+
 bool isValidUtf8(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length;
-        char32_t cp;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            cp = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            cp = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            cp = lead & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values beyond Unicode are invalid.
-        if ((length == 2 && cp < 0x80) || (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) ||
-            cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8SequenceLength(text, i);
+        if (length == 0)
             return false;
         i += length;
     }
     return true;
+}
+
+std::string repairUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8SequenceLength(text, i);
+        if (length == 0) {
+            appendUtf8(out, 0xFFFD); // one mark per byte that fits nothing
+            ++i;
+        } else {
+            out.append(text, i, length);
+            i += length;
+        }
+    }
+    return out;
 }
 
 void appendUtf16le(std::string& out, ByteView bytes)
@@ -252,6 +280,9 @@ std::string decodeToUtf8(ByteView bytes, const std::string& charset)
     std::string out;
     if (bytes.empty())
         return out;
+    // iconv lets some ill-formed UTF-8 through (sequences beyond U+10FFFF).
+    if (isUtf8Charset(charset))
+        return repairUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     IconvHandle handle = openIconv("UTF-8", charset.c_str());
     if (!handle)
         handle = openIconv("UTF-8", "CP1252");

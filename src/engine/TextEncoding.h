@@ -32,7 +32,10 @@ constexpr int hexDigitValue(unsigned char c)
         return c - 'A' + 10;
     return -1;
 }
+
 bool isValidUtf8(std::string_view text);
+// The text with each byte that belongs to no well-formed sequence replaced by U+FFFD.
+std::string repairUtf8(std::string_view text);
 
 // UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.
 std::string utf16leToUtf8(ByteView bytes);

@@ -28,6 +28,23 @@ TEST(TextEncoding, ValidatesUtf8Strictly)
     EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));     // surrogate
     EXPECT_FALSE(isValidUtf8("caf\xE9"));          // Windows-1252
     EXPECT_FALSE(isValidUtf8("\xE2\x82"));         // truncated
+    EXPECT_FALSE(isValidUtf8("\xF4\x9D\x8B\x8E")); // beyond U+10FFFF
+}
+
+// Text that claims to be UTF-8 comes out well formed, whatever iconv lets
+// through: each stray byte becomes one U+FFFD, good sequences stay.
+TEST(TextEncoding, RepairsIllFormedUtf8)
+{
+    const std::string mark = "\xEF\xBF\xBD";
+    EXPECT_EQ(repairUtf8("ok \xC3\xA9 \xF0\x9F\x98\x80"), "ok \xC3\xA9 \xF0\x9F\x98\x80");
+    EXPECT_EQ(repairUtf8("a\xF4\x9D\x8B\x8E" "b"), "a" + mark + mark + mark + mark + "b");
+    EXPECT_EQ(repairUtf8("\xC0\xAF\xED\xA0\x80"), mark + mark + mark + mark + mark);
+    EXPECT_EQ(repairUtf8("caf\xE9"), "caf" + mark);
+    EXPECT_EQ(repairUtf8("end \xE2\x82"), "end " + mark + mark);
+    const std::uint8_t beyondUnicode[] = {'x', 0xF4, 0x9D, 0x8B, 0x8E};
+    const std::string decoded = decodeToUtf8(beyondUnicode, "UTF-8");
+    EXPECT_TRUE(isValidUtf8(decoded)) << decoded;
+    EXPECT_EQ(decoded, "x" + mark + mark + mark + mark);
 }
 
 TEST(TextEncoding, SingleByteTablesMatchIconv)

@@ -211,7 +211,7 @@ std::string decodePage(ByteView bytes, std::string charset)
         // The mark settles the encoding; bytes that break it are marked, never passed on.
         const ByteView body = bytes.subspan(3);
         const std::string_view raw(reinterpret_cast<const char*>(body.data()), body.size());
-        return isValidUtf8(raw) ? std::string(raw) : decodeToUtf8(body, "UTF-8");
+        return repairUtf8(raw);
     }
     std::size_t bom = 0;
     if (const char* utf16 = guessUtf16(bytes, &bom)) {

@@ -280,7 +280,8 @@ std::string decodeToUtf8(ByteView bytes, const std::string& charset)
     std::string out;
     if (bytes.empty())
         return out;
-    // iconv lets some ill-formed UTF-8 through (sequences beyond U+10FFFF).
+    // iconv lets some ill-formed UTF-8 through (sequences beyond U+10FFFF),
+    // and checking it ourselves is faster.
     if (isUtf8Charset(charset))
         return repairUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     IconvHandle handle = openIconv("UTF-8", charset.c_str());
@@ -310,7 +311,9 @@ std::string decodeToUtf8(ByteView bytes, const std::string& charset)
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
-    return out;
+    // A label iconv takes for UTF-8 under another spelling passes the same
+    // ill-formed sequences through.
+    return isValidUtf8(out) ? out : repairUtf8(out);
 }
 
 bool isUtf8Charset(const std::string& charset)

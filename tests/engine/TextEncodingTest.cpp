@@ -45,6 +45,9 @@ TEST(TextEncoding, RepairsIllFormedUtf8)
     const std::string decoded = decodeToUtf8(beyondUnicode, "UTF-8");
     EXPECT_TRUE(isValidUtf8(decoded)) << decoded;
     EXPECT_EQ(decoded, "x" + mark + mark + mark + mark);
+    // Other spellings of UTF-8 that iconv knows come out just as well formed.
+    for (const char* label : {"\"utf8", "UTF-8//", "csUTF8", "ISO-10646/UTF8/"})
+        EXPECT_TRUE(isValidUtf8(decodeToUtf8(beyondUnicode, label))) << label;
 }
 
 TEST(TextEncoding, SingleByteTablesMatchIconv)

@@ -906,9 +906,15 @@ void HtmlReader::popElement()
         // Word writes the label, then spaces to the text: keep the label and a TAB.
         std::string& paragraph = m_builder.paragraph();
         if (element.labelStart <= paragraph.size()) {
-            while (paragraph.size() > element.labelStart &&
-                   (paragraph.back() == ' ' || paragraph.ends_with("\xC2\xA0"))) {
-                paragraph.resize(paragraph.size() - (paragraph.back() == ' ' ? 1 : 2));
+            // Only spaces after the label go: a no-break space whose first
+            // byte lies before it is not the label's.
+            while (paragraph.size() > element.labelStart) {
+                if (paragraph.back() == ' ')
+                    paragraph.pop_back();
+                else if (paragraph.size() - element.labelStart >= 2 && paragraph.ends_with("\xC2\xA0"))
+                    paragraph.resize(paragraph.size() - 2);
+                else
+                    break;
             }
             std::size_t start = element.labelStart;
             while (start < paragraph.size() && paragraph[start] == ' ')

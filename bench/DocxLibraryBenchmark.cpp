@@ -48,18 +48,25 @@ std::size_t streamWithLibzip(zip_t* archive)
     return total;
 }
 
-// The raw deflate data inflated by zlib directly, in 256 KiB output slices.
-std::size_t streamWithRawZlib(zip_t* archive)
+// The document part's raw deflate data, as stored in the package.
+std::string compressedDocumentPart(zip_t* archive, zip_stat_t& stat)
 {
-    zip_stat_t stat;
     zip_stat(archive, "word/document.xml", 0, &stat);
     std::string compressed(stat.comp_size, '\0');
     zip_file_t* file = zip_fopen(archive, "word/document.xml", ZIP_FL_COMPRESSED);
     zip_fread(file, compressed.data(), compressed.size());
     zip_fclose(file);
+    return compressed;
+}
+
+// The raw deflate data inflated by zlib directly, in 256 KiB output slices.
+std::size_t streamWithRawZlib(zip_t* archive)
+{
+    zip_stat_t stat;
+    const std::string compressed = compressedDocumentPart(archive, stat);
     z_stream stream{};
     inflateInit2(&stream, -MAX_WBITS);
-    stream.next_in = reinterpret_cast<Bytef*>(compressed.data());
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
     stream.avail_in = static_cast<uInt>(compressed.size());
     static unsigned char buffer[256 * 1024];
     std::size_t total = 0;
@@ -81,11 +88,7 @@ std::size_t streamWithRawZlib(zip_t* archive)
 std::string inflateWithLibdeflate(zip_t* archive, libdeflate_decompressor* decompressor)
 {
     zip_stat_t stat;
-    zip_stat(archive, "word/document.xml", 0, &stat);
-    std::string compressed(stat.comp_size, '\0');
-    zip_file_t* file = zip_fopen(archive, "word/document.xml", ZIP_FL_COMPRESSED);
-    zip_fread(file, compressed.data(), compressed.size());
-    zip_fclose(file);
+    const std::string compressed = compressedDocumentPart(archive, stat);
     std::string out(stat.size, '\0');
     size_t actual = 0;
     libdeflate_deflate_decompress(decompressor, compressed.data(), compressed.size(), out.data(), out.size(), &actual);

@@ -1,11 +1,20 @@
 #!/bin/sh
 # Summarises the newest run of one target: executions, time, coverage reached,
 # when coverage last grew and how much it grew in the run's last ten minutes,
-# and any finding libFuzzer reported.
+# and any finding libFuzzer reported; one line per process when the run had
+# several, then their total.
 #   fuzz/summary.sh TARGET
 set -eu
-log=/work/fuzz-work/${1:?TARGET}/log.txt
-awk '
+work=/work/fuzz-work/${1:?TARGET}
+newest=$(readlink "$work/log.txt")
+case $newest in
+  *-p1.txt) several=yes; logs=$(ls "$work/${newest%-p1.txt}"-p*.txt) ;;
+  *) several=no; logs=$work/$newest ;;
+esac
+total_execs=0
+for log in $logs; do
+  [ $several = no ] || printf '%s: ' "$(basename "$log")"
+  line=$(awk '
   / #[0-9]+/ { for (i = 2; i <= NF; ++i) if ($i ~ /^#[0-9]+$/) { execs = substr($i, 2) } }
   $4 == "cov:" && ($3 == "NEW" || $3 == "REDUCE") && $5 != covered { last_new = $1 }
   $4 == "cov:" { covered = $5; n += 1; at[n] = $1; cov_at[n] = $5 }
@@ -22,4 +31,8 @@ awk '
       "grew by %d in the last 10 minutes, peak RSS %s MB\n",
       execs, (seconds != "" ? seconds : now), start_cov, covered, last_new, covered - before, rss
     if (findings != "") printf "findings:%s\n", findings
-  }' "$log"
+  }' "$log")
+  echo "$line"
+  total_execs=$((total_execs + $(echo "$line" | sed -n '1s/^executions \([0-9]*\),.*/\1/p')))
+done
+[ $several = no ] || echo "total executions $total_execs"

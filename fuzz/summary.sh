@@ -17,9 +17,9 @@ for log in $logs; do
   line=$(awk '
   / #[0-9]+/ { for (i = 2; i <= NF; ++i) if ($i ~ /^#[0-9]+$/) { execs = substr($i, 2) } }
   $4 == "cov:" && ($3 == "NEW" || $3 == "REDUCE") && $5 != covered { last_new = $1 }
-  $4 == "cov:" { covered = $5; n += 1; at[n] = $1; cov_at[n] = $5 }
+  $4 == "cov:" && inited { covered = $5; n += 1; at[n] = $1; cov_at[n] = $5 }
   $1 ~ /^[0-9]+$/ { now = $1 }
-  $3 == "INITED" && $4 == "cov:" { start_cov = $5 }
+  $3 == "INITED" && $4 == "cov:" { start_cov = $5; covered = $5; inited = 1 }
   /stat::number_of_executed_units/ { execs = $3 }
   /stat::peak_rss_mb/ { rss = $3 }
   /Done [0-9]+ runs in [0-9]+ second/ { for (i = 2; i <= NF; ++i) if ($i == "in") { seconds = $(i + 1) } }

@@ -14,6 +14,7 @@ build_packages=(
   fonts-liberation2 fontconfig
   xvfb xauth
   desktop-file-utils appstream
+  groff-base
 )
 dev_packages=(
   python3 python3-docx python3-matplotlib

@@ -38,8 +38,7 @@ bool manifestSaysEmpty(const std::string& features)
 
 TEST(CorpusManifest, EveryFileEndsAsItsManifestSays)
 {
-    if (!fs::is_directory(kCorpus))
-        GTEST_SKIP() << "the shared corpus is not at " << kCorpus;
+    ASSERT_TRUE(fs::is_directory(kCorpus)) << "the shared corpus is not at " << kCorpus << " (set PLAINORA_CORPUS_DIR)";
     const auto manifest = readCorpusManifest(kCorpus);
     ASSERT_GT(manifest.size(), 250u);
     for (const auto& [file, entry] : manifest) {

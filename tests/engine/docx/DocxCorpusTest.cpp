@@ -48,8 +48,7 @@ std::vector<CorpusFile> ooxmlRows(const fs::path& corpus)
 TEST(DocxCorpus, EveryOoxmlFileReadsOrFailsAsTheManifestSays)
 {
     const fs::path corpus(PLAINORA_CORPUS_DIR);
-    if (!fs::exists(corpus / "MANIFEST.tsv"))
-        GTEST_SKIP() << "no corpus at " << corpus;
+    ASSERT_TRUE(fs::exists(corpus / "MANIFEST.tsv")) << "no corpus at " << corpus << " (set PLAINORA_CORPUS_DIR)";
     const std::vector<CorpusFile> rows = ooxmlRows(corpus);
     ASSERT_GT(rows.size(), 100u);
     for (const CorpusFile& row : rows) {
@@ -77,8 +76,7 @@ TEST(DocxCorpus, EveryOoxmlFileReadsOrFailsAsTheManifestSays)
 TEST(DocxCorpus, RealWordFilesGiveTheirKnownText)
 {
     const fs::path corpus(PLAINORA_CORPUS_DIR);
-    if (!fs::exists(corpus / "MANIFEST.tsv"))
-        GTEST_SKIP() << "no corpus at " << corpus;
+    ASSERT_TRUE(fs::exists(corpus / "MANIFEST.tsv")) << "no corpus at " << corpus << " (set PLAINORA_CORPUS_DIR)";
     auto text = [&](const char* file) {
         auto result = extractText((corpus / file).string());
         return result.ok() ? result.value() : "ERROR: " + result.error().description;

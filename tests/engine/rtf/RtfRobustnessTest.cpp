@@ -93,13 +93,10 @@ TEST(RtfHostileInput, MutatedDocumentsNeverCrash)
         if (entry.path().extension() == ".rtf")
             seeds.push_back(readTestFile(entry.path()));
     }
-    // The corpus's smaller RTF files too, when it is there.
-    const fs::path corpus = fs::path(PLAINORA_CORPUS_DIR) / "rtf";
-    if (fs::exists(corpus)) {
-        for (const auto& entry : fs::directory_iterator(corpus)) {
-            if (entry.file_size() < 64 * 1024)
-                seeds.push_back(readTestFile(entry.path()));
-        }
+    // The corpus's smaller RTF files too.
+    for (const auto& entry : fs::directory_iterator(fs::path(PLAINORA_CORPUS_DIR) / "rtf")) {
+        if (entry.file_size() < 64 * 1024)
+            seeds.push_back(readTestFile(entry.path()));
     }
     ASSERT_FALSE(seeds.empty());
     std::mt19937 random(fuzzSeed(20261207));
@@ -169,8 +166,7 @@ TEST(RtfHostileInput, RandomBytesAfterAnRtfHeader)
 TEST(RtfCorpus, EveryRtfFileReads)
 {
     const fs::path corpus(PLAINORA_CORPUS_DIR);
-    if (!fs::exists(corpus / "rtf"))
-        GTEST_SKIP() << "no corpus at " << corpus;
+    ASSERT_TRUE(fs::exists(corpus / "rtf")) << "no corpus at " << corpus << " (set PLAINORA_CORPUS_DIR)";
     const auto manifest = readCorpusManifest(corpus);
     int files = 0;
     for (const auto& entry : fs::directory_iterator(corpus / "rtf")) {

@@ -59,9 +59,6 @@ struct Document {
     std::vector<Note> footnotes;
     std::vector<Note> endnotes;
     std::vector<Note> comments; // only when the read options ask for them
-    // Constructs the reader met but could not render; never shown to users
-    // as failures, but useful to tests and to the command line's --verbose.
-    std::vector<std::string> warnings;
 };
 
 } // namespace plainora::engine

@@ -46,7 +46,6 @@ TEST_P(DocxGolden, ReadsToTheExpectedText)
     auto text = extractText(document.string());
     ASSERT_TRUE(text.ok()) << text.error().description;
     EXPECT_EQ(text.value(), slurp(fs::path(document).replace_extension(".txt")));
-    EXPECT_TRUE(readDocumentFile(document.string()).value().warnings.empty());
 
     const fs::path all = fs::path(document).replace_extension(".all.txt");
     if (fs::exists(all)) {

@@ -1,5 +1,6 @@
 #include "DocTestSupport.h"
 #include "Engine.h"
+#include "EngineTestData.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
 
@@ -40,7 +41,7 @@ TEST(WordBinaryReader, MatchesTheExpectedTextOfEveryFixture)
         const std::string stem = entry.path().stem().string();
         auto text = textOf(readBytes(entry.path().string()));
         ASSERT_TRUE(text.ok()) << stem << ": " << text.error().description;
-        EXPECT_EQ(text.value(), readText((folder / (stem + ".txt")).string())) << stem;
+        plainora::engine::testing::expectGolden(text.value(), folder / (stem + ".txt"));
         const auto all = folder / (stem + ".all.txt");
         if (std::filesystem::exists(all)) {
             ReadOptions options;
@@ -48,7 +49,7 @@ TEST(WordBinaryReader, MatchesTheExpectedTextOfEveryFixture)
             options.includeComments = true;
             auto allText = textOf(readBytes(entry.path().string()), options);
             ASSERT_TRUE(allText.ok()) << stem;
-            EXPECT_EQ(allText.value(), readText(all.string())) << stem << " (with headers and comments)";
+            plainora::engine::testing::expectGolden(allText.value(), all);
         }
     }
     EXPECT_GE(fixtures, 14);

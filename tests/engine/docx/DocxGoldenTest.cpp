@@ -8,9 +8,11 @@
 #include <sstream>
 
 #include "Engine.h"
+#include "EngineTestData.h"
 #include "PlainTextWriter.h"
 
 using namespace plainora::engine;
+using plainora::engine::testing::expectGolden;
 namespace fs = std::filesystem;
 
 namespace {
@@ -45,7 +47,7 @@ TEST_P(DocxGolden, ReadsToTheExpectedText)
     const fs::path document = kFixtures / GetParam();
     auto text = extractText(document.string());
     ASSERT_TRUE(text.ok()) << text.error().description;
-    EXPECT_EQ(text.value(), slurp(fs::path(document).replace_extension(".txt")));
+    expectGolden(text.value(), fs::path(document).replace_extension(".txt"));
 
     const fs::path all = fs::path(document).replace_extension(".all.txt");
     if (fs::exists(all)) {
@@ -54,7 +56,7 @@ TEST_P(DocxGolden, ReadsToTheExpectedText)
         options.includeComments = true;
         auto withAll = extractText(document.string(), options);
         ASSERT_TRUE(withAll.ok()) << withAll.error().description;
-        EXPECT_EQ(withAll.value(), slurp(all));
+        expectGolden(withAll.value(), all);
     }
 }
 

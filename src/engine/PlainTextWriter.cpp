@@ -1,6 +1,8 @@
 #include "PlainTextWriter.h"
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "TextEncoding.h"
 
@@ -39,15 +41,57 @@ void appendCellText(const std::vector<Block>& blocks, std::string& out)
     }
 }
 
+// Thresholds that tell a table used for layout from a data table, measured on
+// real documents: data cells held at most about 1,200 characters (a product
+// sheet's description), while a cell holding a letter or an article held
+// 1,500 and more; a row of data was at most about 1,200 characters long.
+constexpr std::size_t kLayoutCellCharacters = 1300;
+constexpr std::size_t kLayoutRowCharacters = 2000;
+
+std::size_t characterCount(const std::string& utf8)
+{
+    std::size_t count = 0;
+    for (char c : utf8)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
+// A table whose every row has one cell frames its content (a letter laid out
+// in a box); a row with a cell too long to read on one line holds running
+// text. Both are written as ordinary paragraphs, the cells of a row in order
+// and empty cells left out, so a document laid out in a table keeps its
+// paragraphs. Every other row is one line, its cells separated by TAB.
 void renderTable(const Block& table, std::string& out)
 {
+    const bool frame = std::all_of(table.rows.begin(), table.rows.end(),
+                                   [](const TableRow& row) { return row.cells.size() == 1; });
+    if (frame) {
+        for (const TableRow& row : table.rows)
+            renderBlocks(row.cells.front().blocks, out);
+        return;
+    }
+    std::vector<std::string> cells;
     for (const TableRow& row : table.rows) {
-        bool firstCell = true;
+        cells.clear();
+        std::size_t rowCharacters = 0;
+        bool runningText = false;
         for (const TableCell& cell : row.cells) {
-            if (!firstCell)
+            appendCellText(cell.blocks, cells.emplace_back());
+            const std::size_t characters = characterCount(cells.back());
+            rowCharacters += characters;
+            runningText = runningText || characters > kLayoutCellCharacters;
+        }
+        if (runningText || rowCharacters > kLayoutRowCharacters) {
+            for (std::size_t i = 0; i < row.cells.size(); ++i) {
+                if (!cells[i].empty())
+                    renderBlocks(row.cells[i].blocks, out);
+            }
+            continue;
+        }
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (i > 0)
                 out.push_back('\t');
-            firstCell = false;
-            appendCellText(cell.blocks, out);
+            out += cells[i];
         }
         out.push_back('\n');
     }

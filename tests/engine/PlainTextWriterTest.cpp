@@ -47,6 +47,58 @@ TEST(PlainTextWriter, NestedTableIsFlattenedIntoItsCell)
     EXPECT_EQ(renderPlainText(document), "before x y\tz\n");
 }
 
+Block tableOf(std::vector<std::vector<TableCell>> rows)
+{
+    std::vector<TableRow> result;
+    for (auto& cells : rows)
+        result.push_back(TableRow{std::move(cells)});
+    return Block::table(std::move(result));
+}
+
+// Tables used for layout keep their paragraphs; data tables keep one line per row.
+TEST(PlainTextWriter, TablesUsedForLayoutAreWrittenAsParagraphs)
+{
+    const std::string longText(1301, 'x'); // one cell past the running-text length
+    const std::string fullCell(1300, 'y'); // at the length: still data
+    const std::string wideCell(700, 'w');  // three make a row past 2,000 characters
+    std::string accentedCell;
+    for (int i = 0; i < 700; ++i)
+        accentedCell += "\xC3\xA9";
+    TableCell nestedData;
+    nestedData.blocks = {Block::paragraph("Dear reader,"),
+                         tableOf({{cell({"k1"}), cell({"v1"})}, {cell({"k2"}), cell({"v2"})}}),
+                         Block::paragraph("Line\nbreak")};
+    struct Case
+    {
+        const char* name;
+        Block table;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"a one-column table is a frame: its paragraphs, empty ones too, and a nested data table keeps its "
+         "rows",
+         tableOf({{nestedData}, {cell({"", "Signature"})}}),
+         "Dear reader,\nk1\tv1\nk2\tv2\nLine\nbreak\n\nSignature\n"},
+        {"a row with a long cell gives each cell's paragraphs in order, empty cells left out; the next row "
+         "stays one line",
+         tableOf({{cell({"Label"}), cell({}), cell({longText.c_str(), "", "More."})},
+                  {cell({"a"}), cell({""}), cell({"b"})}}),
+         "Label\n" + longText + "\n\nMore.\na\t\tb\n"},
+        {"a cell at the length stays in its row", tableOf({{cell({"Label"}), cell({fullCell.c_str()})}}),
+         "Label\t" + fullCell + "\n"},
+        {"characters are counted, not bytes", tableOf({{cell({"Label"}), cell({accentedCell.c_str()})}}),
+         "Label\t" + accentedCell + "\n"},
+        {"a row whose cells together pass 2,000 characters is written as paragraphs",
+         tableOf({{cell({wideCell.c_str()}), cell({wideCell.c_str()}), cell({wideCell.c_str()})}}),
+         wideCell + "\n" + wideCell + "\n" + wideCell + "\n"},
+    };
+    for (const Case& c : cases) {
+        Document document;
+        document.body = {Block::paragraph("Before"), c.table, Block::paragraph("After")};
+        EXPECT_EQ(renderPlainText(document), "Before\n" + c.expected + "After\n") << c.name;
+    }
+}
+
 TEST(PlainTextWriter, HeadersOnceThenNotesThenComments)
 {
     Document document;

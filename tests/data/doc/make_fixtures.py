@@ -64,8 +64,10 @@ def emit(name, expected, source_docx=None, source_fodt=None, expected_all=None):
             source_docx.save(path)
             source_docx = path
         soffice(source_docx, "doc:MS Word 97", tmp)
+        soffice(source_docx, "rtf", tmp)
         shutil.copy(source_docx, os.path.join(HERE, name + ".source.docx"))
-        shutil.copy(os.path.join(tmp, name + ".doc"), os.path.join(HERE, name + ".doc"))
+        for ext in (".doc", ".rtf"):
+            shutil.copy(os.path.join(tmp, name + ext), os.path.join(HERE, name + ext))
     with open(os.path.join(HERE, name + ".txt"), "w", encoding="utf-8", newline="\n") as f:
         f.write(expected)
     if expected_all is not None:
@@ -124,6 +126,41 @@ def nested_table():
     t.cell(1, 1).text = "Outer D"
     d.add_paragraph("After.")
     emit("nested-table", "Outer A\tInner: x00 x01 x10 x11 tail\nOuter C\tOuter D\nAfter.\n", source_docx=d)
+
+
+def layout_tables():
+    # A letter laid out in a one-column table (with a data table inside it),
+    # and an article in the wide cell of a label column, then a data row.
+    d = docx.Document()
+    d.add_paragraph("A letter in a box:")
+    frame = d.add_table(rows=2, cols=1)
+    letter = frame.cell(0, 0)
+    letter.text = "Dear reader,"
+    letter.add_paragraph("")
+    letter.add_paragraph("Thank you for your order of")
+    order = letter.add_table(rows=2, cols=2)
+    for r, row in enumerate([["Item", "Qty"], ["Pear", "3"]]):
+        for c, text in enumerate(row):
+            order.cell(r, c).text = text
+    letter.paragraphs[-1].text = "Yours sincerely,"  # the paragraph a cell's table is followed by
+    frame.cell(1, 0).text = "A. Writer"
+    d.add_paragraph("An article beside its label:")
+    article = [
+        " ".join("Part %d, sentence %d: the orchard report counts the pears, apples and plums picked this week."
+                 % (part, n) for n in range(1, 6)) for part in (1, 2, 3)
+    ]
+    t = d.add_table(rows=2, cols=2)
+    t.cell(0, 0).text = "Summary"
+    t.cell(0, 1).text = article[0]
+    for text in article[1:]:
+        t.cell(0, 1).add_paragraph(text)
+    t.cell(1, 0).text = "Pages"
+    t.cell(1, 1).text = "12"
+    d.add_paragraph("End.")
+    emit("layout-tables",
+         "A letter in a box:\nDear reader,\n\nThank you for your order of\nItem\tQty\nPear\t3\nYours sincerely,\n"
+         "A. Writer\nAn article beside its label:\nSummary\n" + "\n".join(article) + "\nPages\t12\nEnd.\n",
+         source_docx=d)
 
 
 def notes():
@@ -277,7 +314,7 @@ def sections():
 if __name__ == "__main__":
     import sys
     only = sys.argv[1:]
-    for build in (paragraphs, table, nested_table, notes, fields, lists, revisions, hidden, headers_footers,
+    for build in (paragraphs, table, nested_table, layout_tables, notes, fields, lists, revisions, hidden, headers_footers,
                   comments, textbox, unicode_text, checkbox, sections, symbols, style_lists):
         if not only or build.__name__ in only:
             build()

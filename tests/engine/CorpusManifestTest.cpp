@@ -2,13 +2,15 @@
 // the format sniffer as a user's file would, and ends as its manifest says:
 // text, a password-protected refusal, a clean failure, never a crash.
 
-#include <gtest/gtest.h>
+#include "EngineTestData.h"
+#include "PlainTextWriter.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <set>
 #include <string>
-
-#include "EngineTestData.h"
+#include <string_view>
 
 namespace fs = std::filesystem;
 using namespace plainora::engine;
@@ -63,4 +65,69 @@ TEST(CorpusManifest, EveryFileEndsAsItsManifestSays)
             EXPECT_EQ(entry.expect, "corrupt");
         }
     }
+}
+
+namespace {
+
+std::size_t characterCount(std::string_view utf8)
+{
+    std::size_t count = 0;
+    for (char c : utf8)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
+// The longest line a paragraph of these blocks can give (a break ends a line),
+// wherever the paragraph sits: in a cell, in a nested table, in a note.
+std::size_t longestParagraphLine(const std::vector<Block>& blocks, std::size_t prefix = 0)
+{
+    std::size_t longest = 0;
+    for (const Block& block : blocks) {
+        if (block.kind == Block::Kind::Table) {
+            for (const TableRow& row : block.rows)
+                for (const TableCell& cell : row.cells)
+                    longest = std::max(longest, longestParagraphLine(cell.blocks));
+            continue;
+        }
+        std::string_view text = block.text;
+        for (std::size_t end; (end = text.find('\n')) != std::string_view::npos; text.remove_prefix(end + 1))
+            longest = std::max(longest, characterCount(text.substr(0, end)) + prefix);
+        longest = std::max(longest, characterCount(text) + prefix);
+        prefix = 0; // a note's mark stands before its first line only
+    }
+    return longest;
+}
+
+} // namespace
+
+// A document laid out in tables must not come out as a few enormous lines: no
+// line is longer than the document's longest paragraph, or 2,000 characters.
+TEST(CorpusManifest, NoLineIsLongerThanTheLongestParagraph)
+{
+    if (!fs::is_directory(kCorpus))
+        GTEST_SKIP() << "the shared corpus is not at " << kCorpus;
+    std::size_t checked = 0;
+    for (const auto& [file, entry] : readCorpusManifest(kCorpus)) {
+        auto document = readDocumentFile((kCorpus / file).string(), ReadOptions{true, true});
+        if (!document.ok())
+            continue;
+        const Document& model = document.value();
+        std::size_t longest = longestParagraphLine(model.body);
+        for (const auto& blocks : model.headersFooters)
+            longest = std::max(longest, longestParagraphLine(blocks));
+        for (const auto* notes : {&model.footnotes, &model.endnotes})
+            for (const Note& note : *notes)
+                longest = std::max(longest, longestParagraphLine(note.blocks, note.mark.size() + 3));
+        for (const Note& comment : model.comments)
+            longest = std::max(longest, longestParagraphLine(comment.blocks, comment.mark.size() + 11));
+        const std::size_t allowed = std::max<std::size_t>(longest, 2000);
+        const std::string text = renderPlainText(model);
+        std::string_view rest = text;
+        std::size_t line = 1;
+        for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;
+             rest.remove_prefix(end + 1), ++line)
+            EXPECT_LE(characterCount(rest.substr(0, end)), allowed) << file << " line " << line;
+        ++checked;
+    }
+    EXPECT_GT(checked, 250u);
 }

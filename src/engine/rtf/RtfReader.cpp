@@ -16,6 +16,7 @@
 // [x] list labels (\listtext, \pntext), their separator from \levelfollow;
 //     \upr/\ud
 // [x] hidden (\v) and deleted (\deleted) text dropped
+// [x] the document ends where its own group closes
 // [ ] \dbch/\hich/\loch associated fonts (the \f font decides)
 
 #include "BlockBuilder.h"
@@ -1397,6 +1398,7 @@ Result<Document> RtfReader::read()
     m_states.reserve(64);
     m_states.emplace_back();
     m_stories.emplace_back();
+    bool opened = false; // the document's own group has started
     for (;;) {
         const RtfToken token = m_tokens.next();
         if (token.type != RtfToken::Type::Text && token.type != RtfToken::Type::HexByte &&
@@ -1410,13 +1412,16 @@ Result<Document> RtfReader::read()
             m_starred = false;
             if (Status status = pushGroup(); !status)
                 return status.error();
+            opened = true;
             continue;
         }
         case RtfToken::Type::GroupEnd:
             m_skip = 0;
             m_starred = false;
             popGroup();
-            continue;
+            if (m_states.size() > 1 || !opened)
+                continue;
+            break;
         case RtfToken::Type::ControlWord:
             if (Status status = controlWord(token); !status)
                 return status.error();
@@ -1446,7 +1451,9 @@ Result<Document> RtfReader::read()
                 --m_skip;
             break;
         }
-        if (token.type == RtfToken::Type::End)
+        // Text after the document's own group has closed (another document
+        // pasted after it, mail trailers) is not part of it.
+        if (token.type == RtfToken::Type::End || (opened && m_states.size() == 1))
             break;
         m_starred = false;
         if (Status status = m_text.status(); !status)

@@ -17,6 +17,9 @@
 //     \upr/\ud
 // [x] hidden (\v) and deleted (\deleted) text dropped
 // [x] the document ends where its own group closes
+// [x] mail saved as RTF around HTML (\fromhtml1): the HTML is taken out of
+//     its \*\htmltag groups and the text between them, RTF-only \htmlrtf
+//     regions left out, and read as a web page
 // [ ] \dbch/\hich/\loch associated fonts (the \f font decides)
 
 #include "BlockBuilder.h"
@@ -118,6 +121,10 @@ enum class Word : std::uint8_t {
     Shptxt,
     NestTableProps,
     ListText,
+    // Encapsulated HTML
+    FromHtml,
+    HtmlTag,
+    HtmlRtf,
     // List table
     ListTable,
     ListOverrideTable,
@@ -216,8 +223,9 @@ const WordTable& wordTable()
             {"itap", Word::Itap},
             {"v", Word::V},
             {"deleted", Word::Deleted},
-            // RTF that wraps HTML marks RTF-only text with \htmlrtf ... \htmlrtf0.
-            {"htmlrtf", Word::V},
+            {"fromhtml", Word::FromHtml},
+            {"htmltag", Word::HtmlTag},
+            {"htmlrtf", Word::HtmlRtf},
             {"rtlch", Word::Rtlch},
             {"ltrch", Word::Ltrch},
             {"ansi", Word::Ansi},
@@ -305,7 +313,7 @@ const WordTable& wordTable()
                                  "bookmark",     "listpicture",
                                  "passwordhash", "wgrffmtfilter",
                                  "defchp",       "defpap",
-                                 "mhtmltag",     "htmltag"})
+                                 "mhtmltag"})
             t.emplace(name, WordInfo{Word::SkipDestination});
         const std::pair<const char*, NumberFormat> formats[] = {
             {"nar", NumberFormat::Decimal},      {"nalc", NumberFormat::LowerLetter},
@@ -358,6 +366,8 @@ struct GroupState
     bool ownsField = false;
     bool listLabel = false;
     bool instruction = false; // in a field's \fldinst
+    bool rtfOnly = false;     // \htmlrtf: RTF's rendering of encapsulated HTML
+    bool htmlTag = false;     // in a \*\htmltag group: HTML markup
     ListTableKind listTable = ListTableKind::None;
     bool listLevel = false;       // in a list table's \listlevel
     std::uint32_t labelStart = 0; // where the list label starts in its paragraph
@@ -502,12 +512,13 @@ public:
     Result<Document> read();
 
 private:
+    bool encapsulatedHtmlWord(Word word);
     GroupState& state() { return m_states.back(); }
     BlockBuilder& builder() { return m_stories[state().story].builder; }
     bool emitting() const
     {
         const GroupState& s = m_states.back();
-        return s.dest == Destination::Text && !s.hidden && !s.deleted;
+        return s.dest == Destination::Text && !s.hidden && !s.deleted && !s.rtfOnly;
     }
     int paragraphLevel() const
     {
@@ -578,6 +589,11 @@ private:
     // A note's own mark was the first thing in it: the white space after it
     // is the writer's separator, not text.
     int m_trimAfterNoteMark = -1;
+
+    // \fromhtml1 in the header: the document wraps an HTML page (mail saved
+    // as RTF), gathered here as UTF-8 and read as a web page at the end.
+    bool m_fromHtml = false;
+    std::string m_html;
 };
 
 Status RtfReader::pushGroup()
@@ -664,6 +680,11 @@ const Decoder& RtfReader::decoderFor(int codePage)
 
 void RtfReader::emit(std::string_view utf8)
 {
+    if (m_fromHtml) {
+        m_html.append(utf8);
+        m_text.spend(utf8.size());
+        return;
+    }
     if (m_trimAfterNoteMark >= 0 && m_trimAfterNoteMark == state().story) {
         while (!utf8.empty() && (utf8.front() == ' ' || utf8.front() == '\t'))
             utf8.remove_prefix(1);
@@ -739,12 +760,14 @@ void RtfReader::text(std::string_view bytes)
     }
     if (!emitting())
         return;
-    if (s.fontInfo && s.fontInfo->symbol) {
+    if (s.fontInfo && s.fontInfo->symbol && !s.htmlTag) {
         for (char c : bytes)
             emitCodePoint(mapSymbolFontCharacter(s.fontInfo->name, static_cast<unsigned char>(c)));
         return;
     }
-    const int codePage = (s.fontInfo && s.fontInfo->codePage) ? s.fontInfo->codePage : m_codePage;
+    // HTML markup is in the document's code page, whatever the font.
+    const int codePage =
+        (s.fontInfo && s.fontInfo->codePage && !s.htmlTag) ? s.fontInfo->codePage : m_codePage;
     const Decoder& decoder = decoderFor(codePage);
     if (decoder.multiByte) {
         if (m_multiByteDecoder != &decoder)
@@ -857,6 +880,10 @@ void RtfReader::controlSymbol(char symbol)
         m_starred = true;
         return;
     case '\n': // a backslash before a line end reads as \par
+        if (m_fromHtml) {
+            encapsulatedHtmlWord(Word::Par);
+            return;
+        }
         applyLabelFollow();
         if (emitting())
             builder().endParagraph(paragraphLevel());
@@ -912,6 +939,8 @@ Status RtfReader::controlWord(const RtfToken& token)
     GroupState& s = state();
     const std::int32_t p = token.parameter;
     const bool on = !token.hasParameter || p != 0;
+    if (m_fromHtml && encapsulatedHtmlWord(info.word))
+        return {};
     switch (info.word) {
     case Word::Unknown:
         if (starred)
@@ -1259,6 +1288,20 @@ Status RtfReader::controlWord(const RtfToken& token)
             s.labelStart = static_cast<std::uint32_t>(builder().paragraph().size());
         }
         return {};
+    case Word::FromHtml:
+        // [MS-OXRTFEX] 2.2.3.1: in the header, before any text of the body.
+        if (on && m_states.size() == 2 && m_stories.size() == 1 && m_stories[0].builder.size() == 0 &&
+            m_stories[0].builder.paragraphEmpty()) {
+            m_fromHtml = true;
+            m_html = "\xEF\xBB\xBF"; // the page is gathered as UTF-8, whatever its <meta> says
+        }
+        return {};
+    case Word::HtmlTag:
+        skipGroup(); // markup of the wrapped page: only read when it is taken out
+        return {};
+    case Word::HtmlRtf:
+        s.rtfOnly = on;
+        return {};
     case Word::ListTable:
     case Word::ListOverrideTable:
         s.dest = Destination::Ignore;
@@ -1275,6 +1318,43 @@ Status RtfReader::controlWord(const RtfToken& token)
         return {};
     }
     return {};
+}
+
+// In a document that wraps HTML, the RTF's own structure is its rendering of
+// the page, not the page ([MS-OXRTFEX] 2.2.3.2): paragraph ends are white space
+// of the page's source, tables, sections and notes are left to the markup.
+// Returns whether the word was taken care of here.
+bool RtfReader::encapsulatedHtmlWord(Word word)
+{
+    switch (word) {
+    case Word::Par:
+    case Word::Line:
+        if (emitting())
+            emit("\r\n");
+        return true;
+    case Word::HtmlTag:
+        // [MS-OXRTFEX] 2.1.3.1.4: markup; the number after the word is flags.
+        state().htmlTag = true;
+        return true;
+    case Word::Page:
+    case Word::Sect:
+    case Word::Column:
+    case Word::Cell:
+    case Word::NestCell:
+    case Word::Row:
+    case Word::NestRow:
+    case Word::Chftn:
+    case Word::ListText:
+        return true;
+    case Word::Footnote:
+    case Word::Annotation:
+    case Word::HeaderFooter:
+    case Word::Shptxt:
+        skipGroup();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void RtfReader::listTableWord(Word word, std::int32_t p)
@@ -1460,6 +1540,8 @@ Result<Document> RtfReader::read()
             return status.error();
     }
     flushMultiByte();
+    if (m_fromHtml)
+        return readHtml(asBytes(m_html), m_options);
     // A file that ends inside groups ends them all.
     while (m_states.size() > 1)
         popGroup();

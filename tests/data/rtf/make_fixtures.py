@@ -206,6 +206,42 @@ DOCX_FIXTURES = {
 # --- hand-written RTF: what LibreOffice does not write ---------------------
 
 HAND_WRITTEN = {
+    # A mail message saved as RTF around its HTML (\fromhtml1): the markup is
+    # in \*\htmltag groups, the page's text between them, and what only the
+    # RTF rendering needs inside \htmlrtf ... \htmlrtf0. The lines are the
+    # page's: <br>, <p>, <div> and table rows, never the RTF's \par.
+    "mail_html": (
+        r"{\rtf1\ansi\ansicpg1252\fromhtml1 \deff0{\fonttbl"
+        r"{\f0\fswiss Arial;}{\f1\fmodern Courier New;}{\f2\fswiss\fcharset204 Arial;}}"
+        "\r\n"
+        r"{\colortbl\red0\green0\blue0;\red0\green0\blue255;}"
+        "\r\n"
+        r"\uc1\pard\plain\deftab360 \f0\fs24 "
+        r"{\*\htmltag19 <html>}{\*\htmltag34 <head>}"
+        r"{\*\htmltag241 <style>\par p \{margin:0\}\par </style>}"
+        r"{\*\htmltag41 </head>}{\*\htmltag2 \par }{\*\htmltag50 <body>}{\*\htmltag64}"
+        "\r\n"
+        r"{\*\htmltag64 <p>}{\htmlrtf \f1 \htmlrtf0 Hello Anna,{\*\htmltag116 <br>}\htmlrtf \line \htmlrtf0 "
+        "\r\n"
+        r"the minutes are\par attached.{\*\htmltag244 </p>}\htmlrtf \par \htmlrtf0}"
+        "\r\n"
+        r"{\*\htmltag64 <p>}Price: 5{\*\htmltag84 &nbsp;}\htmlrtf \'a0\htmlrtf0 \'80 a kilo, "
+        r"{\*\htmltag84 &lt;}\htmlrtf <\htmlrtf0  10 kg.{\*\htmltag244 </p>}\htmlrtf \par \htmlrtf0"
+        "\r\n"
+        r"{\*\htmltag96 <div>}{\htmlrtf \f2 \htmlrtf0 \'cf\'f0\'e8\'e2\'e5\'f2, caf{\*\htmltag84 \'e9}\htmlrtf "
+        r"\'e9\htmlrtf0 !}{\*\htmltag104 </div>}\htmlrtf \par \htmlrtf0"
+        "\r\n"
+        r'{\*\htmltag64 <p>}\ldblquote Quoted\rdblquote  {\*\htmltag84 <a href="http://example.com/">}'
+        r'\htmlrtf {\field{\*\fldinst{HYPERLINK "http://example.com/"}}{\fldrslt\cf1\ul \htmlrtf0 the site'
+        r"\htmlrtf }}\htmlrtf0 {\*\htmltag92 </a>}\u8230?{\*\htmltag244 </p>}\htmlrtf \par \htmlrtf0"
+        "\r\n"
+        r"{\*\htmltag0 <table><tr><td>}\htmlrtf {\trowd\cellx2000\cellx4000\intbl \htmlrtf0 Name\htmlrtf \cell \htmlrtf0"
+        r"{\*\htmltag0 </td><td>}Qty\htmlrtf \cell\row}\htmlrtf0 {\*\htmltag0 </td></tr></table>}"
+        "\r\n"
+        r"{\*\htmltag58 </body>}{\*\htmltag27 </html>}}",
+        "Hello Anna,\nthe minutes are attached.\nPrice: 5\u00a0\u20ac a kilo, < 10 kg.\n"
+        "\u041f\u0440\u0438\u0432\u0435\u0442, caf\u00e9!\n"
+        "\u201cQuoted\u201d the site\u2026\nName\tQty\n"),
     # The document ends where its own group closes: a second, damaged
     # document pasted after it is not read.
     "after_the_end": (

@@ -215,3 +215,31 @@ TEST(RtfReader, ShowsFormCheckBoxesByTheirState)
         "Name: Ann\n");
     EXPECT_EQ(textOf("{\\rtf1 {\\field{\\*\\fldinst FORMCHECKBOXES}{\\fldrslt r}}}"), "r\n");
 }
+
+// Mail saved as RTF around HTML: only a header's \fromhtml1 makes the
+// document a wrapped page; then \htmlrtf follows the groups, and the RTF's own
+// paragraphs, tables and notes are no text of the page.
+TEST(RtfReader, TakesWrappedHtmlOutOnlyWhenTheHeaderSaysSo)
+{
+    const struct
+    {
+        const char* name;
+        std::string rtf;
+        std::string expected;
+    } cases[] = {
+        {"\\htmlrtf is restored at each group's end",
+         "{\\rtf1\\ansi\\fromhtml1 {\\*\\htmltag <p>}a{\\htmlrtf b{\\htmlrtf0 c}d}e{\\*\\htmltag </p>}}",
+         "ace\n"},
+        {"a \\par between tags is white space of the page",
+         "{\\rtf1\\ansi\\fromhtml1 {\\*\\htmltag <p>}one\\par\ntwo\\par{\\*\\htmltag </p>}}", "one two\n"},
+        {"notes and RTF tables outside \\htmlrtf give no text of their own",
+         "{\\rtf1\\ansi\\fromhtml1 {\\*\\htmltag <p>}x{\\footnote note}\\cell y\\row{\\*\\htmltag </p>}}",
+         "xy\n"},
+        {"\\fromhtml1 after the body has begun is not a header's",
+         "{\\rtf1\\ansi Body {\\*\\htmltag <b>}\\fromhtml1 text\\par more\\par}", "Body text\nmore\n"},
+        {"without \\fromhtml1, HTML tags are skipped and RTF paragraphs kept",
+         "{\\rtf1\\ansi {\\*\\htmltag <p>}Plain\\par{\\*\\htmltag </p>}next\\par}", "Plain\nnext\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(textOf(c.rtf), c.expected) << c.name;
+}

@@ -70,14 +70,15 @@ void renderTable(const Block& table, std::string& out)
             renderBlocks(row.cells.front().blocks, out);
         return;
     }
-    std::vector<std::string> cells;
+    std::vector<std::string> cells; // reused from row to row, capacity kept
     for (const TableRow& row : table.rows) {
-        cells.clear();
+        cells.resize(row.cells.size());
         std::size_t rowCharacters = 0;
         bool runningText = false;
-        for (const TableCell& cell : row.cells) {
-            appendCellText(cell.blocks, cells.emplace_back());
-            const std::size_t characters = characterCount(cells.back());
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            cells[i].clear();
+            appendCellText(row.cells[i].blocks, cells[i]);
+            const std::size_t characters = characterCount(cells[i]);
             rowCharacters += characters;
             runningText = runningText || characters > kLayoutCellCharacters;
         }

@@ -1,0 +1,141 @@
+// The C library over the engine: no C++ type or exception leaves this file.
+
+#include "plainora/plainora.h"
+
+#include "Engine.h"
+#include "Limits.h"
+#include "PlainTextWriter.h"
+
+#include <exception>
+#include <new>
+#include <string>
+
+struct plainora_result
+{
+    int error = PLAINORA_OK;
+    std::string description;
+    std::string text;
+};
+
+namespace {
+
+using namespace plainora::engine;
+
+static_assert(PLAINORA_ERROR_FILE_NOT_FOUND == static_cast<int>(ErrorCode::FileNotFound));
+static_assert(PLAINORA_ERROR_FILE_UNREADABLE == static_cast<int>(ErrorCode::FileUnreadable));
+static_assert(PLAINORA_ERROR_NOT_A_WORD_DOCUMENT == static_cast<int>(ErrorCode::NotAWordDocument));
+static_assert(PLAINORA_ERROR_PASSWORD_PROTECTED == static_cast<int>(ErrorCode::PasswordProtected));
+static_assert(PLAINORA_ERROR_DAMAGED == static_cast<int>(ErrorCode::Damaged));
+static_assert(PLAINORA_ERROR_TOO_LARGE == static_cast<int>(ErrorCode::TooLarge));
+static_assert(PLAINORA_ERROR_UNSUPPORTED_OLD_FORMAT == static_cast<int>(ErrorCode::UnsupportedOldFormat));
+
+constexpr unsigned kKnownOptions = PLAINORA_HEADERS_FOOTERS | PLAINORA_COMMENTS;
+
+// Handed out when not even a result could be allocated; freeing it is a no-op.
+plainora_result outOfMemory{
+    PLAINORA_ERROR_TOO_LARGE, "There was not enough memory to convert the document.", {}};
+
+plainora_result* failure(int error, const char* description)
+{
+    auto* result = new (std::nothrow) plainora_result;
+    if (!result)
+        return &outOfMemory;
+    result->error = error;
+    try {
+        result->description = description;
+    } catch (...) {
+        delete result;
+        return &outOfMemory;
+    }
+    return result;
+}
+
+template <typename Read> plainora_result* convert(unsigned options, Read read)
+{
+    if (options & ~kKnownOptions)
+        return failure(PLAINORA_ERROR_INVALID_ARGUMENT,
+                       "The options hold a bit this version of the library does not know.");
+    try {
+        ReadOptions readOptions;
+        readOptions.includeHeadersFooters = options & PLAINORA_HEADERS_FOOTERS;
+        readOptions.includeComments = options & PLAINORA_COMMENTS;
+        Result<Document> document = read(readOptions);
+        auto* result = new plainora_result;
+        if (document) {
+            result->text = renderPlainText(document.value());
+        } else {
+            result->error = document.error().number();
+            result->description = document.error().description;
+        }
+        return result;
+    } catch (const std::bad_alloc&) {
+        return &outOfMemory;
+    } catch (const std::exception& exception) {
+        try {
+            return failure(
+                PLAINORA_ERROR_DAMAGED,
+                (std::string("The document could not be converted: ") + exception.what() + ".").c_str());
+        } catch (...) {
+            return &outOfMemory;
+        }
+    } catch (...) {
+        return failure(PLAINORA_ERROR_DAMAGED, "The document could not be converted.");
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+plainora_result* plainora_extract_file(const char* path, unsigned options)
+{
+    if (!path)
+        return failure(PLAINORA_ERROR_INVALID_ARGUMENT, "No path was given.");
+    return convert(options,
+                   [path](const ReadOptions& readOptions) { return readDocumentFile(path, readOptions); });
+}
+
+plainora_result* plainora_extract_memory(const void* data, size_t size, unsigned options)
+{
+    if (!data && size > 0)
+        return failure(PLAINORA_ERROR_INVALID_ARGUMENT, "No data was given.");
+    // The same limit as for a file, so that both ways accept the same documents.
+    if (size > limits::kMaxInputFileBytes)
+        return failure(PLAINORA_ERROR_TOO_LARGE, ("The document is larger than Plainora reads (" +
+                                                  std::to_string(limits::kMaxInputFileBytes >> 20) + " MB).")
+                                                     .c_str());
+    return convert(options, [data, size](const ReadOptions& readOptions) {
+        return readDocument(ByteView(static_cast<const std::uint8_t*>(data), size), readOptions);
+    });
+}
+
+int plainora_result_error(const plainora_result* result)
+{
+    return result ? result->error : PLAINORA_ERROR_INVALID_ARGUMENT;
+}
+
+const char* plainora_result_description(const plainora_result* result)
+{
+    return result ? result->description.c_str() : "No result was given.";
+}
+
+const char* plainora_result_text(const plainora_result* result, size_t* length)
+{
+    const bool ok = result && result->error == PLAINORA_OK;
+    if (length)
+        *length = ok ? result->text.size() : 0;
+    return ok ? result->text.c_str() : nullptr;
+}
+
+void plainora_result_free(plainora_result* result)
+{
+    if (result != &outOfMemory)
+        delete result;
+}
+
+const char* plainora_version(void)
+{
+    return versionString();
+}
+
+} // extern "C"

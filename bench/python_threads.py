@@ -1,0 +1,97 @@
+#!/usr/bin/python3
+"""Documents per second of plainora.extract_text in a thread pool of 1 and 2
+threads, against plainora-cli -j 1 and -j 2 on the same documents.
+
+The module releases the GIL while it converts, so two threads should come
+close to twice the rate of one on two free processors, as -j 2 does. Both
+sides read the same files and keep the text in memory (the CLI writes it to
+standard output, sent to /dev/null). Each figure is the best of --repeat runs,
+since other work on the machine only ever slows a run down.
+
+    PYTHONPATH=build/python bench/python_threads.py --cli build/src/cli/plainora-cli \
+        ../shared/corpus/doc ../shared/corpus/docx ../shared/corpus/rtf
+"""
+
+import argparse
+import concurrent.futures
+import os
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+import plainora
+
+
+def documents_in(folders):
+    found = []
+    for folder in folders:
+        for path in sorted(Path(folder).iterdir()):
+            if path.is_file() and path.suffix.lower() in (".doc", ".docx", ".rtf"):
+                found.append(path)
+    return found
+
+
+def readable(paths):
+    """The documents that convert, so that both sides do the same work."""
+    kept = []
+    for path in paths:
+        try:
+            plainora.extract_text(path)
+            kept.append(path)
+        except plainora.ConversionError:
+            pass
+    return kept
+
+
+def best_of(repeat, run):
+    times = []
+    for _ in range(repeat):
+        start = time.perf_counter()
+        run()
+        times.append(time.perf_counter() - start)
+    return min(times)
+
+
+def python_run(paths, threads):
+    def run():
+        with concurrent.futures.ThreadPoolExecutor(max_workers=threads) as pool:
+            for _ in pool.map(plainora.extract_text, paths):
+                pass
+
+    return run
+
+
+def cli_run(cli, paths, jobs):
+    def run():
+        subprocess.run([cli, "-q", f"-j{jobs}", "--stdout", *map(str, paths)], stdout=subprocess.DEVNULL,
+                       check=False)
+
+    return run
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--cli", required=True, help="the plainora-cli to compare with")
+    parser.add_argument("--rounds", type=int, default=5, help="times each document is converted per run")
+    parser.add_argument("--repeat", type=int, default=3, help="runs per figure; the best counts")
+    parser.add_argument("folders", nargs="+", help="folders of .doc, .docx and .rtf documents")
+    args = parser.parse_args()
+
+    paths = readable(documents_in(args.folders)) * args.rounds
+    megabytes = sum(os.path.getsize(p) for p in paths) / 1e6
+    print(f"plainora {plainora.__version__}; {len(paths)} conversions ({megabytes:.1f} MB), "
+          f"{os.cpu_count()} processors, load average {os.getloadavg()[0]:.1f}")
+    print(f"{'':24}{'seconds':>9}{'docs/s':>9}{'vs 1':>7}")
+    for name, make in (("extract_text, threads", lambda n: python_run(paths, n)),
+                       ("plainora-cli, -j", lambda n: cli_run(args.cli, paths, n))):
+        one = None
+        for count in (1, 2):
+            seconds = best_of(args.repeat, make(count))
+            one = one or seconds
+            print(f"{name + ' ' + str(count):24}{seconds:9.3f}{len(paths) / seconds:9.0f}{one / seconds:7.2f}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

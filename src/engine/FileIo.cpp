@@ -49,7 +49,9 @@ std::string folderOf(const std::string& path)
 
 Result<MappedFile> MappedFile::open(const std::string& path, std::uint64_t maxBytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a named pipe would otherwise wait for a writer
+    // forever; the check below then turns it away. Regular files ignore it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR)

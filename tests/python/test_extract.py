@@ -122,6 +122,14 @@ def test_each_error_raises_its_class_with_the_cli_number_and_description(what, s
         assert f": {error.description} (error {code})\n" in result.stderr.decode("utf-8")
 
 
+def test_a_named_pipe_fails_at_once(tmp_path):
+    pipe = tmp_path / "waiting.doc"
+    os.mkfifo(pipe)
+    with pytest.raises(plainora.ConversionError) as raised:
+        plainora.extract_text(pipe)
+    assert raised.value.code == 2
+
+
 def test_arguments_that_are_neither_path_nor_bytes():
     with pytest.raises(TypeError):
         plainora.extract_text(42)

@@ -22,6 +22,9 @@ Result<Document> readDocument(ByteView bytes, const ReadOptions& options)
 {
     if (bytes.empty())
         return makeError(ErrorCode::NotAWordDocument, "The file is empty, so it is not a Word document.");
+    // Checked here too for documents handed over in memory.
+    if (bytes.size() > limits::kMaxInputFileBytes)
+        return inputTooLarge(limits::kMaxInputFileBytes);
     const SniffResult sniff = sniffFormat(bytes);
     switch (sniff.format) {
     case Format::OoxmlPackage:

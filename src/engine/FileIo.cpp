@@ -47,6 +47,12 @@ std::string folderOf(const std::string& path)
 
 } // namespace
 
+Error inputTooLarge(std::uint64_t maxBytes)
+{
+    return makeError(ErrorCode::TooLarge,
+                     "The document is larger than Plainora reads (" + std::to_string(maxBytes >> 20) + " MB).");
+}
+
 Result<MappedFile> MappedFile::open(const std::string& path, std::uint64_t maxBytes)
 {
     // O_NONBLOCK: opening a named pipe would otherwise wait for a writer
@@ -67,8 +73,7 @@ Result<MappedFile> MappedFile::open(const std::string& path, std::uint64_t maxBy
     }
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
         ::close(fd);
-        return makeError(ErrorCode::TooLarge, "The document is larger than Plainora reads (" +
-                                                  std::to_string(maxBytes >> 20) + " MB).");
+        return inputTooLarge(maxBytes);
     }
     if (info.st_size == 0) {
         ::close(fd);

@@ -3,7 +3,6 @@
 #include "plainora/plainora.h"
 
 #include "Engine.h"
-#include "Limits.h"
 #include "PlainTextWriter.h"
 
 #include <exception>
@@ -99,11 +98,6 @@ plainora_result* plainora_extract_memory(const void* data, size_t size, unsigned
 {
     if (!data && size > 0)
         return failure(PLAINORA_ERROR_INVALID_ARGUMENT, "No data was given.");
-    // The same limit as for a file, so that both ways accept the same documents.
-    if (size > limits::kMaxInputFileBytes)
-        return failure(PLAINORA_ERROR_TOO_LARGE, ("The document is larger than Plainora reads (" +
-                                                  std::to_string(limits::kMaxInputFileBytes >> 20) + " MB).")
-                                                     .c_str());
     return convert(options, [data, size](const ReadOptions& readOptions) {
         return readDocument(ByteView(static_cast<const std::uint8_t*>(data), size), readOptions);
     });

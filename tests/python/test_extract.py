@@ -8,6 +8,7 @@ import pathlib
 import pickle
 import shutil
 import subprocess
+import sys
 
 import pytest
 
@@ -139,6 +140,24 @@ def test_arguments_that_are_neither_path_nor_bytes():
         plainora.extract_text("report\0.doc")
     with pytest.raises(TypeError):
         plainora.extract_text(b"{\\rtf1 x}", True)  # options are keyword-only
+
+
+def test_installed_module_finds_its_library(tmp_path):
+    prefix = tmp_path / "prefix"
+    for component in ("library", "python"):
+        subprocess.run(["cmake", "--install", os.environ["PLAINORA_BUILD_DIR"], "--prefix", str(prefix),
+                        "--component", component], check=True, capture_output=True)
+    package_dir = prefix / os.environ["PLAINORA_INSTALL_PYTHONDIR"]
+    assert {"__init__.py", "__init__.pyi", "py.typed"} <= {p.name for p in (package_dir / "plainora").iterdir()}
+    environment = {key: value for key, value in os.environ.items() if key != "LD_LIBRARY_PATH"}
+    environment["PYTHONPATH"] = str(package_dir)
+    document = DATA / "docx/paragraphs.docx"
+    script = "import sys, plainora; print(plainora.__file__); sys.stdout.write(plainora.extract_text(sys.argv[1]))"
+    result = subprocess.run([sys.executable, "-c", script, str(document)], env=environment, capture_output=True,
+                            text=True, check=True)
+    location, text = result.stdout.split("\n", 1)
+    assert pathlib.Path(location).is_relative_to(package_dir)
+    assert text == expected(document)
 
 
 def test_version_is_the_cli_version():

@@ -2,10 +2,14 @@
 // the GIL, so threads of one interpreter convert in parallel; the Python
 // layer (plainora/__init__.py) turns error numbers into exceptions.
 
+// clang-format off
+// Python.h (through pybind11) comes before any standard header, as it asks.
+#include <pybind11/pybind11.h>
+// clang-format on
+
 #include "plainora/plainora.h"
 
 #include <memory>
-#include <pybind11/pybind11.h>
 #include <string>
 
 namespace py = pybind11;

@@ -6,6 +6,7 @@
 #include "PlainTextWriter.h"
 
 #include <exception>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -59,14 +60,14 @@ template <typename Read> plainora_result* convert(unsigned options, Read read)
         readOptions.includeHeadersFooters = options & PLAINORA_HEADERS_FOOTERS;
         readOptions.includeComments = options & PLAINORA_COMMENTS;
         Result<Document> document = read(readOptions);
-        auto* result = new plainora_result;
+        auto result = std::make_unique<plainora_result>();
         if (document) {
             result->text = renderPlainText(document.value());
         } else {
             result->error = document.error().number();
             result->description = document.error().description;
         }
-        return result;
+        return result.release();
     } catch (const std::bad_alloc&) {
         return &outOfMemory;
     } catch (const std::exception& exception) {

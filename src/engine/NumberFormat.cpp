@@ -48,6 +48,19 @@ std::string toLetters(int value, bool upper)
     return std::string(static_cast<std::size_t>(repeat), letter);
 }
 
+// The four note symbols in turn, repeated once more each round: 5 is "**".
+std::string chicagoSymbols(int value)
+{
+    if (value <= 0)
+        return std::to_string(value);
+    static constexpr std::array<const char*, 4> kSymbols{"*", "\u2020", "\u2021", "\u00A7"};
+    const int repeat = std::min((value - 1) / 4 + 1, 64);
+    std::string out;
+    for (int i = 0; i < repeat; ++i)
+        out += kSymbols[static_cast<std::size_t>((value - 1) % 4)];
+    return out;
+}
+
 std::string ordinalSuffix(int value)
 {
     const int lastTwo = value % 100;
@@ -151,6 +164,8 @@ NumberFormat numberFormatFromOoxml(std::string_view name)
         return NumberFormat::CardinalText;
     if (name == "ordinalText")
         return NumberFormat::OrdinalText;
+    if (name == "chicago")
+        return NumberFormat::Chicago;
     if (name == "bullet")
         return NumberFormat::Bullet;
     if (name == "none")
@@ -177,6 +192,8 @@ NumberFormat numberFormatFromNfc(int nfc)
         return NumberFormat::CardinalText;
     case 7:
         return NumberFormat::OrdinalText;
+    case 9:
+        return NumberFormat::Chicago;
     case 22:
         return NumberFormat::DecimalZero;
     case 23:
@@ -209,11 +226,22 @@ std::string formatListNumber(int value, NumberFormat format)
         return capitalised(cardinalWords(value));
     case NumberFormat::OrdinalText:
         return capitalised(ordinalWords(value));
+    case NumberFormat::Chicago:
+        return chicagoSymbols(value);
     case NumberFormat::Bullet:
     case NumberFormat::None:
         return {};
     }
     return std::to_string(value);
+}
+
+std::string NoteCounter::next(const NoteNumbering& numbering, int section)
+{
+    if (!m_started || (numbering.restartEachSection && section != m_section))
+        m_next = numbering.start;
+    m_started = true;
+    m_section = section;
+    return formatListNumber(m_next++, numbering.format);
 }
 
 char32_t mapSymbolFontCharacter(std::string_view fontName, char32_t cp)

@@ -17,6 +17,7 @@ enum class NumberFormat {
     Ordinal,            // 1st, 2nd, 3rd
     CardinalText,       // One, Two
     OrdinalText,        // First, Second
+    Chicago,            // *, †, ‡, §, then doubled: **, ††
     Bullet,             // the level text is the bullet itself
     None,               // no number
 };
@@ -28,6 +29,29 @@ NumberFormat numberFormatFromOoxml(std::string_view name);
 NumberFormat numberFormatFromNfc(int nfc);
 
 std::string formatListNumber(int value, NumberFormat format);
+
+// How the automatically numbered notes of one kind (footnotes or endnotes)
+// are numbered in a section.
+struct NoteNumbering {
+    NumberFormat format = NumberFormat::Decimal;
+    int start = 1;
+    // Numbering starts again at each section. Restarting on each page is
+    // not kept: without a page layout the notes count on.
+    bool restartEachSection = false;
+};
+
+// Gives the marks of one kind of notes in document order.
+class NoteCounter {
+public:
+    // The mark of the next automatically numbered note, which lies in the
+    // given section (sections counted from 0 in document order).
+    std::string next(const NoteNumbering& numbering, int section);
+
+private:
+    bool m_started = false;
+    int m_section = 0;
+    int m_next = 1;
+};
 
 // Maps a character of a symbol font (Symbol, Wingdings, Webdings) to its
 // Unicode look-alike; characters of other fonts come back unchanged.

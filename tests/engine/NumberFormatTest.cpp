@@ -20,6 +20,26 @@ TEST(NumberFormat, RendersEveryListNumberFormatAsWordDisplaysIt)
     EXPECT_EQ(formatListNumber(3, NumberFormat::OrdinalText), "Third");
     EXPECT_EQ(formatListNumber(40, NumberFormat::OrdinalText), "Fortieth");
     EXPECT_EQ(formatListNumber(5, NumberFormat::Bullet), "");
+    EXPECT_EQ(formatListNumber(1, NumberFormat::Chicago), "*");
+    EXPECT_EQ(formatListNumber(4, NumberFormat::Chicago), "\u00A7");
+    EXPECT_EQ(formatListNumber(6, NumberFormat::Chicago), "\u2020\u2020");
+}
+
+TEST(NoteCounter, CountsOnThroughSectionsOrStartsAgainInEach)
+{
+    const NoteNumbering continuous{NumberFormat::LowerRoman, 3, false};
+    const NoteNumbering restarting{NumberFormat::UpperLetter, 2, true};
+    struct Step {
+        const NoteNumbering* numbering;
+        int section;
+        const char* mark;
+    };
+    // One counter through a document whose third section restarts its notes.
+    const Step steps[] = {{&continuous, 0, "iii"}, {&continuous, 0, "iv"}, {&continuous, 1, "v"},
+                          {&restarting, 2, "B"},   {&restarting, 2, "C"},  {&restarting, 4, "B"}};
+    NoteCounter counter;
+    for (const Step& step : steps)
+        EXPECT_EQ(counter.next(*step.numbering, step.section), step.mark) << "section " << step.section;
 }
 
 TEST(NumberFormat, MapsFormatNamesAndSymbolFontBullets)
@@ -28,6 +48,8 @@ TEST(NumberFormat, MapsFormatNamesAndSymbolFontBullets)
     EXPECT_EQ(numberFormatFromOoxml("somethingNew"), NumberFormat::Decimal);
     EXPECT_EQ(numberFormatFromNfc(4), NumberFormat::LowerLetter);
     EXPECT_EQ(numberFormatFromNfc(23), NumberFormat::Bullet);
+    EXPECT_EQ(numberFormatFromNfc(9), NumberFormat::Chicago);
+    EXPECT_EQ(numberFormatFromOoxml("chicago"), NumberFormat::Chicago);
     EXPECT_EQ(mapSymbolFontCharacter("Symbol", 0xF0B7), U'\u2022');
     EXPECT_EQ(mapSymbolFontCharacter("Wingdings", 0xF0A7), U'\u25AA');
     EXPECT_EQ(mapSymbolFontCharacter("Symbol", 'a'), U'\u03B1');

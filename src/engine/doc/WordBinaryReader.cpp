@@ -61,24 +61,65 @@ Error describeOtherCompoundFile(const CompoundFile& file)
     return notWord("an Office compound file of another kind (it has no Word text)");
 }
 
-// Format of auto-numbered note marks from the document properties
-// ([MS-DOC] 2.7.2 DopBase: nfcFtnRef and nfcEdnRef in the 16 bits at 0x36).
-struct NoteFormats
+// How auto-numbered notes count: the document's settings
+// ([MS-DOC] 2.7.2 DopBase: rncFtn/nFtn at 0x02, rncEdn/nEdn at 0x34), which
+// each section may override ([MS-DOC] 2.6.4 sprmSRncFtn ... sprmSNfcEdnRef).
+// The number formats in the 16 bits at 0x36 count only for Word 6/95: later
+// versions keep them in the sections alone (Word writes 0 there for endnotes
+// it shows as i, ii, iii).
+struct NotesNumbering
 {
-    NumberFormat footnotes = NumberFormat::Decimal;
-    NumberFormat endnotes = NumberFormat::LowerRoman;
+    NoteNumbering footnotes;
+    NoteNumbering endnotes{NumberFormat::LowerRoman};
 };
 
-NoteFormats readNoteFormats(ByteView table, FibBlock dop)
+constexpr int kRestartEachSection = 1; // rncRstSect
+
+NotesNumbering readNotesNumbering(ByteView table, FibBlock dop, bool formatsInDop)
 {
-    NoteFormats formats;
+    NotesNumbering numbering;
     const ByteView bytes = slice(table, dop.fc, dop.lcb);
     if (bytes.size() < 0x38)
-        return formats;
-    const std::uint16_t bits = readU16(bytes, 0x36);
-    formats.footnotes = numberFormatFromNfc((bits >> 2) & 0x0F);
-    formats.endnotes = numberFormatFromNfc((bits >> 6) & 0x0F);
-    return formats;
+        return numbering;
+    const std::uint16_t footnotes = readU16(bytes, 0x02);
+    const std::uint16_t endnotes = readU16(bytes, 0x34);
+    const std::uint16_t formats = readU16(bytes, 0x36);
+    numbering.footnotes.start = footnotes >> 2;
+    numbering.footnotes.restartEachSection = (footnotes & 0x03) == kRestartEachSection;
+    numbering.endnotes.start = endnotes >> 2;
+    numbering.endnotes.restartEachSection = (endnotes & 0x03) == kRestartEachSection;
+    if (formatsInDop) {
+        numbering.footnotes.format = numberFormatFromNfc((formats >> 2) & 0x0F);
+        numbering.endnotes.format = numberFormatFromNfc((formats >> 6) & 0x0F);
+    }
+    return numbering;
+}
+
+void applySectionNotePrl(NotesNumbering& numbering, std::uint16_t sprm, ByteView operand)
+{
+    const int value = operand.size() >= 2 ? readU16(operand, 0) : (operand.empty() ? 0 : operand[0]);
+    switch (sprm) {
+    case 0x303C: // sprmSRncFtn
+        numbering.footnotes.restartEachSection = value == kRestartEachSection;
+        break;
+    case 0x303E: // sprmSRncEdn
+        numbering.endnotes.restartEachSection = value == kRestartEachSection;
+        break;
+    case 0x503F: // sprmSNFtn
+        numbering.footnotes.start = value;
+        break;
+    case 0x5041: // sprmSNEdn
+        numbering.endnotes.start = value;
+        break;
+    case 0x5040: // sprmSNfcFtnRef
+        numbering.footnotes.format = numberFormatFromNfc(value);
+        break;
+    case 0x5042: // sprmSNfcEdnRef
+        numbering.endnotes.format = numberFormatFromNfc(value);
+        break;
+    default:
+        break;
+    }
 }
 
 struct PartRange
@@ -90,9 +131,11 @@ struct PartRange
 class WordBinaryDocument
 {
 public:
+    // wordDocument gives the sections' properties (Word 97 and later only).
     WordBinaryDocument(const Fib& fib, ByteView table, DocumentText& text, const ReadOptions& options,
-                       bool word97)
-        : m_fib(fib), m_table(table), m_text(text), m_options(options), m_word97(word97)
+                       const ScatteredBytes* wordDocument)
+        : m_fib(fib), m_table(table), m_text(text), m_options(options), m_wordDocument(wordDocument),
+          m_word97(wordDocument != nullptr)
     {
         // [MS-DOC] 2.3: the parts follow one another in CP order.
         const std::uint32_t lengths[] = {fib.ccpText, fib.ccpFtn,  fib.ccpHdd + fib.ccpMcr, fib.ccpAtn,
@@ -109,20 +152,20 @@ public:
     Document read(StoryContext& context)
     {
         Document document;
-        const NoteFormats formats = readNoteFormats(m_table, m_fib.block(FcLcb::Dop));
-        document.footnotes =
-            readNotes(context, FcLcb::PlcffndRef, FcLcb::PlcffndTxt, kFootnotes, formats.footnotes);
-        if (m_word97)
-            document.endnotes =
-                readNotes(context, FcLcb::PlcfendRef, FcLcb::PlcfendTxt, kEndnotes, formats.endnotes);
-        std::vector<std::vector<Block>> unanchored;
-        if (m_word97)
-            readTextBoxes(context, unanchored);
-        if (const auto sed = Plc::parse(m_table, m_fib.block(FcLcb::PlcfSed), 12)) {
+        const NotesNumbering numbering = readNotesNumbering(m_table, m_fib.block(FcLcb::Dop), !m_word97);
+        const auto sed = Plc::parse(m_table, m_fib.block(FcLcb::PlcfSed), 12);
+        if (sed) {
             for (std::size_t i = 1; i < sed->size(); ++i)
                 if (sed->position(i) > 0)
                     context.sectionEnds.insert(sed->position(i) - 1);
         }
+        const std::vector<SectionNotes> sections = readSections(sed, numbering);
+        document.footnotes = readNotes(context, FcLcb::PlcffndRef, FcLcb::PlcffndTxt, kFootnotes, sections);
+        if (m_word97)
+            document.endnotes = readNotes(context, FcLcb::PlcfendRef, FcLcb::PlcfendTxt, kEndnotes, sections);
+        std::vector<std::vector<Block>> unanchored;
+        if (m_word97)
+            readTextBoxes(context, unanchored);
         const PartRange main = m_parts[kMain];
         document.body = readStory(context, main.begin, main.end);
         // Text boxes whose anchors were not found come after the body.
@@ -164,21 +207,58 @@ private:
         }
     }
 
+    struct SectionNotes
+    {
+        std::uint32_t end = 0; // the CP after the section
+        NotesNumbering numbering;
+    };
+
+    // Each section's note numbering: the document's, changed by the
+    // section's own properties ([MS-DOC] 2.8.26 PlcfSed, 2.9.253 Sed, 2.9.260 SEPX).
+    std::vector<SectionNotes> readSections(const std::optional<Plc>& sed, const NotesNumbering& numbering) const
+    {
+        std::vector<SectionNotes> sections;
+        if (!sed)
+            return sections;
+        std::vector<std::uint8_t> scratch;
+        for (std::size_t i = 0; i < sed->size(); ++i) {
+            SectionNotes section{sed->position(i + 1), numbering};
+            const std::uint32_t fcSepx = readU32(sed->data(i), 2);
+            if (m_wordDocument && fcSepx != 0xFFFFFFFF) {
+                const ByteView size = m_wordDocument->read(fcSepx, 2, scratch);
+                const std::uint16_t cb = size.size() == 2 ? readU16(size, 0) : 0;
+                const ByteView grpprl = m_wordDocument->read(std::uint64_t{fcSepx} + 2, cb, scratch);
+                forEachPrl(grpprl, [&](std::uint16_t sprm, ByteView operand) {
+                    applySectionNotePrl(section.numbering, sprm, operand);
+                });
+            }
+            sections.push_back(section);
+        }
+        return sections;
+    }
+
     // [MS-DOC] 2.8.19-2.8.20: the k-th reference belongs to the k-th text.
     std::vector<Note> readNotes(StoryContext& context, FcLcb refs, FcLcb texts, Part part,
-                                NumberFormat format)
+                                const std::vector<SectionNotes>& sections)
     {
         std::vector<Note> notes;
         const auto refPlc = Plc::parse(m_table, m_fib.block(refs), 2);
         const auto textPlc = Plc::parse(m_table, m_fib.block(texts), 0);
         if (!refPlc || !textPlc)
             return notes;
-        int number = 0;
+        const NotesNumbering documentNumbering = readNotesNumbering(m_table, m_fib.block(FcLcb::Dop), !m_word97);
+        NoteCounter counter;
+        std::size_t section = 0;
         for (std::size_t k = 0; k < refPlc->size() && k < textPlc->size(); ++k) {
             const std::uint32_t cp = refPlc->position(k);
+            while (section < sections.size() && sections[section].end <= cp)
+                ++section;
+            const NotesNumbering& numbering =
+                section < sections.size() ? sections[section].numbering : documentNumbering;
             Note note;
             if (readU16(refPlc->data(k), 0) != 0 || cp >= m_text.size()) {
-                note.mark = formatListNumber(++number, format);
+                note.mark = counter.next(part == kEndnotes ? numbering.endnotes : numbering.footnotes,
+                                         static_cast<int>(section));
             } else {
                 std::string custom;
                 appendUtf8(custom, m_text.at(cp));
@@ -282,6 +362,7 @@ private:
     ByteView m_table;
     DocumentText& m_text;
     const ReadOptions& m_options;
+    const ScatteredBytes* m_wordDocument;
     bool m_word97;
     PartRange m_parts[7];
 };
@@ -336,7 +417,7 @@ Result<Document> readWord97(const CompoundFile& file, const ScatteredBytes& word
     context.lists = &lists;
     context.fonts = &fonts;
     context.dataStream = dataStream.bytes();
-    WordBinaryDocument document(fib, table, text.value(), options, true);
+    WordBinaryDocument document(fib, table, text.value(), options, &wordDocument);
     return document.read(context);
 }
 
@@ -367,7 +448,7 @@ Result<Document> readWord6(ByteView wordDocument, const ReadOptions& options)
     StoryContext context;
     context.text = &text.value();
     context.tablesFromProperties = false;
-    WordBinaryDocument document(fib, wordDocument, text.value(), options, false);
+    WordBinaryDocument document(fib, wordDocument, text.value(), options, nullptr);
     Document result = document.read(context);
     if (result.body.empty())
         return oldVersionError();

@@ -25,7 +25,7 @@ namespace plainora::engine {
 namespace docx {
 namespace {
 
-// Note numbering formats from the settings part ([E1] 17.11.11, 17.11.17).
+// The document's note numbering from the settings part ([E1] 17.11.11, 17.11.17).
 class SettingsHandler : public XmlHandler {
 public:
     explicit SettingsHandler(StoryContext& context) : m_context(context) {}
@@ -41,15 +41,8 @@ public:
         }
         if (!m_inNoteProperties)
             return;
-        const char* value = attributes.get(Ns::W, "val");
-        if (local == "numFmt" && value) {
-            NumberFormat format = numberFormatFromOoxml(value);
-            if (format == NumberFormat::Bullet || format == NumberFormat::None)
-                format = NumberFormat::Decimal; // as Word does ([OI29500] 2.1.306)
-            (m_endnote ? m_context.endnoteFormat : m_context.footnoteFormat) = format;
-        } else if (local == "numStart") {
-            (m_endnote ? m_context.endnoteStart : m_context.footnoteStart) = std::clamp(intValue(value, 1), 0, 32767);
-        }
+        applyNoteProperty(m_endnote ? m_context.endnoteNumbering : m_context.footnoteNumbering, local,
+                          attributes.get(Ns::W, "val"));
     }
     void endElement(Ns ns, std::string_view local) override
     {

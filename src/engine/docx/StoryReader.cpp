@@ -29,6 +29,13 @@ enum class StoryReader::Tag : unsigned char {
     InstrText,
     DelText,
     DelInstrText,
+    RubyText,
+    AltChunk,
+    FootnotePr,
+    EndnotePr,
+    NumFmt,
+    NumStart,
+    NumRestart,
     Tab,
     PTab,
     Br,
@@ -129,6 +136,40 @@ namespace {
 
 const char* kNoAttributes[] = {nullptr};
 
+// A note mark not yet numbered: control characters XML text cannot hold
+// around its index into StoryContext::pendingMarks.
+constexpr char kMarkStart[] = "\x01";
+constexpr char kMarkEnd = '\x02';
+
+void replacePendingMarks(std::vector<Block>& blocks, const std::vector<std::string>& marks)
+{
+    for (Block& block : blocks) {
+        for (TableRow& row : block.rows)
+            for (TableCell& cell : row.cells)
+                replacePendingMarks(cell.blocks, marks);
+        std::string& text = block.text;
+        if (text.find(kMarkStart[0]) == std::string::npos)
+            continue;
+        std::string out;
+        std::size_t from = 0;
+        for (std::size_t at = text.find(kMarkStart[0]); at != std::string::npos; at = text.find(kMarkStart[0], from)) {
+            const std::size_t end = text.find(kMarkEnd, at);
+            std::size_t index = marks.size();
+            if (end != std::string::npos)
+                std::from_chars(text.data() + at + 1, text.data() + end, index);
+            out.append(text, from, at - from);
+            if (index < marks.size()) {
+                out += marks[index];
+                from = end + 1;
+            } else {
+                from = at + 1;
+            }
+        }
+        out.append(text, from);
+        text = std::move(out);
+    }
+}
+
 std::string_view attrOr(const XmlAttributes& attributes, std::string_view local, std::string_view fallback = {})
 {
     const char* value = attributes.get(Ns::W, local);
@@ -136,6 +177,21 @@ std::string_view attrOr(const XmlAttributes& attributes, std::string_view local,
 }
 
 } // namespace
+
+void applyNoteProperty(NoteNumbering& numbering, std::string_view local, const char* value)
+{
+    if (!value)
+        return;
+    if (local == "numFmt") {
+        numbering.format = numberFormatFromOoxml(value);
+        if (numbering.format == NumberFormat::Bullet || numbering.format == NumberFormat::None)
+            numbering.format = NumberFormat::Decimal; // as Word does ([OI29500] 2.1.306)
+    } else if (local == "numStart") {
+        numbering.start = std::clamp(intValue(value, 1), 0, 32767);
+    } else if (local == "numRestart") {
+        numbering.restartEachSection = std::string_view(value) == "eachSect";
+    }
+}
 
 StoryReader::Tag StoryReader::tagOf(std::string_view local)
 {
@@ -155,6 +211,13 @@ StoryReader::Tag StoryReader::tagOf(std::string_view local)
         {"instrText", Tag::InstrText},
         {"delText", Tag::DelText},
         {"delInstrText", Tag::DelInstrText},
+        {"rt", Tag::RubyText},
+        {"altChunk", Tag::AltChunk},
+        {"footnotePr", Tag::FootnotePr},
+        {"endnotePr", Tag::EndnotePr},
+        {"numFmt", Tag::NumFmt},
+        {"numStart", Tag::NumStart},
+        {"numRestart", Tag::NumRestart},
         {"tab", Tag::Tab},
         {"ptab", Tag::PTab},
         {"br", Tag::Br},
@@ -433,10 +496,54 @@ void StoryReader::noteReference(bool endnote, const XmlAttributes& attributes)
         m_customMarkText.clear();
         return;
     }
-    int& count = endnote ? m_context.endnoteCount : m_context.footnoteCount;
-    const int number = (endnote ? m_context.endnoteStart : m_context.footnoteStart) + count++;
-    notes[index].mark = formatListNumber(number, endnote ? m_context.endnoteFormat : m_context.footnoteFormat);
-    appendText("[" + notes[index].mark + "]");
+    if (m_part != Part::Document) {
+        // Headers, footers and comments are read after the body: its marks are known.
+        NoteCounter& counter = endnote ? m_context.endnoteCounter : m_context.footnoteCounter;
+        notes[index].mark =
+            counter.next(endnote ? m_context.endnoteNumbering : m_context.footnoteNumbering, m_context.section);
+        appendText("[" + notes[index].mark + "]");
+        return;
+    }
+    appendText(kMarkStart + std::to_string(m_context.pendingMarks.size()) + kMarkEnd);
+    m_context.pendingMarks.push_back({endnote, index, m_context.section});
+}
+
+// Numbers the body's notes once every section's properties are known and
+// puts their marks in place of the placeholders.
+void StoryReader::resolveNoteMarks()
+{
+    if (m_context.pendingMarks.empty())
+        return;
+    Document& document = *m_context.document;
+    std::vector<std::string> marks;
+    marks.reserve(m_context.pendingMarks.size());
+    for (const StoryContext::PendingMark& pending : m_context.pendingMarks) {
+        const auto section = static_cast<std::size_t>(pending.section);
+        const bool known = section < m_context.sectionNumbering.size();
+        const NoteNumbering& numbering =
+            pending.endnote ? (known ? m_context.sectionNumbering[section].second : m_context.endnoteNumbering)
+                            : (known ? m_context.sectionNumbering[section].first : m_context.footnoteNumbering);
+        NoteCounter& counter = pending.endnote ? m_context.endnoteCounter : m_context.footnoteCounter;
+        std::string mark = counter.next(numbering, pending.section);
+        std::vector<Note>& notes = pending.endnote ? document.endnotes : document.footnotes;
+        if (pending.note < notes.size())
+            notes[pending.note].mark = mark;
+        marks.push_back("[" + mark + "]");
+    }
+    m_context.pendingMarks.clear();
+    replacePendingMarks(document.body, marks);
+}
+
+void StoryReader::endSection()
+{
+    if (m_sectionNumbering) {
+        const auto section = static_cast<std::size_t>(m_context.section);
+        if (m_context.sectionNumbering.size() <= section)
+            m_context.sectionNumbering.resize(section + 1, {m_context.footnoteNumbering, m_context.endnoteNumbering});
+        m_context.sectionNumbering[section] = *m_sectionNumbering;
+        m_sectionNumbering.reset();
+    }
+    ++m_context.section;
 }
 
 void StoryReader::finishCustomMark()
@@ -603,7 +710,8 @@ void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& att
         break;
     case Tag::DelText:
     case Tag::DelInstrText:
-            skipElement();
+    case Tag::RubyText: // a phonetic guide's reading: only its base text is shown
+        skipElement();
         return;
     case Tag::Hdr:
     case Tag::Ftr:
@@ -813,6 +921,27 @@ void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& att
     case Tag::TxbxContent:
         interrupt(static_cast<int>(SavedStory::Kind::TextBox));
         break;
+    case Tag::SectPr:
+        // A section's properties sit in its last paragraph's or, for the
+        // last section, at the body's end ([E1] 17.6.17); a revision's old
+        // properties (w:sectPrChange) do not count.
+        if (m_part == Part::Document && (parent == Tag::PPr || parent == Tag::Body))
+            m_sectionNumbering.emplace(m_context.footnoteNumbering, m_context.endnoteNumbering);
+        break;
+    case Tag::FootnotePr:
+    case Tag::EndnotePr:
+        m_notePropertiesOfEndnotes = tag == Tag::EndnotePr;
+        break;
+    case Tag::NumFmt:
+    case Tag::NumStart:
+    case Tag::NumRestart:
+        if ((parent == Tag::FootnotePr || parent == Tag::EndnotePr) && m_sectionNumbering && m_tags.size() >= 3 &&
+            m_tags[m_tags.size() - 3] == Tag::SectPr) {
+            applyNoteProperty(m_notePropertiesOfEndnotes ? m_sectionNumbering->second : m_sectionNumbering->first,
+                              tag == Tag::NumFmt ? "numFmt" : tag == Tag::NumStart ? "numStart" : "numRestart",
+                              attributes.get(Ns::W, "val"));
+        }
+        break;
     case Tag::HeaderReference:
     case Tag::FooterReference:
         if (parent == Tag::SectPr && m_part == Part::Document && m_context.options.includeHeadersFooters) {
@@ -855,10 +984,23 @@ void StoryReader::endWordElement(Tag tag)
             while (!m_paragraphs.empty())
                 endParagraph();
             popContainer();
+            resolveNoteMarks();
         }
         break;
     case Tag::P:
         endParagraph();
+        if (m_sectionEndsWithParagraph) {
+            m_sectionEndsWithParagraph = false;
+            endSection();
+        }
+        break;
+    case Tag::SectPr:
+        if (m_sectionNumbering) {
+            if (parentTag() == Tag::PPr)
+                m_sectionEndsWithParagraph = true; // the paragraph's text is still the section's
+            else
+                endSection();
+        }
         break;
     case Tag::PPr:
         resolveParagraph();

@@ -29,12 +29,23 @@ struct StoryContext {
     ReadOptions options;
     Document* document = nullptr;
 
-    NumberFormat footnoteFormat = NumberFormat::Decimal;
-    NumberFormat endnoteFormat = NumberFormat::LowerRoman; // Word's default ([OI29500] 2.1.306)
-    int footnoteStart = 1;
-    int endnoteStart = 1;
-    int footnoteCount = 0;
-    int endnoteCount = 0;
+    // The document's note numbering (settings part); each section may
+    // change it in its own properties.
+    NoteNumbering footnoteNumbering;
+    NoteNumbering endnoteNumbering{NumberFormat::LowerRoman}; // Word's default ([OI29500] 2.1.306)
+    // A section's properties end it, so the body's note marks are known
+    // only once the body is read; until then each stands in its text as a
+    // placeholder (see StoryReader::resolveNoteMarks).
+    struct PendingMark {
+        bool endnote = false;
+        std::size_t note = 0; // index into document->footnotes / endnotes
+        int section = 0;
+    };
+    std::vector<PendingMark> pendingMarks;
+    std::vector<std::pair<NoteNumbering, NoteNumbering>> sectionNumbering; // footnotes, endnotes
+    int section = 0;
+    NoteCounter footnoteCounter;
+    NoteCounter endnoteCounter;
     // Note id -> indexes into document->footnotes / endnotes, in reference order.
     std::multimap<int, std::size_t> footnoteIndexes;
     std::multimap<int, std::size_t> endnoteIndexes;
@@ -42,6 +53,9 @@ struct StoryContext {
     std::vector<std::string> headerFooterIds;
     TextBudget text;
 };
+
+// Applies a child of w:footnotePr or w:endnotePr ([E1] 17.11.11, 17.11.17-17.11.20).
+void applyNoteProperty(NoteNumbering& numbering, std::string_view local, const char* value);
 
 class StoryReader : public XmlHandler {
 public:
@@ -84,6 +98,8 @@ private:
     void endWordElement(Tag tag);
     void noteReference(bool endnote, const XmlAttributes& attributes);
     void finishCustomMark();
+    void resolveNoteMarks();
+    void endSection();
     void startNoteStory(const XmlAttributes& attributes);
     // A text box, a note or a header inside the story: its paragraphs are
     // read on their own and handed back by resume().
@@ -127,6 +143,10 @@ private:
     std::vector<Block> m_carryBlocks;
     bool m_carry = false;
     std::string m_pendingPrefix; // a check-box label met outside a paragraph
+
+    std::optional<std::pair<NoteNumbering, NoteNumbering>> m_sectionNumbering; // in w:sectPr
+    bool m_notePropertiesOfEndnotes = false; // in w:sectPr/w:endnotePr
+    bool m_sectionEndsWithParagraph = false;  // the open paragraph's properties closed a section
 
     std::vector<std::size_t> m_noteTargets; // the notes that take the note being read
     bool m_inlineNoteIsEndnote = false;

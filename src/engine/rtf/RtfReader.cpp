@@ -35,6 +35,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -96,6 +98,15 @@ enum class Word : std::uint8_t {
     AftnStart,
     FtnFormat,
     AftnFormat,
+    FtnRestart,  // value 1: each section; 0: continuous or each page
+    AftnRestart,
+    SftnStart,   // the section's own note numbering
+    SaftnStart,
+    SftnFormat,
+    SaftnFormat,
+    SftnRestart,
+    SaftnRestart,
+    Sectd,
     // Fields
     Field,
     Fldinst,
@@ -140,7 +151,7 @@ enum class Word : std::uint8_t {
 struct WordInfo
 {
     Word word;
-    int value = 0; // a number format for the note-numbering words
+    int value = 0; // a number format, or a restart rule, for the note-numbering words
 };
 
 // Control words are looked up once per word in the file: an open-addressing
@@ -238,6 +249,9 @@ const WordTable& wordTable()
             {"cpg", Word::Cpg},
             {"ftnstart", Word::FtnStart},
             {"aftnstart", Word::AftnStart},
+            {"sftnstart", Word::SftnStart},
+            {"saftnstart", Word::SaftnStart},
+            {"sectd", Word::Sectd},
             {"field", Word::Field},
             {"fldinst", Word::Fldinst},
             {"fldrslt", Word::Fldrslt},
@@ -273,6 +287,15 @@ const WordTable& wordTable()
         };
         for (const auto& [name, word] : plain)
             t.emplace(name, WordInfo{word});
+        // Note numbering restarts: 1 at each section; continuous or, without
+        // pages to count, each page: 0.
+        for (const auto& [name, word, restart] :
+             {std::tuple{"ftnrestart", Word::FtnRestart, 1}, {"ftnrstcont", Word::FtnRestart, 0},
+              {"ftnrstpg", Word::FtnRestart, 0}, {"aftnrestart", Word::AftnRestart, 1},
+              {"aftnrstcont", Word::AftnRestart, 0}, {"sftnrestart", Word::SftnRestart, 1},
+              {"sftnrstcont", Word::SftnRestart, 0}, {"sftnrstpg", Word::SftnRestart, 0},
+              {"saftnrestart", Word::SaftnRestart, 1}, {"saftnrstcont", Word::SaftnRestart, 0}})
+            t.emplace(name, WordInfo{word, restart});
         for (const char* name :
              {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"})
             t.emplace(name, WordInfo{Word::HeaderFooter});
@@ -318,15 +341,17 @@ const WordTable& wordTable()
         const std::pair<const char*, NumberFormat> formats[] = {
             {"nar", NumberFormat::Decimal},      {"nalc", NumberFormat::LowerLetter},
             {"nauc", NumberFormat::UpperLetter}, {"nrlc", NumberFormat::LowerRoman},
-            {"nruc", NumberFormat::UpperRoman},
+            {"nruc", NumberFormat::UpperRoman},  {"nchi", NumberFormat::Chicago},
         };
         static std::vector<std::string> names; // keeps the composed names alive
-        names.reserve(10);
+        names.reserve(std::size(formats) * 4);
         for (const auto& [suffix, format] : formats) {
-            names.push_back(std::string("ftn") + suffix);
-            t.emplace(names.back(), WordInfo{Word::FtnFormat, static_cast<int>(format)});
-            names.push_back(std::string("aftn") + suffix);
-            t.emplace(names.back(), WordInfo{Word::AftnFormat, static_cast<int>(format)});
+            for (const auto& [prefix, word] : {std::pair{"ftn", Word::FtnFormat}, std::pair{"aftn", Word::AftnFormat},
+                                               std::pair{"sftn", Word::SftnFormat},
+                                               std::pair{"saftn", Word::SaftnFormat}}) {
+                names.push_back(std::string(prefix) + suffix);
+                t.emplace(names.back(), WordInfo{word, static_cast<int>(format)});
+            }
         }
         return t;
     }();
@@ -540,6 +565,8 @@ private:
     int newStory(StoryKind kind);
     void finishStory(int index);
     std::string noteMark(StoryKind kind);
+    struct SectionNotes;
+    void sectionNoteProperty(SectionNotes& section, const WordInfo& info, std::int32_t parameter);
     void resolveReferences(std::vector<Block>& blocks);
     void listTableWord(Word word, std::int32_t p);
     int levelFollow(const GroupState& s) const;
@@ -571,12 +598,31 @@ private:
 
     std::vector<std::string> m_references; // "[n]" of each body reference
     int m_pendingReference = -1;
-    int m_footnoteCount = 0;
-    int m_endnoteCount = 0;
-    int m_footnoteStart = 1;
-    int m_endnoteStart = 1;
-    NumberFormat m_footnoteFormat = NumberFormat::Decimal;
-    NumberFormat m_endnoteFormat = NumberFormat::LowerRoman;
+    // The document's note numbering, and the section's own where its
+    // properties change it (until \sectd).
+    NoteNumbering m_footnoteNumbering;
+    NoteNumbering m_endnoteNumbering{NumberFormat::LowerRoman};
+    // What the section changes, each property on its own: a file may set
+    // the document's after the first section's.
+    struct SectionNotes
+    {
+        std::optional<NumberFormat> format;
+        std::optional<int> start;
+        std::optional<bool> restartEachSection;
+
+        NoteNumbering over(NoteNumbering numbering) const
+        {
+            numbering.format = format.value_or(numbering.format);
+            numbering.start = start.value_or(numbering.start);
+            numbering.restartEachSection = restartEachSection.value_or(numbering.restartEachSection);
+            return numbering;
+        }
+    };
+    SectionNotes m_sectionFootnotes;
+    SectionNotes m_sectionEndnotes;
+    NoteCounter m_footnoteCounter;
+    NoteCounter m_endnoteCounter;
+    int m_section = 0;
     TextBudget m_text; // text and model nodes held
 
     std::vector<ListDefinition> m_lists;
@@ -814,11 +860,28 @@ int RtfReader::newStory(StoryKind kind)
     return s.story;
 }
 
+void RtfReader::sectionNoteProperty(SectionNotes& section, const WordInfo& info, std::int32_t parameter)
+{
+    switch (info.word) {
+    case Word::SftnStart:
+    case Word::SaftnStart:
+        section.start = std::clamp(parameter, 0, 1 << 20);
+        break;
+    case Word::SftnFormat:
+    case Word::SaftnFormat:
+        section.format = static_cast<NumberFormat>(info.value);
+        break;
+    default:
+        section.restartEachSection = info.value != 0;
+        break;
+    }
+}
+
 std::string RtfReader::noteMark(StoryKind kind)
 {
     if (kind == StoryKind::Endnote)
-        return formatListNumber(m_endnoteStart + m_endnoteCount++, m_endnoteFormat);
-    return formatListNumber(m_footnoteStart + m_footnoteCount++, m_footnoteFormat);
+        return m_endnoteCounter.next(m_sectionEndnotes.over(m_endnoteNumbering), m_section);
+    return m_footnoteCounter.next(m_sectionFootnotes.over(m_footnoteNumbering), m_section);
 }
 
 void RtfReader::finishStory(int index)
@@ -955,6 +1018,8 @@ Status RtfReader::controlWord(const RtfToken& token)
         m_text.spend(kNodeCost);
         return {};
     case Word::Sect:
+        if (m_stories[s.story].kind == StoryKind::Body)
+            ++m_section;
         applyLabelFollow();
         if (emitting() && !builder().paragraphEmpty())
             builder().endParagraph(paragraphLevel());
@@ -1170,16 +1235,36 @@ Status RtfReader::controlWord(const RtfToken& token)
         }
         return {};
     case Word::FtnStart:
-        m_footnoteStart = std::clamp(p, 0, 1 << 20);
+        m_footnoteNumbering.start = std::clamp(p, 0, 1 << 20);
         return {};
     case Word::AftnStart:
-        m_endnoteStart = std::clamp(p, 0, 1 << 20);
+        m_endnoteNumbering.start = std::clamp(p, 0, 1 << 20);
         return {};
     case Word::FtnFormat:
-        m_footnoteFormat = static_cast<NumberFormat>(info.value);
+        m_footnoteNumbering.format = static_cast<NumberFormat>(info.value);
         return {};
     case Word::AftnFormat:
-        m_endnoteFormat = static_cast<NumberFormat>(info.value);
+        m_endnoteNumbering.format = static_cast<NumberFormat>(info.value);
+        return {};
+    case Word::FtnRestart:
+        m_footnoteNumbering.restartEachSection = info.value != 0;
+        return {};
+    case Word::AftnRestart:
+        m_endnoteNumbering.restartEachSection = info.value != 0;
+        return {};
+    case Word::SftnStart:
+    case Word::SftnFormat:
+    case Word::SftnRestart:
+        sectionNoteProperty(m_sectionFootnotes, info, p);
+        return {};
+    case Word::SaftnStart:
+    case Word::SaftnFormat:
+    case Word::SaftnRestart:
+        sectionNoteProperty(m_sectionEndnotes, info, p);
+        return {};
+    case Word::Sectd:
+        m_sectionFootnotes = {};
+        m_sectionEndnotes = {};
         return {};
 
     case Word::Field:

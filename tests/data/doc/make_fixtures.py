@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Builds the Word 97-2003 fixtures: each source (python-docx, or a flat ODT
 written by hand) becomes name.source.docx, which LibreOffice saves as
-name.doc ("MS Word 97"). The expected text (name.txt, and name.all.txt with
-headers, footers and comments included) is written here by hand from the
+name.doc ("MS Word 97") and name.rtf. What LibreOffice cannot write from a
+flat ODT is patched into the .docx's XML first (see note_numbering). The
+expected text (name.txt, and name.all.txt with headers, footers and comments
+included) is written here by hand from the
 plain-text layout, never from a reader's output.
 
 Run with /usr/bin/python3 (Debian's python3-docx) and soffice on the PATH:
@@ -13,6 +15,7 @@ import os
 import shutil
 import subprocess
 import tempfile
+import zipfile
 
 import docx
 from docx.enum.text import WD_BREAK
@@ -51,7 +54,19 @@ def soffice(source, target_filter, outdir):
     done.check_returncode()
 
 
-def emit(name, expected, source_docx=None, source_fodt=None, expected_all=None):
+def patch_parts(path, patch):
+    """Rewrites the package's XML parts through patch(part_name, text)."""
+    patched = path + ".patched"
+    with zipfile.ZipFile(path) as zin, zipfile.ZipFile(patched, "w", zipfile.ZIP_DEFLATED) as zout:
+        for item in zin.infolist():
+            data = zin.read(item.filename)
+            if item.filename.endswith(".xml"):
+                data = patch(item.filename, data.decode("utf-8")).encode("utf-8")
+            zout.writestr(item, data)
+    os.replace(patched, path)
+
+
+def emit(name, expected, source_docx=None, source_fodt=None, expected_all=None, patch=None):
     with tempfile.TemporaryDirectory() as tmp:
         if source_fodt is not None:
             path = os.path.join(tmp, name + ".fodt")
@@ -63,6 +78,8 @@ def emit(name, expected, source_docx=None, source_fodt=None, expected_all=None):
             path = os.path.join(tmp, name + ".docx")
             source_docx.save(path)
             source_docx = path
+        if patch is not None:
+            patch_parts(source_docx, patch)
         soffice(source_docx, "doc:MS Word 97", tmp)
         soffice(source_docx, "rtf", tmp)
         shutil.copy(source_docx, os.path.join(HERE, name + ".source.docx"))
@@ -311,10 +328,43 @@ def sections():
     emit("sections", "First section.\nSecond section.\n", source_fodt=fodt(body, styles, master))
 
 
+def note_numbering():
+    # Footnotes A, B, C ... from C, numbered again in each section; endnotes
+    # 1, 2, 3 from 7. A flat ODT cannot say so for Word, so the settings and
+    # every section's properties of the .docx are patched; LibreOffice
+    # carries them into the .doc's section properties and the RTF.
+    def note(number, kind, text):
+        return ('<text:note text:id="n%d" text:note-class="%s"><text:note-citation>%d</text:note-citation>'
+                '<text:note-body><text:p>%s</text:p></text:note-body></text:note>' % (number, kind, number, text))
+
+    def patch(part, xml):
+        if part not in ("word/document.xml", "word/settings.xml"):
+            return xml
+        xml = xml.replace('<w:footnotePr><w:numFmt w:val="decimal"/>',
+                          '<w:footnotePr><w:numFmt w:val="upperLetter"/><w:numStart w:val="3"/>'
+                          '<w:numRestart w:val="eachSect"/>')
+        return xml.replace('<w:endnotePr><w:numFmt w:val="lowerRoman"/>',
+                           '<w:endnotePr><w:numFmt w:val="decimal"/><w:numStart w:val="7"/>')
+
+    styles = ('<style:page-layout style:name="pm1"/><style:page-layout style:name="pm2">'
+              '<style:page-layout-properties style:print-orientation="landscape" fo:page-width="29.7cm"'
+              ' fo:page-height="21cm"/></style:page-layout>'
+              '<style:style style:name="P1" style:family="paragraph" style:master-page-name="Landscape"/>')
+    master = ('<office:master-styles><style:master-page style:name="Standard" style:page-layout-name="pm1"/>'
+              '<style:master-page style:name="Landscape" style:page-layout-name="pm2"/></office:master-styles>')
+    body = ('<text:p>First' + note(1, "footnote", "Footnote one.") + ' and second' +
+            note(2, "footnote", "Footnote two.") + '.</text:p><text:p>End' + note(3, "endnote", "Endnote one.") +
+            '.</text:p><text:p text:style-name="P1">Next section' + note(4, "footnote", "Footnote three.") +
+            '.</text:p>')
+    emit("note-numbering", "First[C] and second[D].\nEnd[7].\nNext section[C].\n\n"
+         "[C] Footnote one.\n[D] Footnote two.\n[C] Footnote three.\n[7] Endnote one.\n",
+         source_fodt=fodt(body, styles, master), patch=patch)
+
+
 if __name__ == "__main__":
     import sys
     only = sys.argv[1:]
     for build in (paragraphs, table, nested_table, layout_tables, notes, fields, lists, revisions, hidden, headers_footers,
-                  comments, textbox, unicode_text, checkbox, sections, symbols, style_lists):
+                  comments, textbox, unicode_text, checkbox, sections, symbols, style_lists, note_numbering):
         if not only or build.__name__ in only:
             build()

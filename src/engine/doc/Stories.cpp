@@ -1,5 +1,6 @@
 #include "Stories.h"
 
+#include "EquationField.h"
 #include "Limits.h"
 #include "LittleEndian.h"
 #include "NumberFormat.h"
@@ -10,13 +11,28 @@ namespace plainora::engine::doc {
 
 namespace {
 
-constexpr std::size_t kMaxFieldCode = 32;
-
 struct OpenField
 {
     bool inResult = false;
-    std::string code; // the start of the instruction, enough to tell its kind
+    bool resultShown = false; // the result gave text
+    std::string code;         // UTF-8: the start of the instruction, or an equation whole
+    char16_t highSurrogate = 0;
     std::optional<std::uint32_t> dataLocation;
+
+    void keep(char16_t c)
+    {
+        if (code.size() >= fieldInstructionBytesKept(code))
+            return;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            highSurrogate = c;
+            return;
+        }
+        char32_t point = c;
+        if (c >= 0xDC00 && c <= 0xDFFF && highSurrogate)
+            point = 0x10000 + ((char32_t{highSurrogate} - 0xD800) << 10) + (c - 0xDC00);
+        highSurrogate = 0;
+        appendUtf8(code, point);
+    }
 };
 
 struct TableBuilder
@@ -99,14 +115,16 @@ private:
             if (c == 0x01 && (flags & DocumentText::Special)) {
                 if (const CharProps* extra = m_text.extra(cp); extra && extra->hasPicLocation)
                     field.dataLocation = extra->picLocation;
-            } else if (field.code.size() < kMaxFieldCode && c < 0x80) {
-                field.code.push_back(static_cast<char>(c));
+            } else if (c >= 0x20 || c == '\t') {
+                field.keep(c);
             }
         }
         if (!visible())
             return;
         if (flags & DocumentText::Dropped)
             return;
+        if (!m_fields.empty())
+            m_fields.back().resultShown = true;
         while (m_nextMark != m_context.noteMarks.end() && m_nextMark->first < cp)
             ++m_nextMark;
         if (m_nextMark != m_context.noteMarks.end() && m_nextMark->first == cp) {
@@ -220,6 +238,9 @@ private:
             field.dataLocation) {
             if (const auto checked = checkBoxState(m_context.dataStream, *field.dataLocation))
                 m_paragraph += *checked ? "[X]" : "[ ]";
+        } else if (!field.resultShown) {
+            if (const auto text = equationFieldText(field.code))
+                m_paragraph += *text;
         }
     }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "EquationField.h"
 #include "Limits.h"
 #include "ListNumbering.h"
 #include "StyleSheet.h"
@@ -107,6 +108,8 @@ struct StoryReader::Field {
     std::vector<std::string> entries;
     int entryDefault = 0;
     std::optional<int> entryResult;
+    std::string instruction;  // its start, or an equation whole
+    bool resultShown = false; // the result gave text
 };
 
 struct StoryReader::ContentControl {
@@ -308,6 +311,8 @@ void StoryReader::appendText(std::string_view text)
     }
     if (m_paragraphs.empty())
         return;
+    if (!m_fields.empty())
+        m_fields.back().resultShown = true;
     if (Status status = m_context.text.spend(text.size()); !status) {
         fail(status.error());
         return;
@@ -610,6 +615,10 @@ void StoryReader::fieldCharacter(const XmlAttributes& attributes)
             const int index = field.entryResult.value_or(field.entryDefault);
             if (index >= 0 && static_cast<std::size_t>(index) < field.entries.size())
                 appendText(field.entries[static_cast<std::size_t>(index)]);
+        } else if (!field.resultShown) {
+            // A phonetic guide: Word draws it, so only its instruction says what it shows.
+            if (const auto shown = equationFieldText(field.instruction))
+                appendText(*shown);
         }
     }
 }
@@ -812,6 +821,7 @@ void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& att
     case Tag::T:
     case Tag::InstrText:
         m_capture = runVisible();
+        m_captureInstruction = tag == Tag::InstrText && !m_fields.empty() && !m_fields.back().inResult;
         break;
     case Tag::Tab:
     case Tag::PTab:
@@ -1014,6 +1024,7 @@ void StoryReader::endWordElement(Tag tag)
     case Tag::T:
     case Tag::InstrText:
         m_capture = false;
+        m_captureInstruction = false;
         break;
     case Tag::Sdt:
         if (!m_controls.empty())
@@ -1106,6 +1117,11 @@ void StoryReader::endWordElement(Tag tag)
 
 void StoryReader::characters(std::string_view text)
 {
+    if (m_captureInstruction && !m_skipDepth && !m_fields.empty()) {
+        std::string& instruction = m_fields.back().instruction;
+        const std::size_t kept = fieldInstructionBytesKept(instruction);
+        instruction.append(text.substr(0, kept - std::min(kept, instruction.size())));
+    }
     if (m_capture && !m_skipDepth)
         appendText(text);
 }

@@ -134,6 +134,7 @@ private:
     std::optional<bool> m_runVanish;
     bool m_runStyleHidden = false;
     bool m_capture = false;           // inside w:t, m:t or a visible w:instrText
+    bool m_captureInstruction = false; // inside the w:instrText of the innermost field's code
     std::vector<Note>* m_customMarkNote = nullptr; // a custom note mark being read
     std::size_t m_customMarkIndex = 0;
     std::string m_customMarkText;

@@ -23,6 +23,7 @@
 // [ ] \dbch/\hich/\loch associated fonts (the \f font decides)
 
 #include "BlockBuilder.h"
+#include "EquationField.h"
 #include "Limits.h"
 #include "NumberFormat.h"
 #include "Readers.h"
@@ -422,8 +423,9 @@ struct Story
 
 struct Field
 {
-    std::string instruction; // the first characters of \fldinst
+    std::string instruction; // UTF-8: the first characters of \fldinst, or an equation whole
     bool checkBox = false;
+    bool resultShown = false; // \fldrslt gave text
     bool priv = false;
     bool shown = false;
     int result = 25; // \ffres 25: the default applies
@@ -446,7 +448,6 @@ struct Field
     const char* checkBoxText() const { return (result == 25 ? defaultResult : result) == 1 ? "[X]" : "[ ]"; }
 };
 
-constexpr std::size_t kInstructionKept = 32; // enough for the field's type
 
 // A single-byte code page decodes through a table; a multi-byte one through
 // iconv, a run at a time.
@@ -667,8 +668,13 @@ void RtfReader::popGroup()
     if (closed.ownsField && !m_fields.empty()) {
         const Field field = m_fields.back();
         m_fields.pop_back();
-        if (field.isCheckBox() && !field.shown && emitting())
+        if (field.isCheckBox() && !field.shown && emitting()) {
             emit(field.checkBoxText());
+        } else if (!field.resultShown && emitting()) {
+            // A phonetic guide: Word draws it, so only its instruction says what it shows.
+            if (const auto shown = equationFieldText(field.instruction))
+                emit(*shown);
+        }
     }
     if (closed.listLabel && !state().listLabel) {
         // Writers put stray spaces before the label ("\\plain  1.\\tab").
@@ -740,6 +746,8 @@ void RtfReader::emit(std::string_view utf8)
     }
     builder().append(utf8);
     m_text.spend(utf8.size());
+    if (!m_fields.empty())
+        m_fields.back().resultShown = true;
 }
 
 void RtfReader::emitCodePoint(char32_t codePoint)
@@ -800,8 +808,15 @@ void RtfReader::text(std::string_view bytes)
     }
     if (s.instruction && !m_fields.empty()) {
         std::string& instruction = m_fields.back().instruction;
-        instruction.append(
-            bytes.substr(0, kInstructionKept - std::min(kInstructionKept, instruction.size())));
+        const std::size_t kept = fieldInstructionBytesKept(instruction);
+        bytes = bytes.substr(0, kept - std::min(kept, instruction.size()));
+        const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+        if (ascii) {
+            instruction.append(bytes);
+        } else {
+            const int codePage = (s.fontInfo && s.fontInfo->codePage) ? s.fontInfo->codePage : m_codePage;
+            instruction.append(decodeToUtf8(asBytes(bytes), decoderFor(codePage).charset));
+        }
         return;
     }
     if (!emitting())
@@ -1071,11 +1086,18 @@ Status RtfReader::controlWord(const RtfToken& token)
         return {};
     case Word::U: {
         m_skip = s.uc;
-        if (!emitting())
-            return {};
         // [RTF 1.5] "Unicode RTF": a signed 16-bit number; above 32767 it is
         // written negative.
         char32_t c = (p < -32768 || p > 65535) ? 0xFFFD : static_cast<char32_t>(p < 0 ? p + 65536 : p);
+        if (s.instruction && !m_fields.empty()) {
+            // An equation's text: surrogate pairs are rare enough there to give U+FFFD.
+            std::string& instruction = m_fields.back().instruction;
+            if (instruction.size() < fieldInstructionBytesKept(instruction))
+                appendUtf8(instruction, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
+            return {};
+        }
+        if (!emitting())
+            return {};
         if (c >= 0xD800 && c <= 0xDBFF) {
             m_highSurrogate = c;
             return {};

@@ -361,10 +361,19 @@ def note_numbering():
          source_fodt=fodt(body, styles, master), patch=patch)
 
 
+def ruby():
+    # A phonetic guide: w:ruby in the .docx; an EQ field with no stored
+    # result in the .doc and the RTF, so only its instruction has the base.
+    body = ('<text:p>Capital: <text:ruby><text:ruby-base>\u6771\u4eac</text:ruby-base>'
+            '<text:ruby-text>\u3068\u3046\u304d\u3087\u3046</text:ruby-text></text:ruby> city.</text:p>')
+    emit("ruby", "Capital: \u6771\u4eac city.\n", source_fodt=fodt(body))
+
+
 if __name__ == "__main__":
     import sys
     only = sys.argv[1:]
-    for build in (paragraphs, table, nested_table, layout_tables, notes, fields, lists, revisions, hidden, headers_footers,
-                  comments, textbox, unicode_text, checkbox, sections, symbols, style_lists, note_numbering):
+    for build in (paragraphs, table, nested_table, layout_tables, notes, fields, lists, revisions, hidden,
+                  headers_footers, comments, textbox, unicode_text, checkbox, sections, symbols, style_lists,
+                  note_numbering, ruby):
         if not only or build.__name__ in only:
             build()

@@ -23,6 +23,7 @@ inline constexpr int kMaxHtmlDepth = 256;                              // open e
 inline constexpr std::size_t kMaxMimeParts = 10000;                    // parts of a web archive
 inline constexpr int kMaxTableNesting = 64;                            // tables in tables
 inline constexpr int kMaxFieldNesting = 64;                            // fields in fields
+inline constexpr int kMaxChunkNesting = 4;                             // imported documents in imported documents
 inline constexpr int kMaxStyleChain = 16;                              // base styles followed
 inline constexpr std::uint32_t kMaxCfbChainLength = 1u << 24;          // sectors in one chain
 inline constexpr std::uint32_t kMaxCfbDirectoryEntries = 1u << 20;     // directory entries

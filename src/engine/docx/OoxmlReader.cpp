@@ -6,12 +6,14 @@
 // [X] body, tables, text boxes, fields, form fields, content controls, revisions, math
 // [X] footnotes, endnotes; headers, footers and comments on request
 // [-] Word 2003 XML: body, tables, fields, list labels as Word saved them, inline notes
-// [ ] altChunk imports, glossary building blocks (not body text)
+// [X] imported chunks (altChunk): HTML, MHT, RTF, plain text and .docx, read where they stand
+// [ ] glossary building blocks (not body text)
 
 #include <algorithm>
 #include <map>
 #include <set>
 
+#include "FormatSniffer.h"
 #include "Limits.h"
 #include "ListNumbering.h"
 #include "PackageParts.h"
@@ -92,7 +94,96 @@ const Relationship* findRelationship(const std::vector<Relationship>& relationsh
     return nullptr;
 }
 
-Result<Document> readPackage(PackageParts& parts, const ReadOptions& options)
+Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, int chunkDepth);
+
+std::size_t textSize(const std::vector<Block>& blocks)
+{
+    std::size_t size = 0;
+    for (const Block& block : blocks) {
+        size += block.text.size();
+        for (const TableRow& row : block.rows)
+            for (const TableCell& cell : row.cells)
+                size += textSize(cell.blocks);
+    }
+    return size;
+}
+
+// A chunk's content in the format its media type names, else the one its
+// bytes show.
+Result<Document> readChunk(std::string_view bytes, const std::string& mediaType, const ReadOptions& options,
+                           int chunkDepth)
+{
+    const ByteView view(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    const std::string type = asciiLower(mediaType);
+    if (type == "text/plain")
+        return readPlainText(view, options);
+    switch (sniffFormat(view).format) {
+    case Format::OoxmlPackage: {
+        auto zip = ZipPackage::open(view);
+        if (!zip)
+            return zip.error();
+        auto parts = zipParts(std::move(zip.value()));
+        return readPackage(*parts, options, chunkDepth);
+    }
+    case Format::Rtf:
+        return readRtf(view, options);
+    case Format::Html:
+        return readHtml(view, options);
+    case Format::PlainText:
+        return readPlainText(view, options);
+    default:
+        return makeError(ErrorCode::NotAWordDocument, "its content (" + mediaType + ") is of no kind Plainora reads");
+    }
+}
+
+// w:altChunk: a part in another format that the word processor merges into
+// the document where it stands. One that cannot be read is left out with a
+// warning, as the word processor would; one that is too large fails the
+// document, as the rest of it would.
+Status importChunk(PackageParts& parts, const std::vector<Relationship>& related, std::string_view id,
+                   const ReadOptions& options, int chunkDepth, StoryContext& context, std::vector<Block>& into)
+{
+    Document& document = *context.document;
+    const auto it = std::find_if(related.begin(), related.end(),
+                                 [&](const Relationship& relationship) { return relationship.id == id; });
+    if (it == related.end() || it->target.empty() || !parts.contains(it->target)) {
+        document.warnings.push_back("an imported chunk (" + std::string(id) + ") is missing from the package");
+        return {};
+    }
+    if (chunkDepth >= limits::kMaxChunkNesting) {
+        document.warnings.push_back("imported chunks nest more than " + std::to_string(limits::kMaxChunkNesting) +
+                                    " deep; /" + it->target + " is left out");
+        return {};
+    }
+    auto bytes = parts.read(it->target);
+    if (!bytes)
+        return bytes.error();
+    auto mediaType = contentTypeOf(parts, it->target);
+    auto chunk = readChunk(bytes.value(), mediaType ? mediaType.value() : std::string(), options, chunkDepth + 1);
+    if (!chunk) {
+        if (chunk.error().code == ErrorCode::TooLarge)
+            return chunk.error();
+        document.warnings.push_back("the imported chunk /" + it->target +
+                                    " could not be read: " + chunk.error().description);
+        return {};
+    }
+    Document& imported = chunk.value();
+    if (Status status = context.text.spend(textSize(imported.body)); !status)
+        return status;
+    for (Block& block : imported.body)
+        into.push_back(std::move(block));
+    for (auto [from, to] : {std::pair{&imported.footnotes, &document.footnotes},
+                            std::pair{&imported.endnotes, &document.endnotes},
+                            std::pair{&imported.comments, &document.comments}}) {
+        for (Note& note : *from)
+            to->push_back(std::move(note));
+    }
+    for (std::string& warning : imported.warnings)
+        document.warnings.push_back(std::move(warning));
+    return {};
+}
+
+Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, int chunkDepth)
 {
     auto packageRelationships = readRelationships(parts, "");
     if (!packageRelationships)
@@ -136,6 +227,10 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options)
     context.numbering = &numbering;
     context.options = options;
     context.document = &document;
+
+    context.importChunk = [&](std::string_view id, std::vector<Block>& into) {
+        return importChunk(parts, related, id, options, chunkDepth, context, into);
+    };
 
     if (const std::string name = partOf("styles"); !name.empty()) {
         if (Status status = parts.parse(name, styles, PackageParts::Size::Small); !status)
@@ -212,7 +307,7 @@ Result<Document> readOoxmlPackage(ByteView bytes, const ReadOptions& options)
     if (!zip)
         return zip.error();
     auto parts = docx::zipParts(std::move(zip.value()));
-    return docx::readPackage(*parts, options);
+    return docx::readPackage(*parts, options, 0);
 }
 
 Result<Document> readFlatXml(ByteView bytes, const ReadOptions& options)
@@ -224,7 +319,7 @@ Result<Document> readFlatXml(ByteView bytes, const ReadOptions& options)
         auto parts = docx::flatOpcParts(file);
         if (!parts)
             return parts.error();
-        return docx::readPackage(*parts.value(), options);
+        return docx::readPackage(*parts.value(), options, 0);
     }
     // Word 2003 XML: one story with everything inline.
     Document document;

@@ -35,6 +35,18 @@ public:
         return parser.feed({}, true);
     }
 
+    Result<std::string> read(std::string_view partName) override
+    {
+        std::string bytes;
+        if (Status status = m_zip->read(partName, [&](std::string_view slice) {
+                bytes.append(slice);
+                return Status{};
+            });
+            !status)
+            return status.error();
+        return bytes;
+    }
+
 private:
     std::unique_ptr<ZipPackage> m_zip;
 };
@@ -135,6 +147,17 @@ public:
         if (Status status = parser.feed(m_file.substr(part.begin, part.end - part.begin), false); !status)
             return status;
         return parser.feed("</plainora-part>", true);
+    }
+
+    // Only parts with XML content are kept: an XHTML chunk, not a binary one.
+    Result<std::string> read(std::string_view partName) override
+    {
+        const auto it = m_index.find(asciiLower(partName));
+        if (it == m_index.end())
+            return makeError(ErrorCode::Damaged,
+                             "The document is damaged: the part \"" + std::string(partName) + "\" is missing.");
+        const FlatPart& part = m_parts[it->second];
+        return std::string(m_file.substr(part.begin, part.end - part.begin));
     }
 
 private:

@@ -28,6 +28,8 @@ public:
     // settings) are read under the small-part limit.
     enum class Size { Story, Small };
     virtual Status parse(std::string_view partName, XmlHandler& handler, Size size = Size::Story) = 0;
+    // The whole part, for content in another format (an imported chunk).
+    virtual Result<std::string> read(std::string_view partName) = 0;
     virtual std::vector<std::string> partNames() const = 0;
 };
 

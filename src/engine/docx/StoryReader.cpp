@@ -722,6 +722,19 @@ void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& att
     case Tag::RubyText: // a phonetic guide's reading: only its base text is shown
         skipElement();
         return;
+    case Tag::AltChunk:
+        // Content in another format, read where it stands ([E1] 17.17.2.1).
+        if (m_part == Part::Document && m_context.importChunk && visible() && !m_containers.empty()) {
+            flushCarry();
+            if (const char* id = attributes.get(Ns::R, "id")) {
+                if (Status status = m_context.importChunk(id, *m_containers.back()); !status) {
+                    fail(status.error());
+                    return;
+                }
+            }
+        }
+        skipElement();
+        return;
     case Tag::Hdr:
     case Tag::Ftr:
         if (m_part == Part::HeaderFooter)

@@ -5,6 +5,7 @@
 // text dropped, list labels computed, note marks "[n]", text boxes after
 // the paragraph that anchors them.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -49,6 +50,9 @@ struct StoryContext {
     // Note id -> indexes into document->footnotes / endnotes, in reference order.
     std::multimap<int, std::size_t> footnoteIndexes;
     std::multimap<int, std::size_t> endnoteIndexes;
+    // Reads the chunk (w:altChunk) a relationship of the main part names
+    // into the blocks; unset where chunks are not read.
+    std::function<Status(std::string_view relationshipId, std::vector<Block>& into)> importChunk;
     // w:headerReference / w:footerReference r:ids in document order.
     std::vector<std::string> headerFooterIds;
     TextBudget text;

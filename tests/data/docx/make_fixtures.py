@@ -46,6 +46,12 @@ CT = {
     "comments": "application/vnd.openxmlformats-officedocument.wordprocessingml.comments+xml",
     "header": "application/vnd.openxmlformats-officedocument.wordprocessingml.header+xml",
     "footer": "application/vnd.openxmlformats-officedocument.wordprocessingml.footer+xml",
+    # Imported chunks: one relationship type, the media type says the format.
+    "aFChunk:html": "text/html",
+    "aFChunk:txt": "text/plain",
+    "aFChunk:rtf": "application/rtf",
+    "aFChunk:mht": "message/rfc822",
+    "aFChunk:docx": "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml",
 }
 
 
@@ -114,7 +120,7 @@ def slim(data, body=None, parts=None, styles=(), extra_styles_xml=b""):
         n += 1
         etree.SubElement(rels, "Relationship", Id="rId%d" % n, Type=REL + rtype.split(":")[0], Target=name)
         kind = rtype.split(":")[0]
-        ct = ct.replace("</Types>", '<Override PartName="/word/%s" ContentType="%s"/></Types>' % (name, CT[kind]))
+        ct = ct.replace("</Types>", '<Override PartName="/word/%s" ContentType="%s"/></Types>' % (name, CT.get(rtype, CT.get(kind))))
         z.writestr("word/" + name, xml)
         doc_xml = doc_xml.replace("{%s}" % rtype, "rId%d" % n)
     pkg_rels = src.read("_rels/.rels").decode()
@@ -442,5 +448,42 @@ def main():
             f.write("Word 2003 XML body\nc1\tc2\nafter\n")
 
 
+def alt_chunks():
+    """A report generator's package: content in other formats imported with
+    w:altChunk. python-docx writes the packages (the outer one and a nested
+    .docx chunk that imports a chunk of its own); LibreOffice writes the RTF
+    chunk from a python-docx document; the HTML, MHT and plain-text chunks
+    are written here as a generator writes them."""
+    html = ("<html><head><title>Not shown</title></head><body><h1>Imported heading</h1>"
+            "<p>An HTML paragraph with <b>bold</b> text.</p></body></html>")
+    mht = ("MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"part\"\r\n\r\n--part\r\n"
+           "Content-Type: text/html; charset=\"utf-8\"\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+           "<html><body><p>Web archive chunk, caf=C3=A9.</p></body></html>\r\n--part--\r\n")
+    with tempfile.TemporaryDirectory() as tmp:
+        d = docx.Document()
+        d.add_paragraph("RTF chunk text.")
+        d.save(os.path.join(tmp, "chunk.docx"))
+        subprocess.run(["soffice", "--headless", "--convert-to", "rtf", "--outdir", tmp,
+                        os.path.join(tmp, "chunk.docx")], check=True, capture_output=True)
+        with open(os.path.join(tmp, "chunk.rtf"), "rb") as f:
+            rtf = f.read()
+    nested = slim(blank(), body=para(run("Nested document.")) + '<w:altChunk r:id="{aFChunk:txt}"/>',
+                  parts={"aFChunk:txt": ("deeper.txt", "Deeper plain text.\r\n".encode())})
+    body = (para(run("Before the chunks.")) + '<w:altChunk r:id="{aFChunk:html}"/>' + para(run("Between.")) +
+            '<w:altChunk r:id="{aFChunk:txt}"/><w:altChunk r:id="{aFChunk:rtf}"/>'
+            '<w:altChunk r:id="{aFChunk:docx}"/><w:altChunk r:id="{aFChunk:mht}"/>' +
+            para(run("After the chunks.")))
+    write("alt-chunks.docx", slim(blank(), body=body, parts={
+        "aFChunk:html": ("chunk1.html", html.encode()),
+        "aFChunk:txt": ("chunk2.txt", "Plain chunk line one\nline two\n".encode()),
+        "aFChunk:rtf": ("chunk3.rtf", rtf),
+        "aFChunk:docx": ("chunk4.docx", nested),
+        "aFChunk:mht": ("chunk5.mht", mht.encode())}),
+        "Before the chunks.\nImported heading\nAn HTML paragraph with bold text.\nBetween.\n"
+        "Plain chunk line one\nline two\nRTF chunk text.\nNested document.\nDeeper plain text.\n"
+        "Web archive chunk, caf\u00e9.\nAfter the chunks.\n")
+
+
 if __name__ == "__main__":
     main()
+    alt_chunks()

@@ -112,6 +112,53 @@ TEST(DocxHostile, NestedZipIsNotTakenForXml)
     EXPECT_EQ(nested.error().code, ErrorCode::NotAWordDocument) << nested.error().description;
 }
 
+// A package of one paragraph that imports the given chunks (w:altChunk)
+// from word/chunkN.docx.
+std::string packageImporting(const std::string& text, const std::vector<std::string>& chunks)
+{
+    std::string body = "<w:p><w:r><w:t>" + text + "</w:t></w:r></w:p>";
+    std::string relationships = "<?xml version=\"1.0\"?><Relationships "
+                                "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    std::vector<ZipEntry> entries;
+    for (std::size_t i = 0; i < chunks.size(); ++i) {
+        const std::string id = "chunk" + std::to_string(i);
+        body += "<w:altChunk xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+                "r:id=\"" + id + "\"/>";
+        relationships += "<Relationship Id=\"" + id +
+                         "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/aFChunk\" "
+                         "Target=\"" + id + ".docx\"/>";
+        entries.push_back(storedEntry("word/" + id + ".docx", chunks[i]));
+    }
+    std::vector<ZipEntry> package = minimalPackage(document(body));
+    package.push_back(storedEntry("word/_rels/document.xml.rels", relationships + "</Relationships>"));
+    package.insert(package.end(), entries.begin(), entries.end());
+    return buildZip(package);
+}
+
+TEST(DocxHostile, ImportedChunksNestOnlySoDeep)
+{
+    // Each level imports the one below it, deeper than the limit.
+    const int levels = limits::kMaxChunkNesting + 3;
+    std::string package = packageImporting("level 0", {});
+    for (int level = 1; level <= levels; ++level)
+        package = packageImporting("level " + std::to_string(level), {package});
+    auto result = read(package);
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    std::string expected;
+    for (int level = levels; level >= levels - limits::kMaxChunkNesting; --level)
+        expected += "level " + std::to_string(level) + "\n";
+    EXPECT_EQ(renderPlainText(result.value()), expected);
+    ASSERT_EQ(result.value().warnings.size(), 1u);
+    EXPECT_NE(result.value().warnings[0].find("nest more than"), std::string::npos) << result.value().warnings[0];
+
+    // A chunk that is no document of a kind Plainora reads is left out and named.
+    auto other = read(packageImporting("outer", {std::string("\x89PNG\r\n\x1a\n") + std::string(64, '\0')}));
+    ASSERT_TRUE(other.ok()) << other.error().description;
+    EXPECT_EQ(renderPlainText(other.value()), "outer\n");
+    ASSERT_EQ(other.value().warnings.size(), 1u);
+    EXPECT_NE(other.value().warnings[0].find("/word/chunk0.docx"), std::string::npos) << other.value().warnings[0];
+}
+
 TEST(DocxHostile, MissingMainPartIsDamaged)
 {
     std::vector<ZipEntry> entries = minimalPackage(document(""));

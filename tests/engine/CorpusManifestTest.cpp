@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace plainora::engine;
@@ -129,4 +130,66 @@ TEST(CorpusManifest, NoLineIsLongerThanTheLongestParagraph)
         ++checked;
     }
     EXPECT_GT(checked, 250u);
+}
+
+// Real documents as Word wrote them, each held to a few of its lines, read
+// by hand from the document itself: the fixtures are all saved by
+// LibreOffice as one UTF-16 piece, these are not.
+TEST(CorpusManifest, RealWordFilesGiveTheirKnownLines)
+{
+    if (!fs::is_directory(kCorpus))
+        GTEST_SKIP() << "the shared corpus is not at " << kCorpus;
+    struct KnownText {
+        const char* file;
+        const char* exercises;
+        std::vector<std::string> lines;
+    };
+    const KnownText documents[] = {
+        {"doc/simple-table.doc",
+         "Word 97, one 8-bit piece, a table",
+         {"This is a Word document that was created using Word 97 \u2013 SR2.  It contains a paragraph, a table "
+          "consisting of 2 rows and 3 columns and a final paragraph.",
+          "Cell 1,1\tCell 1,2\tCell 1,3", "Cell 2,1\tCell 2,2\tCell 2,3", "This text is below the table."}},
+        {"doc/simple-list.doc",
+         "Word 97, a numbered list",
+         {"1.\tFirst item in list", "2.\tSecond item in list", "3.\tThird item in list",
+          "This is the last paragraph."}},
+        {"doc/cap.stanford.edu_profiles_viewbiosketch_facultyid=4009&name=m_maciver.doc",
+         "Word 2002, three pieces, 8-bit and UTF-16",
+         {"Professional Positions:",
+          "December 1991 to June 1998\tAssistant Professor of Neurophysiology, Department of Anesthesia, Stanford "
+          "University School of Medicine.",
+          "1983\tMental Health Advisory Council of Alberta:  Research Scholarship",
+          "University of Calgary, Alberta, Canada\tPhD\t1987\tNeuroscience"}},
+        {"doc/Bug33519.doc",
+         "Word 97, fast-saved in 421 pieces, Cyrillic, a table",
+         {"\u0420\u0423\u0421\u0415\u041d\u0421\u041a\u0418 \u041a\u041b\u0423\u0411 \u0417\u0410 "
+          "\u041f\u042a\u0422\u0415\u0428\u0415\u0421\u0422\u0412\u0418\u042f \u0411\u042f\u041b\u0410 "
+          "\u0417\u0412\u0415\u0417\u0414\u0410",
+          "0887 621 994; e-mail: biala_zvezda@abv.bg",
+          "\u0412\u0438\u0442\t23,24 \u0430\u043f\u0440\u0438\u043b\t\u042f\u0441\u0435\u043d\t"
+          "\u041d\u0438\u043a\u043e\u043f\u043e\u043b\t45",
+          "\u0418\u0441\u043a\u044a\u0440\t6,7,8 \u043c\u0430\u0439\t\u041c\u0435\u0437\u0434\u0440\u0430\t"
+          "\u0427\u0435\u0440\u0432\u0435\u043d \u0431\u0440\u044f\u0433\t65"}},
+        {"rtf/rtfjs_sample.rtf",
+         "Word 2003 RTF: hidden text, a bulleted list, a table, a footnote",
+         {"Hi! I\u2019m a test file. This is some bold text, and some italic text, as well as some underline text. "
+          "And a bit of  text. So we\u2019re going to end this paragraph here and go on to a nice little list:",
+          "\u2022\tItem 3", "Next row\tNext row \tNext row", "This para has a [1]footnote.",
+          "[1] This is the actual content of the footnote."}},
+        {"rtf/rtfjs_wmf-and-emf.rtf",
+         "Word 2003 RTF: numbered headings and lists",
+         {"1\tINTRODUCTION",
+          "1.\tTo validate that the technology solution meets all documented requirements.",
+          "4.\tTo ensure no increase in risk to existing Postal Service infrastructure and applications.",
+          "Process Owner\tManager, Business Solution Services"}},
+    };
+    for (const KnownText& document : documents) {
+        SCOPED_TRACE(std::string(document.file) + " (" + document.exercises + ")");
+        auto text = extractText((kCorpus / document.file).string());
+        ASSERT_TRUE(text.ok()) << text.error().description;
+        const std::string lines = "\n" + text.value();
+        for (const std::string& line : document.lines)
+            EXPECT_NE(lines.find("\n" + line + "\n"), std::string::npos) << "no line \"" << line << "\"";
+    }
 }

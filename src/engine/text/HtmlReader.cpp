@@ -472,6 +472,8 @@ std::uint16_t flagsOf(std::string_view name)
         {"iframe", kSkip},
         {"object", kSkip},
         {"svg", kSkip},
+        {"rt", kSkip}, // a phonetic guide's reading: only the base text is shown
+        {"rp", kSkip},
         {"math", kSkip},
         {"head", 0},
         {"select", kSkip},
@@ -1000,7 +1002,7 @@ Result<Document> HtmlReader::read()
         startElement(tag);
         const std::uint16_t flags = flagsOf(tag.name);
         if ((flags & kSkip) && !tag.selfClosing && tag.name != "select" && tag.name != "object" &&
-            tag.name != "svg" && tag.name != "math") {
+            tag.name != "svg" && tag.name != "math" && tag.name != "rt" && tag.name != "rp") {
             // Raw text: everything up to the matching end tag.
             const std::string endTag = "</" + tag.name;
             const std::size_t end = findNoCase(m_page, endTag, i);

@@ -44,6 +44,7 @@ BASIC = """<!DOCTYPE html>
 <pre>  keep   spaces
 and lines</pre>
 <p>Box: <input type="checkbox" checked> yes <input type=checkbox> no</p>
+<p>Ruby: <ruby>東<rp>(</rp><rt>とう</rt><rp>)</rp>京<rt>きょう</ruby> base only.</p>
 </body></html>
 """
 BASIC_TEXT = ("Heading one\n"
@@ -53,7 +54,8 @@ BASIC_TEXT = ("Heading one\n"
               "\n"
               "Hidden gone.\n"
               "  keep   spaces\nand lines\n"
-              "Box: [X] yes [ ] no\n")
+              "Box: [X] yes [ ] no\n"
+              "Ruby: \u6771\u4eac base only.\n")
 
 TABLES = """<html><body>
 <p>Before</p>

@@ -137,36 +137,25 @@ Result<Document> readChunk(std::string_view bytes, const std::string& mediaType,
 }
 
 // w:altChunk: a part in another format that the word processor merges into
-// the document where it stands. One that cannot be read is left out with a
-// warning, as the word processor would; one that is too large fails the
-// document, as the rest of it would.
+// the document where it stands. One that is missing, cannot be read or lies
+// too deep in chunks importing chunks is left out, as the word processor
+// leaves it; one that is too large fails the document, as the rest of it would.
 Status importChunk(PackageParts& parts, const std::vector<Relationship>& related, std::string_view id,
                    const ReadOptions& options, int chunkDepth, StoryContext& context, std::vector<Block>& into)
 {
     Document& document = *context.document;
     const auto it = std::find_if(related.begin(), related.end(),
                                  [&](const Relationship& relationship) { return relationship.id == id; });
-    if (it == related.end() || it->target.empty() || !parts.contains(it->target)) {
-        document.warnings.push_back("an imported chunk (" + std::string(id) + ") is missing from the package");
+    if (it == related.end() || it->target.empty() || !parts.contains(it->target) ||
+        chunkDepth >= limits::kMaxChunkNesting)
         return {};
-    }
-    if (chunkDepth >= limits::kMaxChunkNesting) {
-        document.warnings.push_back("imported chunks nest more than " + std::to_string(limits::kMaxChunkNesting) +
-                                    " deep; /" + it->target + " is left out");
-        return {};
-    }
     auto bytes = parts.read(it->target);
     if (!bytes)
         return bytes.error();
     auto mediaType = contentTypeOf(parts, it->target);
     auto chunk = readChunk(bytes.value(), mediaType ? mediaType.value() : std::string(), options, chunkDepth + 1);
-    if (!chunk) {
-        if (chunk.error().code == ErrorCode::TooLarge)
-            return chunk.error();
-        document.warnings.push_back("the imported chunk /" + it->target +
-                                    " could not be read: " + chunk.error().description);
-        return {};
-    }
+    if (!chunk)
+        return chunk.error().code == ErrorCode::TooLarge ? Status(chunk.error()) : Status{};
     Document& imported = chunk.value();
     if (Status status = context.text.spend(textSize(imported.body)); !status)
         return status;
@@ -178,8 +167,6 @@ Status importChunk(PackageParts& parts, const std::vector<Relationship>& related
         for (Note& note : *from)
             to->push_back(std::move(note));
     }
-    for (std::string& warning : imported.warnings)
-        document.warnings.push_back(std::move(warning));
     return {};
 }
 

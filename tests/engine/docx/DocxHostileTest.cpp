@@ -148,15 +148,13 @@ TEST(DocxHostile, ImportedChunksNestOnlySoDeep)
     for (int level = levels; level >= levels - limits::kMaxChunkNesting; --level)
         expected += "level " + std::to_string(level) + "\n";
     EXPECT_EQ(renderPlainText(result.value()), expected);
-    ASSERT_EQ(result.value().warnings.size(), 1u);
-    EXPECT_NE(result.value().warnings[0].find("nest more than"), std::string::npos) << result.value().warnings[0];
 
-    // A chunk that is no document of a kind Plainora reads is left out and named.
-    auto other = read(packageImporting("outer", {std::string("\x89PNG\r\n\x1a\n") + std::string(64, '\0')}));
+    // A chunk that is no document of a kind Plainora reads, or a damaged
+    // one, is left out; the document around it reads.
+    const std::string damaged = package.substr(0, package.size() / 2);
+    auto other = read(packageImporting("outer", {std::string("\x89PNG\r\n\x1a\n") + std::string(64, '\0'), damaged}));
     ASSERT_TRUE(other.ok()) << other.error().description;
     EXPECT_EQ(renderPlainText(other.value()), "outer\n");
-    ASSERT_EQ(other.value().warnings.size(), 1u);
-    EXPECT_NE(other.value().warnings[0].find("/word/chunk0.docx"), std::string::npos) << other.value().warnings[0];
 }
 
 TEST(DocxHostile, MissingMainPartIsDamaged)

@@ -137,8 +137,7 @@ TEST(CorpusManifest, NoLineIsLongerThanTheLongestParagraph)
 // LibreOffice as one UTF-16 piece, these are not.
 TEST(CorpusManifest, RealWordFilesGiveTheirKnownLines)
 {
-    if (!fs::is_directory(kCorpus))
-        GTEST_SKIP() << "the shared corpus is not at " << kCorpus;
+    ASSERT_TRUE(fs::is_directory(kCorpus)) << "the shared corpus is not at " << kCorpus << " (set PLAINORA_CORPUS_DIR)";
     struct KnownText {
         const char* file;
         const char* exercises;

@@ -96,6 +96,15 @@ const Relationship* findRelationship(const std::vector<Relationship>& relationsh
 
 Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, int chunkDepth);
 
+Result<Document> readZipPackage(ByteView bytes, const ReadOptions& options, int chunkDepth)
+{
+    auto zip = ZipPackage::open(bytes);
+    if (!zip)
+        return zip.error();
+    auto parts = zipParts(std::move(zip.value()));
+    return readPackage(*parts, options, chunkDepth);
+}
+
 std::size_t textSize(const std::vector<Block>& blocks)
 {
     std::size_t size = 0;
@@ -118,13 +127,8 @@ Result<Document> readChunk(std::string_view bytes, const std::string& mediaType,
     if (type == "text/plain")
         return readPlainText(view, options);
     switch (sniffFormat(view).format) {
-    case Format::OoxmlPackage: {
-        auto zip = ZipPackage::open(view);
-        if (!zip)
-            return zip.error();
-        auto parts = zipParts(std::move(zip.value()));
-        return readPackage(*parts, options, chunkDepth);
-    }
+    case Format::OoxmlPackage:
+        return readZipPackage(view, options, chunkDepth);
     case Format::Rtf:
         return readRtf(view, options);
     case Format::Html:
@@ -290,11 +294,7 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, in
 
 Result<Document> readOoxmlPackage(ByteView bytes, const ReadOptions& options)
 {
-    auto zip = docx::ZipPackage::open(bytes);
-    if (!zip)
-        return zip.error();
-    auto parts = docx::zipParts(std::move(zip.value()));
-    return docx::readPackage(*parts, options, 0);
+    return docx::readZipPackage(bytes, options, 0);
 }
 
 Result<Document> readFlatXml(ByteView bytes, const ReadOptions& options)

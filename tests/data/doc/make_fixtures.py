@@ -317,15 +317,18 @@ def style_lists():
     emit("style-lists", "Steps:\n1.\tMix\n2.\tBake\n\u2022\tServe\n", source_docx=d)
 
 
+# Two page styles: a paragraph of style P1 starts a second, landscape section.
+SECTION_STYLES = ('<style:page-layout style:name="pm1"/><style:page-layout style:name="pm2">'
+                  '<style:page-layout-properties style:print-orientation="landscape" fo:page-width="29.7cm"'
+                  ' fo:page-height="21cm"/></style:page-layout>'
+                  '<style:style style:name="P1" style:family="paragraph" style:master-page-name="Landscape"/>')
+SECTION_MASTERS = ('<office:master-styles><style:master-page style:name="Standard" style:page-layout-name="pm1"/>'
+                   '<style:master-page style:name="Landscape" style:page-layout-name="pm2"/></office:master-styles>')
+
+
 def sections():
-    styles = ('<style:page-layout style:name="pm1"/><style:page-layout style:name="pm2">'
-              '<style:page-layout-properties style:print-orientation="landscape" fo:page-width="29.7cm"'
-              ' fo:page-height="21cm"/></style:page-layout>'
-              '<style:style style:name="P1" style:family="paragraph" style:master-page-name="Landscape"/>')
-    master = ('<office:master-styles><style:master-page style:name="Standard" style:page-layout-name="pm1"/>'
-              '<style:master-page style:name="Landscape" style:page-layout-name="pm2"/></office:master-styles>')
     body = '<text:p>First section.</text:p><text:p text:style-name="P1">Second section.</text:p>'
-    emit("sections", "First section.\nSecond section.\n", source_fodt=fodt(body, styles, master))
+    emit("sections", "First section.\nSecond section.\n", source_fodt=fodt(body, SECTION_STYLES, SECTION_MASTERS))
 
 
 def note_numbering():
@@ -346,19 +349,13 @@ def note_numbering():
         return xml.replace('<w:endnotePr><w:numFmt w:val="lowerRoman"/>',
                            '<w:endnotePr><w:numFmt w:val="decimal"/><w:numStart w:val="7"/>')
 
-    styles = ('<style:page-layout style:name="pm1"/><style:page-layout style:name="pm2">'
-              '<style:page-layout-properties style:print-orientation="landscape" fo:page-width="29.7cm"'
-              ' fo:page-height="21cm"/></style:page-layout>'
-              '<style:style style:name="P1" style:family="paragraph" style:master-page-name="Landscape"/>')
-    master = ('<office:master-styles><style:master-page style:name="Standard" style:page-layout-name="pm1"/>'
-              '<style:master-page style:name="Landscape" style:page-layout-name="pm2"/></office:master-styles>')
     body = ('<text:p>First' + note(1, "footnote", "Footnote one.") + ' and second' +
             note(2, "footnote", "Footnote two.") + '.</text:p><text:p>End' + note(3, "endnote", "Endnote one.") +
             '.</text:p><text:p text:style-name="P1">Next section' + note(4, "footnote", "Footnote three.") +
             '.</text:p>')
     emit("note-numbering", "First[C] and second[D].\nEnd[7].\nNext section[C].\n\n"
          "[C] Footnote one.\n[D] Footnote two.\n[C] Footnote three.\n[7] Endnote one.\n",
-         source_fodt=fodt(body, styles, master), patch=patch)
+         source_fodt=fodt(body, SECTION_STYLES, SECTION_MASTERS), patch=patch)
 
 
 def ruby():

@@ -7,7 +7,7 @@ namespace plainora::engine {
 
 namespace {
 
-constexpr std::size_t kKindBytes = 32;        // enough for any field's type
+constexpr std::size_t kKindBytes = 32;       // enough for any field's type
 constexpr std::size_t kEquationBytes = 4096; // a phonetic guide is a few dozen
 
 bool isSpace(char c)

@@ -1,18 +1,20 @@
-#include <gtest/gtest.h>
-
 #include "EquationField.h"
+
+#include <gtest/gtest.h>
 
 using namespace plainora::engine;
 
 TEST(EquationField, GivesThePhoneticGuidesBaseText)
 {
-    struct Case {
+    struct Case
+    {
         const char* instruction;
         const char* shown; // nullptr: not text an equation gives
     };
     const Case cases[] = {
         // As Word saves a phonetic guide.
-        {" EQ \\* jc2 \\* \"Font:MS Mincho\" \\* hps10 \\o\\ad(\\s\\up 9(\u3068\u3046\u304d\u3087\u3046),\u6771\u4eac)",
+        {" EQ \\* jc2 \\* \"Font:MS Mincho\" \\* hps10 \\o\\ad(\\s\\up "
+         "9(\u3068\u3046\u304d\u3087\u3046),\u6771\u4eac)",
          "\u6771\u4eac"},
         // As LibreOffice saves one, and with the reading after the base.
         {"EQ \\* jc3 \\* \"Font:DejaVu Sans\" \\* hps12 \\o\\al(\\s\\up 11(\u304b),\u5ddd)", "\u5ddd"},

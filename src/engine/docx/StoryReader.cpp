@@ -537,6 +537,8 @@ void StoryReader::resolveNoteMarks()
     }
     m_context.pendingMarks.clear();
     replacePendingMarks(document.body, marks);
+    for (std::vector<Block>& blocks : document.headersFooters) // Word 2003 XML keeps them in the body
+        replacePendingMarks(blocks, marks);
 }
 
 void StoryReader::endSection()

@@ -448,7 +448,6 @@ struct Field
     const char* checkBoxText() const { return (result == 25 ? defaultResult : result) == 1 ? "[X]" : "[ ]"; }
 };
 
-
 // A single-byte code page decodes through a table; a multi-byte one through
 // iconv, a run at a time.
 struct Decoder

@@ -117,6 +117,20 @@ TEST(RtfReader, NumbersFootnotesInBodyOrder)
     EXPECT_EQ(textOf(rtf), "A[1]B\nC[2]\n\n[1] one\n[2] two\nmore\n");
 }
 
+// Sections may number their notes their own way until \sectd; the
+// document's words may come after the first section's.
+TEST(RtfReader, NumbersNotesAsEachSectionSays)
+{
+    const std::string note = "{\\chftn}{\\footnote {\\chftn} n}";
+    const std::string rtf = "{\\rtf1\\sectd\\sftnnauc\\ftnstart3\\ftnnar "
+                            "A" + note + "B" + note + "\\par\\sect\\sectd\\sftnrestart "
+                            "C" + note + "\\par\\sect\\sectd\\sftnnchi "
+                            "D" + note + note + "\\par\\sect\\sectd "
+                            "E" + note + "\\par}";
+    // Counting on after the restart: 4 and 5 in the Chicago symbols.
+    EXPECT_EQ(textOf(rtf), "A[C]B[D]\nC[3]\nD[\u00A7][**]\nE[6]\n\n[C] n\n[D] n\n[3] n\n[\u00A7] n\n[**] n\n[6] n\n");
+}
+
 namespace {
 
 // One list (\listid7, linked by \ls3) whose levels are followed by a tab, a

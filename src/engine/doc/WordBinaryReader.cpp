@@ -160,9 +160,9 @@ public:
                     context.sectionEnds.insert(sed->position(i) - 1);
         }
         const std::vector<SectionNotes> sections = readSections(sed, numbering);
-        document.footnotes = readNotes(context, FcLcb::PlcffndRef, FcLcb::PlcffndTxt, kFootnotes, sections);
+        document.footnotes = readNotes(context, FcLcb::PlcffndRef, FcLcb::PlcffndTxt, kFootnotes, sections, numbering);
         if (m_word97)
-            document.endnotes = readNotes(context, FcLcb::PlcfendRef, FcLcb::PlcfendTxt, kEndnotes, sections);
+            document.endnotes = readNotes(context, FcLcb::PlcfendRef, FcLcb::PlcfendTxt, kEndnotes, sections, numbering);
         std::vector<std::vector<Block>> unanchored;
         if (m_word97)
             readTextBoxes(context, unanchored);
@@ -215,18 +215,23 @@ private:
 
     // Each section's note numbering: the document's, changed by the
     // section's own properties ([MS-DOC] 2.8.26 PlcfSed, 2.9.253 Sed, 2.9.260 SEPX).
+    // Read only for a document with notes, and only so many property bytes
+    // in all: sections of a hostile file could all point at the largest SEPX.
     std::vector<SectionNotes> readSections(const std::optional<Plc>& sed, const NotesNumbering& numbering) const
     {
         std::vector<SectionNotes> sections;
-        if (!sed)
+        if (!sed || (m_fib.block(FcLcb::PlcffndRef).lcb == 0 && m_fib.block(FcLcb::PlcfendRef).lcb == 0))
             return sections;
+        constexpr std::uint64_t kPropertyBytesRead = 16u << 20;
+        std::uint64_t read = 0;
         std::vector<std::uint8_t> scratch;
         for (std::size_t i = 0; i < sed->size(); ++i) {
             SectionNotes section{sed->position(i + 1), numbering};
             const std::uint32_t fcSepx = readU32(sed->data(i), 2);
-            if (m_wordDocument && fcSepx != 0xFFFFFFFF) {
+            if (m_wordDocument && fcSepx != 0xFFFFFFFF && read < kPropertyBytesRead) {
                 const ByteView size = m_wordDocument->read(fcSepx, 2, scratch);
                 const std::uint16_t cb = size.size() == 2 ? readU16(size, 0) : 0;
+                read += cb;
                 const ByteView grpprl = m_wordDocument->read(std::uint64_t{fcSepx} + 2, cb, scratch);
                 forEachPrl(grpprl, [&](std::uint16_t sprm, ByteView operand) {
                     applySectionNotePrl(section.numbering, sprm, operand);
@@ -239,14 +244,13 @@ private:
 
     // [MS-DOC] 2.8.19-2.8.20: the k-th reference belongs to the k-th text.
     std::vector<Note> readNotes(StoryContext& context, FcLcb refs, FcLcb texts, Part part,
-                                const std::vector<SectionNotes>& sections)
+                                const std::vector<SectionNotes>& sections, const NotesNumbering& documentNumbering)
     {
         std::vector<Note> notes;
         const auto refPlc = Plc::parse(m_table, m_fib.block(refs), 2);
         const auto textPlc = Plc::parse(m_table, m_fib.block(texts), 0);
         if (!refPlc || !textPlc)
             return notes;
-        const NotesNumbering documentNumbering = readNotesNumbering(m_table, m_fib.block(FcLcb::Dop), !m_word97);
         NoteCounter counter;
         std::size_t section = 0;
         for (std::size_t k = 0; k < refPlc->size() && k < textPlc->size(); ++k) {

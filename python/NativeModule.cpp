@@ -9,6 +9,8 @@
 
 #include "plainora/plainora.h"
 
+#include "BatchPlanning.h"
+
 #include <memory>
 #include <string>
 
@@ -80,4 +82,5 @@ PYBIND11_MODULE(_native, module)
     module.attr("HEADERS_FOOTERS") = static_cast<unsigned>(PLAINORA_HEADERS_FOOTERS);
     module.attr("COMMENTS") = static_cast<unsigned>(PLAINORA_COMMENTS);
     module.attr("version") = plainora_version();
+    bindBatchPlanning(module);
 }

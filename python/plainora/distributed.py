@@ -404,7 +404,8 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
     options = _parse_arguments(sys.argv[1:] if argv is None else argv)
     # Dask's own notes (a lost worker, a task run again) are not the user's
     # concern: the run recovers, and its failures are reported below.
-    logging.getLogger("distributed").setLevel(logging.ERROR)
+    for name in [n for n in logging.root.manager.loggerDict if n.split(".")[0] == "distributed"]:
+        logging.getLogger(name).setLevel(logging.ERROR)
     try:
         plan = _plan(options)
     except ConversionError as error:  # the output folder could not be made

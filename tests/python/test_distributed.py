@@ -16,9 +16,9 @@ import pytest
 import plainora
 from plainora.distributed import Document, batch_target, plan_batches, texts
 
-CLI = os.environ.get("PLAINORA_CLI", "plainora-cli")
-CORPUS = Path(os.environ.get("PLAINORA_CORPUS_DIR", Path(__file__).parents[3] / "shared" / "corpus"))
-DATA = Path(__file__).parents[1] / "data"
+CLI = os.environ["PLAINORA_CLI"]
+CORPUS = Path(os.environ["PLAINORA_CORPUS_DIR"])
+DATA = Path(os.environ["PLAINORA_TEST_DATA_DIR"])
 
 
 @pytest.fixture(scope="module")
@@ -91,17 +91,19 @@ def test_a_worker_killed_in_the_middle_loses_no_document(cluster, tmp_path):
     while not any(output.rglob("*.txt")) and run.poll() is None:
         time.sleep(0.01)
     victim = next(iter(cluster.workers.values())).process.pid
-    os.kill(victim, signal.SIGKILL)
-    written_when_killed = sum(1 for _ in output.rglob("*.txt"))
-    _, stderr = run.communicate(timeout=120)
+    try:
+        os.kill(victim, signal.SIGKILL)
+        written_when_killed = sum(1 for _ in output.rglob("*.txt"))
+        _, stderr = run.communicate(timeout=120)
+    finally:
+        with distributed.Client(cluster) as client:
+            client.wait_for_workers(2, timeout=60)  # the nanny restarts the victim for the next tests
 
     assert written_when_killed < sum(1 for _ in (tmp_path / "cli").rglob("*.txt"))
     assert run.returncode == expected.returncode, stderr
     assert stderr.replace("plainora.distributed:", "plainora-cli:") == expected.stderr
     written = {path: content for path, content in tree(output).items() if not path.name.startswith(".")}
     assert written == tree(tmp_path / "cli")
-    with distributed.Client(cluster) as client:
-        client.wait_for_workers(2, timeout=30)  # the nanny restarted the victim for the next tests
 
 
 def test_update_converts_only_what_changed(cluster, tmp_path):

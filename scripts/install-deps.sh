@@ -11,6 +11,7 @@ build_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   libzip-dev libexpat1-dev zlib1g-dev
   python3-dev pybind11-dev python3-pytest
+  python3-distributed
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fontconfig
   xvfb xauth

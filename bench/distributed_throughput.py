@@ -1,0 +1,131 @@
+#!/usr/bin/python3
+"""Documents per second of plainora.distributed on a local Dask cluster of 1
+and 2 worker processes, against plainora-cli -j 2 on the same documents, and
+the cost of one batch (one Dask task).
+
+The documents are made once by bench/compare_cli.py's generator (python-docx
+reports of a few to some tens of KB) and kept in --data. Every run writes its
+text files into a fresh folder. The Dask figures are of the command run
+against a cluster already started (as on a real cluster, which outlives the
+runs); the start of a local cluster is given apart. Each figure is the best
+of --repeat runs, since other work on the machine only ever slows a run down.
+
+The cost of a batch is measured twice: as the extra time of a run with one
+document per batch over the default batching, per extra batch, and as the
+rate of tasks that do nothing.
+
+    PYTHONPATH=build/python bench/distributed_throughput.py --cli build/src/cli/plainora-cli
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+import distributed
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import compare_cli  # noqa: E402 - the document generator beside this file
+
+from plainora.distributed import DEFAULT_BATCH_BYTES, batch_target, plan_batches, Document  # noqa: E402
+
+
+def make_documents(folder, count, seed):
+    stamp = folder / "made.txt"
+    wanted = f"{count} {seed}\n"
+    if stamp.exists() and stamp.read_text() == wanted:
+        return
+    shutil.rmtree(folder, ignore_errors=True)
+    print(f"making {count} documents in {folder} ...", flush=True)
+    compare_cli.make_docx_corpus(folder / "docx", count, seed)
+    stamp.write_text(wanted)
+
+
+def best_of(repeat, run):
+    times = []
+    for _ in range(repeat):
+        with tempfile.TemporaryDirectory(prefix="plainora-bench-") as output:
+            start = time.perf_counter()
+            run(output)
+            times.append(time.perf_counter() - start)
+    return min(times)
+
+
+def cli_run(cli, documents, jobs):
+    def run(output):
+        subprocess.run([cli, "-q", f"-j{jobs}", "-o", output, str(documents)], check=True)
+
+    return run
+
+
+def dask_run(address, documents, batch_bytes=DEFAULT_BATCH_BYTES):
+    def run(output):
+        subprocess.run([sys.executable, "-m", "plainora.distributed", "-q", "--scheduler", address,
+                        "--batch-bytes", str(batch_bytes), "-o", output, str(documents)], check=True)
+
+    return run
+
+
+def batch_count(documents, workers, batch_bytes):
+    planned = [Document(i, str(p), str(p), str(p), p.stat().st_size) for i, p in enumerate(documents.iterdir())]
+    target = batch_target(sum(d.size for d in planned), workers, batch_bytes)
+    return len(plan_batches(planned, target))
+
+
+def noop(item):
+    return item
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--cli", required=True, help="the plainora-cli to compare with")
+    parser.add_argument("--data", default="/tmp/plainora-distributed-bench", help="where the documents are kept")
+    parser.add_argument("--count", type=int, default=2000, help="documents to make")
+    parser.add_argument("--repeat", type=int, default=3, help="runs per figure; the best counts")
+    args = parser.parse_args()
+
+    data = Path(args.data)
+    make_documents(data, args.count, seed=7)
+    documents = data / "docx"
+    count = sum(1 for _ in documents.iterdir())
+    megabytes = sum(p.stat().st_size for p in documents.iterdir()) / 1e6
+    print(f"{count} documents ({megabytes:.1f} MB), {os.cpu_count()} processors, "
+          f"load average {os.getloadavg()[0]:.1f}")
+    print(f"{'':34}{'seconds':>9}{'docs/s':>9}")
+
+    def report(name, seconds, documents_done=count):
+        print(f"{name:34}{seconds:9.2f}{documents_done / seconds:9.0f}", flush=True)
+
+    report("plainora-cli -j 2", best_of(args.repeat, cli_run(args.cli, documents, 2)))
+    report("plainora-cli -j 1", best_of(args.repeat, cli_run(args.cli, documents, 1)))
+    for workers in (1, 2):
+        start = time.perf_counter()
+        with distributed.LocalCluster(n_workers=workers, threads_per_worker=1, processes=True,
+                                      dashboard_address=None) as cluster:
+            started = time.perf_counter() - start
+            address = cluster.scheduler_address
+            batches = batch_count(documents, workers, DEFAULT_BATCH_BYTES)
+            batched = best_of(args.repeat, dask_run(address, documents))
+            report(f"dask, {workers} worker(s), {batches} batches", batched)
+            if workers == 2:
+                single = best_of(args.repeat, dask_run(address, documents, batch_bytes=1))
+                report(f"dask, 2 workers, {count} batches", single)
+                extra = (single - batched) / (count - batches)
+                print(f"cost of a batch, one document per batch: {extra * 1000:.2f} ms of wall clock "
+                      f"on {workers} workers")
+                with distributed.Client(cluster) as client:
+                    client.gather(client.map(noop, range(200)))  # warm up
+                    start = time.perf_counter()
+                    client.gather(client.map(noop, range(count)))
+                    seconds = time.perf_counter() - start
+                print(f"cost of an empty task: {seconds / count * 1000:.2f} ms of wall clock on {workers} workers")
+            print(f"(starting the local cluster of {workers} took {started:.1f} s)", flush=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

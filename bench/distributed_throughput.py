@@ -19,6 +19,7 @@ rate of tasks that do nothing.
 
 import argparse
 import os
+import resource
 import shutil
 import subprocess
 import sys
@@ -27,6 +28,7 @@ import time
 from pathlib import Path
 
 import distributed
+import psutil
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import compare_cli  # noqa: E402 - the document generator beside this file
@@ -45,14 +47,30 @@ def make_documents(folder, count, seed):
     stamp.write_text(wanted)
 
 
-def best_of(repeat, run):
-    times = []
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
+def cluster_cpu(cluster):
+    """CPU seconds of this process (scheduler, nannies), its finished children
+    (the commands) and the worker processes."""
+    own = time.process_time() + children_cpu()
+    workers = sum(sum(psutil.Process(nanny.process.pid).cpu_times()[:2]) for nanny in cluster.workers.values())
+    return own + workers
+
+
+def best_of(repeat, run, cpu=children_cpu):
+    """(wall clock, CPU time) of the fastest run."""
+    best = None
     for _ in range(repeat):
         with tempfile.TemporaryDirectory(prefix="plainora-bench-") as output:
-            start = time.perf_counter()
+            cpu_start, start = cpu(), time.perf_counter()
             run(output)
-            times.append(time.perf_counter() - start)
-    return min(times)
+            measured = (time.perf_counter() - start, cpu() - cpu_start)
+        if best is None or measured[0] < best[0]:
+            best = measured
+    return best
 
 
 def cli_run(cli, documents, jobs):
@@ -95,10 +113,11 @@ def main():
     megabytes = sum(p.stat().st_size for p in documents.iterdir()) / 1e6
     print(f"{count} documents ({megabytes:.1f} MB), {os.cpu_count()} processors, "
           f"load average {os.getloadavg()[0]:.1f}")
-    print(f"{'':34}{'seconds':>9}{'docs/s':>9}")
+    print(f"{'':34}{'seconds':>9}{'docs/s':>9}{'CPU s':>9}{'docs/CPU s':>12}")
 
-    def report(name, seconds, documents_done=count):
-        print(f"{name:34}{seconds:9.2f}{documents_done / seconds:9.0f}", flush=True)
+    def report(name, measured):
+        seconds, cpu = measured
+        print(f"{name:34}{seconds:9.2f}{count / seconds:9.0f}{cpu:9.2f}{count / cpu:12.0f}", flush=True)
 
     report("plainora-cli -j 2", best_of(args.repeat, cli_run(args.cli, documents, 2)))
     report("plainora-cli -j 1", best_of(args.repeat, cli_run(args.cli, documents, 1)))
@@ -109,20 +128,22 @@ def main():
             started = time.perf_counter() - start
             address = cluster.scheduler_address
             batches = batch_count(documents, workers, DEFAULT_BATCH_BYTES)
-            batched = best_of(args.repeat, dask_run(address, documents))
+            cpu = lambda: cluster_cpu(cluster)  # noqa: E731
+            batched = best_of(args.repeat, dask_run(address, documents), cpu)
             report(f"dask, {workers} worker(s), {batches} batches", batched)
             if workers == 2:
-                single = best_of(args.repeat, dask_run(address, documents, batch_bytes=1))
+                single = best_of(args.repeat, dask_run(address, documents, batch_bytes=1), cpu)
                 report(f"dask, 2 workers, {count} batches", single)
-                extra = (single - batched) / (count - batches)
-                print(f"cost of a batch, one document per batch: {extra * 1000:.2f} ms of wall clock "
-                      f"on {workers} workers")
+                extra = [(a - b) / (count - batches) * 1000 for a, b in zip(single, batched)]
+                print(f"cost of a batch, from one document per batch: {extra[0]:.2f} ms of wall clock "
+                      f"on {workers} workers, {extra[1]:.2f} ms of CPU")
                 with distributed.Client(cluster) as client:
                     client.gather(client.map(noop, range(200)))  # warm up
-                    start = time.perf_counter()
+                    cpu_start, start = cpu(), time.perf_counter()
                     client.gather(client.map(noop, range(count)))
-                    seconds = time.perf_counter() - start
-                print(f"cost of an empty task: {seconds / count * 1000:.2f} ms of wall clock on {workers} workers")
+                    seconds, cpu_seconds = time.perf_counter() - start, cpu() - cpu_start
+                print(f"cost of an empty task: {seconds / count * 1000:.2f} ms of wall clock on {workers} "
+                      f"workers, {cpu_seconds / count * 1000:.2f} ms of CPU")
             print(f"(starting the local cluster of {workers} took {started:.1f} s)", flush=True)
     return 0
 

@@ -169,6 +169,11 @@ def extract_batch(batch: Sequence[Document], headers_footers: bool, comments: bo
     return pairs
 
 
+def _worker_threads(client: distributed.Client) -> int:
+    """How many batches the cluster converts at once."""
+    return max(1, sum(client.nthreads().values()))
+
+
 def _file_size(path: str) -> int:
     try:
         return os.stat(path).st_size
@@ -193,8 +198,8 @@ def texts(paths: Iterable[os.PathLike | str], client: Optional[distributed.Clien
         shown = os.fspath(path)
         source = os.path.abspath(shown)
         documents.append(Document(index, shown, source, "", _file_size(source)))
-    workers = len(client.nthreads()) if client is not None else os.cpu_count() or 1
-    target = batch_target(sum(d.size for d in documents), workers, batch_bytes)
+    slots = _worker_threads(client) if client is not None else os.cpu_count() or 1
+    target = batch_target(sum(d.size for d in documents), slots, batch_bytes)
     parts = [dask.delayed(extract_batch, pure=True)(batch, headers_footers, comments)
              for batch in plan_batches(documents, target)]
     if not parts:
@@ -353,8 +358,7 @@ def _show_progress(futures, following: threading.Event) -> threading.Thread:
 def _run(client: distributed.Client, documents: Sequence[Document], options: argparse.Namespace,
          show_progress: bool) -> dict[int, Outcome]:
     """Converts the documents on the cluster; gives each one's outcome by plan index."""
-    workers = max(1, sum(client.nthreads().values()))
-    target = batch_target(sum(d.size for d in documents), workers, options.batch_bytes)
+    target = batch_target(sum(d.size for d in documents), _worker_threads(client), options.batch_bytes)
     batches = plan_batches(documents, target)
     convert = dict(headers_footers=options.headers_footers, comments=options.comments)
     # The scheduler starts tasks of equal priority in the order they came, so

@@ -410,6 +410,9 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
     # concern: the run recovers, and its failures are reported below.
     for name in [n for n in logging.root.manager.loggerDict if n.split(".")[0] == "distributed"]:
         logging.getLogger(name).setLevel(logging.ERROR)
+    # Nor is the timeout of Dask's last try to reach a lost worker, which
+    # asyncio reports as it shuts down.
+    logging.getLogger("asyncio").setLevel(logging.CRITICAL)
     try:
         plan = _plan(options)
     except ConversionError as error:  # the output folder could not be made

@@ -1,22 +1,32 @@
 #include "BatchPlanning.h"
 
-#include <pybind11/stl.h>
+#include "BatchPlan.h"
 
 #include <optional>
+#include <pybind11/stl.h>
 #include <string>
 #include <vector>
-
-#include "BatchPlan.h"
 
 namespace py = pybind11;
 
 namespace {
 
+// A description names paths, which need not be UTF-8; their bytes survive as
+// os.fsdecode would give them.
+py::str fileSystemText(const std::string& text)
+{
+    PyObject* decoded =
+        PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+    if (!decoded)
+        throw py::error_already_set();
+    return py::reinterpret_steal<py::str>(decoded);
+}
+
 py::object errorTuple(const std::optional<plainora::engine::Error>& error)
 {
     if (!error)
         return py::none();
-    return py::make_tuple(error->number(), error->description);
+    return py::make_tuple(error->number(), fileSystemText(error->description));
 }
 
 // The planning of plainora-cli itself, so that a run on a cluster takes the

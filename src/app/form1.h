@@ -62,7 +62,7 @@ public slots:
     virtual void MoveUp();         // Command3
     virtual void MoveDown();       // Command4
     virtual void RemoveAllItems(); // menu RemoveAll
-    virtual void SelectEntry();    // ListView1 ItemClick (mouse or keyboard)
+    virtual void SelectEntry();    // ListView1 ItemClick (a click on the selected entry)
     virtual void Exit();           // Command9: unloads the window like the close box
 
     // The commands of the dialogs, the conversion and the shell (form1Commands.cpp, form1Convert.cpp).

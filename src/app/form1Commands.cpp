@@ -70,12 +70,10 @@ void form1::AddWord()
     }
 
     // Whatever file was picked is a document entry; its extension is not tested.
+    // Selecting it lists its document.
     m_lists->AppendEntry(path, InputDocumentList::DocumentIcon);
     m_lists->SelectPosition(m_listView1->topLevelItemCount());
     m_listView1->viewport()->update();
-
-    BusyPointer busy(m_services);
-    m_lists->ShowEntryDocuments(path);
 }
 
 void form1::AddFolder()
@@ -87,11 +85,7 @@ void form1::AddFolder()
     // A folder becomes an entry whatever it holds; the root stays "/".
     m_lists->AppendEntry(path, InputDocumentList::FolderIcon);
     const int position = m_listView1->topLevelItemCount();
-    m_lists->SelectPosition(position);
-    {
-        BusyPointer busy(m_services);
-        m_lists->ShowEntryDocuments(path);
-    }
+    m_lists->SelectPosition(position); // lists its documents
     m_listView1->viewport()->update();
     m_listView1->scrollToItem(m_listView1->topLevelItem(position - 1));
 }

@@ -12,14 +12,13 @@ namespace plainora {
 
 void form1::AddPathsFromCommandLine(const QStringList& arguments)
 {
-    EntryPathAdder(*m_lists, m_services)
-        .AddPaths(EntryPathAdder::PathsFromCommandLine(arguments, QDir::currentPath()));
+    EntryPathAdder(*m_lists).AddPaths(EntryPathAdder::PathsFromCommandLine(arguments, QDir::currentPath()));
 }
 
 void form1::acceptDroppedEntries()
 {
-    new EntryDropTarget(*m_listView1, *m_lists, m_services);
-    new EntryDropTarget(*m_listView2, *m_lists, m_services);
+    new EntryDropTarget(*m_listView1, *m_lists);
+    new EntryDropTarget(*m_listView2, *m_lists);
 }
 
 } // namespace plainora

@@ -9,8 +9,8 @@
 
 namespace plainora {
 
-EntryDropTarget::EntryDropTarget(QAbstractItemView& view, InputDocumentList& lists, WindowServices& services)
-    : QObject(&view), m_adder(lists, services)
+EntryDropTarget::EntryDropTarget(QAbstractItemView& view, InputDocumentList& lists)
+    : QObject(&view), m_adder(lists)
 {
     view.viewport()->setAcceptDrops(true);
     view.viewport()->installEventFilter(this);

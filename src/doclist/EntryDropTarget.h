@@ -16,8 +16,8 @@ class EntryDropTarget : public QObject
     Q_OBJECT
 public:
     // Watches view's viewport for drags and adds what is dropped to lists;
-    // view owns this object, lists and services outlive it.
-    EntryDropTarget(QAbstractItemView& view, InputDocumentList& lists, WindowServices& services);
+    // view owns this object, lists outlives it.
+    EntryDropTarget(QAbstractItemView& view, InputDocumentList& lists);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,7 +1,5 @@
 #include "EntryListView.h"
 
-#include <QKeyEvent>
-
 namespace plainora {
 
 void EntryListView::SetUpReportView(QTreeWidget& view)
@@ -19,18 +17,16 @@ EntryListView::EntryListView(QWidget* parent) : QTreeWidget(parent)
 {
     SetUpReportView(*this);
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
-        if (item && item->isSelected())
+        if (item && item->isSelected() && !m_pressChangedSelection)
             emit ItemClick();
     });
 }
 
-void EntryListView::keyPressEvent(QKeyEvent* event)
+void EntryListView::mousePressEvent(QMouseEvent* event)
 {
-    QTreeWidgetItem* before = currentItem();
-    QTreeWidget::keyPressEvent(event);
-    QTreeWidgetItem* after = currentItem();
-    if (after && after != before && after->isSelected())
-        emit ItemClick();
+    const QList<QTreeWidgetItem*> before = selectedItems();
+    QTreeWidget::mousePressEvent(event);
+    m_pressChangedSelection = selectedItems() != before;
 }
 
 } // namespace plainora

@@ -1,7 +1,8 @@
 #pragma once
-// The entry list's view: a one-column report view that tells apart the
-// user's own selections (a click, also on the row already selected, or a move
-// of the selection by keyboard) from changes the program makes.
+// The entry list's view: a one-column report view that tells a click on the
+// entry already selected apart from a click that selects another one (the
+// document list follows the selection by itself; a click on the selected
+// entry asks for its documents afresh).
 
 #include <QTreeWidget>
 
@@ -18,12 +19,14 @@ public:
     static void SetUpReportView(QTreeWidget& view);
 
 signals:
-    // The user selected an entry, by mouse or keyboard.
+    // The user clicked the entry that was already selected.
     void ItemClick();
 
 protected:
-    // Covers the arrow keys, Home, End, Page Up/Down and type-ahead search.
-    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    bool m_pressChangedSelection = false;
 };
 
 } // namespace plainora

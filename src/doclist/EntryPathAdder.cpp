@@ -2,7 +2,6 @@
 
 #include "InputDocumentList.h"
 #include "NativePath.h"
-#include "WindowServices.h"
 
 #include <QDir>
 #include <QMimeData>
@@ -10,10 +9,7 @@
 
 namespace plainora {
 
-EntryPathAdder::EntryPathAdder(InputDocumentList& lists, WindowServices& services)
-    : m_lists(lists), m_services(services)
-{
-}
+EntryPathAdder::EntryPathAdder(InputDocumentList& lists) : m_lists(lists) {}
 
 int EntryPathAdder::AddPaths(const QStringList& paths)
 {
@@ -29,9 +25,7 @@ int EntryPathAdder::AddPaths(const QStringList& paths)
     }
     if (!last)
         return 0;
-    m_lists.SelectPosition(last->treeWidget()->indexOfTopLevelItem(last) + 1);
-    BusyPointer busy(m_services);
-    m_lists.ShowEntryDocuments(last->text(0));
+    m_lists.SelectPosition(last->treeWidget()->indexOfTopLevelItem(last) + 1); // lists its documents
     return added;
 }
 

@@ -14,13 +14,11 @@ class QMimeData;
 namespace plainora {
 
 class InputDocumentList;
-class WindowServices;
 
 class EntryPathAdder
 {
 public:
-    // services show the busy pointer while the document list is rebuilt.
-    EntryPathAdder(InputDocumentList& lists, WindowServices& services);
+    explicit EntryPathAdder(InputDocumentList& lists);
 
     // Appends, in order, a document entry (image 1) for each path naming an
     // existing file and a folder entry (image 2) for each naming an existing
@@ -45,7 +43,6 @@ public:
 
 private:
     InputDocumentList& m_lists;
-    WindowServices& m_services;
 };
 
 } // namespace plainora

@@ -6,6 +6,7 @@
 #include "WindowServices.h"
 
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QTreeWidget>
 
 namespace plainora {
@@ -20,6 +21,13 @@ InputDocumentList::InputDocumentList(QTreeWidget& entryList, QTreeWidget& docume
                                      const ImageList& images, WindowServices& services)
     : m_entries(entryList), m_documents(documentList), m_images(images), m_services(services)
 {
+    m_following = QObject::connect(&m_entries, &QTreeWidget::itemSelectionChanged, &m_entries,
+                                   [this] { followSelection(); });
+}
+
+InputDocumentList::~InputDocumentList()
+{
+    QObject::disconnect(m_following);
 }
 
 int InputDocumentList::IconForPathKind(PathKind kind)
@@ -64,10 +72,16 @@ int InputDocumentList::EntryIconOf(const QTreeWidgetItem& entry)
     return entry.data(0, IconRole).toInt();
 }
 
-int InputDocumentList::SelectedPosition() const
+QTreeWidgetItem* InputDocumentList::selectedEntry() const
 {
     const QList<QTreeWidgetItem*> selected = m_entries.selectedItems();
-    return selected.isEmpty() ? 0 : m_entries.indexOfTopLevelItem(selected.first()) + 1;
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+int InputDocumentList::SelectedPosition() const
+{
+    QTreeWidgetItem* selected = selectedEntry();
+    return selected ? m_entries.indexOfTopLevelItem(selected) + 1 : 0;
 }
 
 void InputDocumentList::SelectPosition(int position)
@@ -86,14 +100,31 @@ void InputDocumentList::RemoveFile()
     const int position = SelectedPosition();
     if (count == 0 || position == 0)
         return;
-    delete m_entries.takeTopLevelItem(position - 1);
+    QTreeWidgetItem* removed = takeEntry(position);
+    if (removed == m_shownEntry)
+        m_shownEntry = nullptr;
+    delete removed;
     if (count - 1 == 0) {
         m_documents.clear();
         return;
     }
-    const int target = position == 1 ? 1 : position - 1;
-    SelectPosition(target);
-    showDocumentsBusy(m_entries.topLevelItem(target - 1)->text(0));
+    SelectPosition(position == 1 ? 1 : position - 1);
+    followSelection(); // the view may have selected it already
+}
+
+QTreeWidgetItem* InputDocumentList::takeEntry(int position)
+{
+    // The view selects a neighbour of the row taken out: no choice of the user's.
+    const QScopedValueRollback holding(m_holdingSelection, true);
+    return m_entries.takeTopLevelItem(position - 1);
+}
+
+void InputDocumentList::moveSelectedEntry(int from, int to)
+{
+    // The entry leaves the list for a moment; its documents stay listed.
+    const QScopedValueRollback holding(m_holdingSelection, true);
+    m_entries.insertTopLevelItem(to - 1, m_entries.takeTopLevelItem(from - 1));
+    SelectPosition(to);
 }
 
 void InputDocumentList::MoveUp()
@@ -101,9 +132,7 @@ void InputDocumentList::MoveUp()
     const int position = SelectedPosition();
     if (position <= 1) // empty list, nothing selected, or already the first
         return;
-    QTreeWidgetItem* item = m_entries.takeTopLevelItem(position - 1);
-    m_entries.insertTopLevelItem(position - 2, item);
-    SelectPosition(position - 1);
+    moveSelectedEntry(position, position - 1);
 }
 
 void InputDocumentList::MoveDown()
@@ -112,36 +141,37 @@ void InputDocumentList::MoveDown()
     const int position = SelectedPosition();
     if (position == 0 || position >= count)
         return;
-    QTreeWidgetItem* item = m_entries.takeTopLevelItem(position - 1);
-    m_entries.insertTopLevelItem(position, item);
-    SelectPosition(position + 1);
+    moveSelectedEntry(position, position + 1);
 }
 
 void InputDocumentList::RemoveAllItems()
 {
+    m_shownEntry = nullptr;
     m_entries.clear();
     m_documents.clear();
 }
 
 void InputDocumentList::SelectEntry()
 {
-    const int position = SelectedPosition();
-    if (m_entries.topLevelItemCount() == 0 || position == 0)
-        return;
-    const QString path = m_entries.topLevelItem(position - 1)->text(0);
-    m_documents.clear();
-    showDocumentsBusy(path);
+    if (QTreeWidgetItem* selected = selectedEntry())
+        showDocumentsOf(*selected);
 }
 
-void InputDocumentList::showDocumentsBusy(const QString& path)
+void InputDocumentList::followSelection()
+{
+    // Nothing selected (for a moment, while an entry moves, or after the user
+    // unselected it) leaves the list alone; so does the same entry again.
+    QTreeWidgetItem* selected = selectedEntry();
+    if (!m_holdingSelection && selected && selected != m_shownEntry)
+        showDocumentsOf(*selected);
+}
+
+void InputDocumentList::showDocumentsOf(QTreeWidgetItem& entry)
 {
     BusyPointer busy(m_services);
-    ShowEntryDocuments(path);
-}
-
-void InputDocumentList::ShowEntryDocuments(QString path)
-{
+    m_shownEntry = &entry;
     m_documents.clear();
+    const QString path = entry.text(0);
     if (GetPathKind(path) == PathKind::File) {
         appendDocumentRow(QFileInfo(path).fileName());
     } else {
@@ -161,8 +191,7 @@ void InputDocumentList::appendDocumentRow(const QString& name)
 
 QString InputDocumentList::GetDocumentPath(int row) const
 {
-    const int position = SelectedPosition();
-    const QString entry = position > 0 ? m_entries.topLevelItem(position - 1)->text(0) : QString();
+    const QString entry = m_shownEntry ? m_shownEntry->text(0) : QString();
     const QTreeWidgetItem* document = row >= 1 ? m_documents.topLevelItem(row - 1) : nullptr;
     const QString name = document ? document->text(0) : QString();
     switch (GetPathKind(entry)) {

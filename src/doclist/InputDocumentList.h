@@ -1,8 +1,9 @@
 #pragma once
 // The entry list (ListView1) and the document list (ListView2) and the
 // commands that change them. The lists live in the two views; this class
-// holds the rules and no state of its own.
+// holds the rules and remembers only which entry the documents belong to.
 
+#include <QMetaObject>
 #include <QString>
 #include <QStringList>
 
@@ -22,8 +23,13 @@ public:
     enum EntryIcon { DocumentIcon = 1, FolderIcon = 2, MissingIcon = 3 };
 
     // services show the busy pointer while the document list is rebuilt.
+    // However the selected entry changes (a click of either button, a drag,
+    // a key, or the program), the document list is rebuilt for it.
     InputDocumentList(QTreeWidget& entryList, QTreeWidget& documentList, const ImageList& images,
                       WindowServices& services);
+    ~InputDocumentList();
+    InputDocumentList(const InputDocumentList&) = delete;
+    InputDocumentList& operator=(const InputDocumentList&) = delete;
 
     // Image 1 for a file, 2 for a folder, 3 for nothing there.
     static int IconForPathKind(PathKind kind);
@@ -46,24 +52,32 @@ public:
     void MoveUp();
     void MoveDown();
     void RemoveAllItems();
-    // The user selected an entry: its documents are listed afresh.
+    // The user clicked the selected entry: its documents are listed afresh,
+    // every row ticked again.
     void SelectEntry();
 
-    // Rebuilds the document list for an entry: one row for a file, the
-    // folder's Word documents otherwise; every row ticked.
-    void ShowEntryDocuments(QString path);
-    // The full path of the document at row (from 1) under the selected entry,
-    // or an empty string when it cannot be resolved.
+    // The full path of the document at row (from 1) under the entry whose
+    // documents are listed, or an empty string when it cannot be resolved.
     QString GetDocumentPath(int row) const;
 
 private:
+    QTreeWidgetItem* selectedEntry() const;
+    void followSelection();
+    QTreeWidgetItem* takeEntry(int position);
+    void moveSelectedEntry(int from, int to);
+    // Rebuilds the document list for an entry: one row for a file, the
+    // folder's Word documents otherwise; every row ticked.
+    void showDocumentsOf(QTreeWidgetItem& entry);
     void appendDocumentRow(const QString& name);
-    void showDocumentsBusy(const QString& path);
 
     QTreeWidget& m_entries;
     QTreeWidget& m_documents;
     const ImageList& m_images;
     WindowServices& m_services;
+    // The entry the document list belongs to; entries are only deleted here.
+    QTreeWidgetItem* m_shownEntry = nullptr;
+    QMetaObject::Connection m_following;
+    bool m_holdingSelection = false;
 };
 
 } // namespace plainora

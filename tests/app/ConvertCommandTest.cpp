@@ -58,16 +58,7 @@ protected:
         QTest::keyClick(field, Qt::Key_Delete);
         QTest::keyClicks(field, text);
     }
-    // Opens the Actions menu from the menu bar and clicks Convert in it.
-    void chooseSeparate()
-    {
-        auto* actions = control<QMenu>("Actions");
-        QMenuBar* bar = m_window->menuBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(actions->menuAction()).center());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(actions));
-        QTest::mouseClick(actions, Qt::LeftButton, {},
-                          actions->actionGeometry(menuItem("Separate")).center());
-    }
+    void chooseSeparate() { chooseMenuItem("Actions", "Separate"); }
     QStringList outputFiles(const QString& folder = QStringLiteral("out")) const
     {
         return QDir(m_files.path(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -347,6 +338,66 @@ TEST_F(ConvertCommand, AnUnusableOutputFolderStopsTheRunBeforeAnyConversion)
     EXPECT_TRUE(m_services.shellTargets.isEmpty());
     EXPECT_EQ(m_services.busyCount, 0);
     expectIdle();
+}
+
+TEST_F(ConvertCommand, HoweverTheSelectionMovesTheRowsAndTheRunFollowIt)
+{
+    // Each folder holds one document named after it, so a stale list shows.
+    QStringList entries;
+    for (const char* name : {"alpha", "beta", "gamma"}) {
+        m_files.write(QStringLiteral("%1/%1.doc").arg(QLatin1String(name)), QByteArray(name) + "\n");
+        entries.append(m_files.path(QLatin1String(name)));
+    }
+    const auto viewport = [this] { return m_window->ListView1()->viewport(); };
+    const auto rowCenter = [this](int position) {
+        QTreeWidget* list = m_window->ListView1();
+        return list->visualItemRect(list->topLevelItem(position - 1)).center();
+    };
+    const struct
+    {
+        const char* way;
+        bool fromBeta; // beta is clicked first, so that its documents show
+        std::function<void()> move;
+        QString shown; // the entry selected afterwards
+    } cases[] = {
+        {"a right-click", true, [&] { QTest::mouseClick(viewport(), Qt::RightButton, {}, rowCenter(1)); },
+         "alpha"},
+        {"a press released over another row", true,
+         [&] {
+             QTest::mousePress(viewport(), Qt::LeftButton, {}, rowCenter(1));
+             QTest::mouseMove(viewport(), rowCenter(3));
+             QTest::mouseRelease(viewport(), Qt::LeftButton, {}, rowCenter(3));
+         },
+         "gamma"},
+        {"Space on the row the keyboard focus came to", false,
+         [&] {
+             QTest::mouseClick(m_window->ListView2()->viewport(), Qt::LeftButton, {}, QPoint(5, 100));
+             QTest::keyClick(m_window->ListView2(), Qt::Key_Backtab);
+             QTest::keyClick(m_window->ListView1(), Qt::Key_Space);
+         },
+         "alpha"},
+        {"the program", true,
+         [&] { m_window->ListView1()->setCurrentItem(m_window->ListView1()->topLevelItem(2)); }, "gamma"},
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        m_services.messages.clear();
+        writeState("TAMRIX.txt", (entries.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+        open();
+        if (c.fromBeta)
+            clickEntry(2);
+        c.move();
+        const QString selected = entryTexts().value(selectedEntry() - 1);
+        EXPECT_EQ(selected, m_files.path(c.shown));
+        EXPECT_EQ(documentRows(), QStringList{c.shown + ".doc"});
+        const QString out = QStringLiteral("out%1").arg(++run);
+        typeOutputFolder(m_files.path(out));
+        click("Command6");
+        EXPECT_EQ(outputFiles(out), QStringList{c.shown + ".txt"});
+        EXPECT_EQ(m_files.read(out + "/" + c.shown + ".txt"), c.shown.toUtf8() + "\n");
+        EXPECT_EQ(messageTexts(), QStringList{});
+    }
 }
 
 namespace {

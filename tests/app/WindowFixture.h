@@ -49,6 +49,15 @@ protected:
     }
     QAction* menuItem(const char* name) const { return control<QAction>(name); }
     void click(const char* button) const { QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton); }
+    // Opens a menu of the menu bar by mouse and clicks one of its items.
+    void chooseMenuItem(const char* menuName, const char* item) const
+    {
+        auto* menu = control<QMenu>(menuName);
+        QMenuBar* bar = m_window->menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menuItem(item)).center());
+    }
 
     // Clicks the entry at position (from 1) of ListView1.
     void clickEntry(int position) const

@@ -21,7 +21,7 @@ namespace {
 class EntryPathAdderTest : public plainora::test::DocumentListsFixture
 {
 protected:
-    EntryPathAdderTest() : m_adder(m_lists, m_services) {}
+    EntryPathAdderTest() : m_adder(m_lists) {}
 
     std::vector<int> icons() const
     {
@@ -98,7 +98,6 @@ TEST_F(EntryPathAdderTest, NothingUsableChangesNeitherListNorSelection)
     const QString first = m_folder.write("first.doc");
     m_lists.AppendEntry(first, InputDocumentList::DocumentIcon);
     m_lists.SelectPosition(1);
-    m_lists.ShowEntryDocuments(first);
     const int busyBefore = m_services.busyCount;
 
     EXPECT_EQ(m_adder.AddPaths({m_folder.path("gone.doc"), m_folder.path("gone")}), 0);
@@ -166,7 +165,7 @@ namespace {
 class EntryDropTargetTest : public EntryPathAdderTest
 {
 protected:
-    EntryDropTargetTest() { new EntryDropTarget(m_entries, m_lists, m_services); }
+    EntryDropTargetTest() { new EntryDropTarget(m_entries, m_lists); }
 
     static std::unique_ptr<QMimeData> urls(const QStringList& paths)
     {

@@ -62,7 +62,6 @@ TEST_F(InputDocumentListTest, ADocumentEntryShowsOneTickedRowThatAlwaysResolvesT
     const QString file = m_folder.write("sub/My Report.doc");
     m_lists.AppendEntry(file, InputDocumentList::DocumentIcon);
     m_lists.SelectPosition(1);
-    m_lists.ShowEntryDocuments(file);
     EXPECT_EQ(rows(), QStringList{"My Report.doc"});
     EXPECT_TRUE(allTicked());
     EXPECT_EQ(m_lists.GetDocumentPath(1), file);
@@ -77,7 +76,6 @@ TEST_F(InputDocumentListTest, AFolderEntryResolvesRowsByJoiningWithOneSeparator)
     const QString folder = m_folder.path("docs");
     m_lists.AppendEntry(folder, InputDocumentList::FolderIcon);
     m_lists.SelectPosition(1);
-    m_lists.ShowEntryDocuments(folder);
     ASSERT_EQ(m_documents.topLevelItemCount(), 2);
     EXPECT_TRUE(allTicked());
     for (int row = 1; row <= 2; ++row)
@@ -92,7 +90,6 @@ TEST_F(InputDocumentListTest, ATrailingSeparatorIsKeptAndTheDoubledOneNamesTheFi
     const QString entry = m_folder.path("docs") + "/";
     m_lists.AppendEntry(entry, InputDocumentList::FolderIcon);
     m_lists.SelectPosition(1);
-    m_lists.ShowEntryDocuments(entry);
     ASSERT_EQ(rows(), QStringList{"a.doc"});
     const QString path = m_lists.GetDocumentPath(1);
     EXPECT_EQ(path, m_folder.path("docs") + "//a.doc");
@@ -124,10 +121,9 @@ TEST_F(InputDocumentListTest, GoneDocumentsAndFoldersResolveToNothing)
     const QString file = m_folder.write("a.doc");
     m_lists.AppendEntry(file, InputDocumentList::DocumentIcon);
     m_lists.SelectPosition(1);
-    m_lists.ShowEntryDocuments(file);
     ASSERT_TRUE(QFile::remove(file));
     EXPECT_EQ(m_lists.GetDocumentPath(1), QString());
-    m_lists.ShowEntryDocuments(file);
+    m_lists.SelectEntry();
     EXPECT_EQ(m_documents.topLevelItemCount(), 0);
     EXPECT_EQ(icon(1), 1); // the icon is never recomputed
 
@@ -150,8 +146,7 @@ TEST_F(InputDocumentListTest, SelectingAgainTicksEveryRowAgain)
     m_folder.write("docs/a.doc");
     m_folder.write("docs/b.doc");
     m_lists.AppendEntry(m_folder.path("docs"), InputDocumentList::FolderIcon);
-    m_lists.SelectPosition(1);
-    m_lists.SelectEntry();
+    m_lists.SelectPosition(1); // selecting lists the documents
     m_documents.topLevelItem(0)->setCheckState(0, Qt::Unchecked);
     m_documents.topLevelItem(1)->setCheckState(0, Qt::Unchecked);
     m_lists.SelectEntry();
@@ -196,6 +191,8 @@ TEST_F(InputDocumentListTest, RemoveFileWithNothingSelectedDoesNothing)
     m_lists.RemoveFile();
     EXPECT_EQ(entries().size(), 3);
     EXPECT_EQ(rows(), QStringList{"two.doc"});
+    // The rows still belong to their entry.
+    EXPECT_EQ(m_lists.GetDocumentPath(1), m_folder.path("two") + "/two.doc");
     EXPECT_EQ(m_services.busyDepth, 0);
 }
 
@@ -206,7 +203,6 @@ TEST_F(InputDocumentListTest, MovesKeepIconTextSelectionAndTheDocumentRows)
     m_lists.AppendEntry(file, InputDocumentList::DocumentIcon);
     const QStringList all = entries();
     m_lists.SelectPosition(4);
-    m_lists.SelectEntry();
     m_documents.topLevelItem(0)->setCheckState(0, Qt::Unchecked);
 
     m_lists.MoveUp();

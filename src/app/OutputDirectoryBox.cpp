@@ -13,6 +13,10 @@ OutputDirectoryBox::OutputDirectoryBox(QWidget* parent) : QComboBox(parent)
     setDuplicatesEnabled(true);
     setCompleter(nullptr);
     connect(lineEdit(), &QLineEdit::textEdited, this, &OutputDirectoryBox::deselectKeepingText);
+    // Nor may the end of typing: the box would select the entry whose text
+    // matches when the field loses the focus (Tab, a click elsewhere, a
+    // menu). Typed text stays typed text.
+    disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
 }
 
 QStringList OutputDirectoryBox::entries() const

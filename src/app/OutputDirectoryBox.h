@@ -1,7 +1,8 @@
 #pragma once
 // The output directory box: an editable combo box whose list holds the
 // remembered output directories. Typing into its text field deselects the
-// list (the selected index becomes -1) and never adds to the list.
+// list (the selected index becomes -1) and never adds to the list; typed text
+// stays typed even when it matches an entry.
 
 #include <QComboBox>
 

@@ -414,6 +414,47 @@ TEST_F(OutputDirectoryCommands, TypedTextIsNotAnEntryToRemove)
     EXPECT_EQ(box().currentText(), "/out/a");
 }
 
+TEST_F(OutputDirectoryCommands, TypedTextStaysTypedWhateverTakesTheFocus)
+{
+    // Remembered: a folder that exists and one deleted since; the second is typed.
+    const QString document = m_files.write("in/a.doc", "Text\n");
+    const QString kept = m_files.folder("kept");
+    const QString gone = m_files.path("gone");
+    const struct
+    {
+        const char* way;
+        std::function<void()> leave;
+    } cases[] = {
+        {"Tab", [this] { QTest::keyClick(box().lineEdit(), Qt::Key_Tab); }},
+        {"a click on Convert", [this] { click("Command6"); }},
+        {"opening a menu", [this] { chooseMenuItem("FF", "Removeoutput"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        m_services.messages.clear();
+        QDir(gone).removeRecursively();
+        writeState("TAMRIX.txt", lines({document}));
+        openWithOutputs({kept, gone});
+        clickEntry(1);
+        QTest::mouseClick(box().lineEdit(), Qt::LeftButton);
+        QTest::keyClick(box().lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box().lineEdit(), gone);
+        c.leave();
+        EXPECT_EQ(box().currentIndex(), -1);
+        EXPECT_EQ(box().currentText(), gone);
+
+        chooseMenuItem("FF", "Removeoutput"); // typed text: nothing to remove
+        EXPECT_EQ(box().entries(), (QStringList{kept, gone}));
+        click("Command6"); // typed text: the folder is made
+        EXPECT_TRUE(QFileInfo(gone).isDir());
+        EXPECT_EQ(m_files.read("gone/a.txt"), "Text\n");
+        for (const auto& message : m_services.messages)
+            EXPECT_NE(message.text, "Folder does not exist!");
+        click("Command9");
+        EXPECT_EQ(m_state.read("output.txt"), lines({kept, gone}));
+    }
+}
+
 TEST_F(OutputDirectoryCommands, RemoveAllEmptiesTheListKeepingOnlyTypedText)
 {
     openWithOutputs({"/out/a", "/out/b", "/out/c"});

@@ -400,6 +400,42 @@ TEST_F(ConvertCommand, HoweverTheSelectionMovesTheRowsAndTheRunFollowIt)
     }
 }
 
+TEST_F(ConvertCommand, DotNamedFoldersTheUserNamedWorkLikeAnyOther)
+{
+    // A dot-named document inside a scanned folder stays out of its rows.
+    m_files.write(".in/.skipped.doc", "Skipped\n");
+    m_files.write(".in/seen.doc", "Seen\n");
+    const QString dotted = m_files.path(".in");
+    const QString plain = document("plain.doc", "Plain\n");
+    const QString hiddenDocument = m_files.write(".alone.doc", "Alone\n");
+    m_files.folder(".out");
+    const struct
+    {
+        const char* what;
+        QString entry;
+        QString output;
+        QString written;
+    } cases[] = {
+        {"a dot-named folder entry", dotted, "plainout", "seen.txt"},
+        {"a dot-named document entry", hiddenDocument, "plainout", "alone.txt"},
+        {"an existing dot-named output folder", plain, ".out", "plain.txt"},
+        {"a new dot-named output folder", plain, ".new", "plain.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_services.messages.clear();
+        openOn({c.entry}, c.output);
+        EXPECT_EQ(documentRows().size(), 1);
+        click("Command6");
+        EXPECT_EQ(messageTexts(), QStringList{});
+        EXPECT_TRUE(outputFiles(c.output).contains(c.written))
+            << outputFiles(c.output).join(' ').toStdString();
+    }
+    EXPECT_EQ(m_files.read("plainout/seen.txt"), "Seen\n");
+    EXPECT_EQ(m_files.read("plainout/alone.txt"), "Alone\n");
+    EXPECT_EQ(m_files.read(".new/plain.txt"), "Plain\n");
+}
+
 namespace {
 
 // A user who, while a run goes, every 25 ms uncovers part of the window and

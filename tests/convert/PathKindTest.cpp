@@ -28,6 +28,10 @@ TEST(PathKind, FilesAreFilesWhateverTheirName)
     EXPECT_EQ(GetPathKind(folder.write(QString::fromUtf8("Müller Bericht.docx"))), PathKind::File);
     // A folder named like a document is a folder.
     EXPECT_EQ(GetPathKind(folder.folder("old.doc")), PathKind::Folder);
+    // Dot-named entries are only hidden from a folder scan.
+    EXPECT_EQ(GetPathKind(folder.write(".h.doc")), PathKind::File);
+    EXPECT_EQ(GetPathKind(folder.folder(".hidden") + "/"), PathKind::Folder);
+    EXPECT_EQ(GetPathKind(folder.path(".hidden/..")), PathKind::Folder);
 }
 
 TEST(PathKind, NothingForEmptyMissingAndPatterns)
@@ -41,11 +45,9 @@ TEST(PathKind, NothingForEmptyMissingAndPatterns)
     EXPECT_EQ(GetPathKind(folder.path("a.doc/x")), PathKind::Nothing);
 }
 
-TEST(PathKind, NothingForHiddenAndSystemEntries)
+TEST(PathKind, NothingForSystemEntries)
 {
     TempFolder folder;
-    EXPECT_EQ(GetPathKind(folder.write(".h.doc")), PathKind::Nothing);
-    EXPECT_EQ(GetPathKind(folder.folder(".hidden")), PathKind::Nothing);
     ASSERT_TRUE(plainora::test::makeFifo(folder.path("pipe.doc")));
     EXPECT_EQ(GetPathKind(folder.path("pipe.doc")), PathKind::Nothing);
     EXPECT_EQ(GetPathKind(QStringLiteral("/dev/null")), PathKind::Nothing);

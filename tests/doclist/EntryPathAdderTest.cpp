@@ -85,12 +85,13 @@ TEST_F(EntryPathAdderTest, WhatIsNeitherAFileNorAFolderIsSkipped)
     const QString document = m_folder.write("real.doc");
     const QString fifo = m_folder.path("pipe.doc");
     ASSERT_TRUE(plainora::test::makeFifo(fifo));
-    const QString hidden = m_folder.write(".hidden.doc");
+    // A dot-named file the user named is a document like any other.
+    const QString dotNamed = m_folder.write(".dotted.doc");
 
-    EXPECT_EQ(m_adder.AddPaths({m_folder.path("missing.doc"), document, fifo, hidden, QString()}), 1);
+    EXPECT_EQ(m_adder.AddPaths({m_folder.path("missing.doc"), document, fifo, dotNamed, QString()}), 2);
 
-    EXPECT_EQ(entries(), QStringList{document});
-    EXPECT_EQ(m_lists.SelectedPosition(), 1);
+    EXPECT_EQ(entries(), (QStringList{document, dotNamed}));
+    EXPECT_EQ(m_lists.SelectedPosition(), 2);
 }
 
 TEST_F(EntryPathAdderTest, NothingUsableChangesNeitherListNorSelection)

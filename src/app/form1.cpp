@@ -210,10 +210,35 @@ void form1::Form_Load()
     m_listView2->setColumnWidth(0, px(3700));
 
     const StateFiles files(m_stateDirectory);
-    m_lists->RestoreEntries(files.LoadEntryList());
-    m_combo2->addItems(files.LoadOutputDirectories());
+    QString entriesError;
+    QString outputsError;
+    m_lists->RestoreEntries(files.LoadEntryList(&entriesError));
+    m_combo2->addItems(files.LoadOutputDirectories(&outputsError));
     if (m_combo2->count() > 0)
         m_combo2->setCurrentIndex(0);
+
+    // A list that could not be read is not overwritten at exit with what
+    // little the window then holds: the user's remembered entries stay.
+    m_entryListUnread = !entriesError.isEmpty();
+    m_outputListUnread = !outputsError.isEmpty();
+    QStringList unread;
+    if (m_entryListUnread)
+        unread.append(tr("The list of documents and folders could not be read from \"%1\": %2.")
+                          .arg(files.filePath(StateFiles::EntryListFileName), entriesError));
+    if (m_outputListUnread)
+        unread.append(tr("The list of output directories could not be read from \"%1\": %2.")
+                          .arg(files.filePath(StateFiles::OutputDirectoriesFileName), outputsError));
+    if (!unread.isEmpty()) {
+        unread.append(tr("Plainora leaves the file as it is and will not save that list when it ends. "
+                         "Make the file readable, or move it away, and start Plainora again."));
+        // Told once the window is up, over it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, text = unread.join(QLatin1Char('\n'))] {
+                m_services.showMessage(text, MessageTitle, MessageIcon::Critical);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void form1::Form_Unload()
@@ -221,19 +246,27 @@ void form1::Form_Unload()
     const StateFiles files(m_stateDirectory);
     const SettingsSwitches switches = files.ReadSwitches();
     QStringList failures;
+    QStringList leftOut;
     QString error;
-    if (switches.saveEntryList && !files.SaveEntryList(m_lists->EntryTexts(), &error))
+    if (switches.saveEntryList && !m_entryListUnread &&
+        !files.SaveEntryList(m_lists->EntryTexts(), &error, &leftOut))
         failures.append(tr("The list of documents and folders could not be saved to \"%1\": %2.")
                             .arg(files.filePath(StateFiles::EntryListFileName), error));
-    if (switches.saveOutputDirectories && !files.SaveOutputDirectories(m_combo2->entries(), &error))
+    if (switches.saveOutputDirectories && !m_outputListUnread &&
+        !files.SaveOutputDirectories(m_combo2->entries(), &error, &leftOut))
         failures.append(tr("The list of output directories could not be saved to \"%1\": %2.")
                             .arg(files.filePath(StateFiles::OutputDirectoriesFileName), error));
-    if (!failures.isEmpty()) {
+    if (!failures.isEmpty())
         failures.append(
             tr("Make sure the folder can be written to; until then Plainora opens with the lists as "
                "they were last saved."));
+    if (!leftOut.isEmpty())
+        failures.append(
+            tr("These paths hold a line break, which the saved lists cannot hold, so they are not "
+               "remembered: \"%1\". Rename them to add them again next time.")
+                .arg(leftOut.join(QStringLiteral("\", \""))));
+    if (!failures.isEmpty())
         m_services.showMessage(failures.join(QLatin1Char('\n')), MessageTitle, MessageIcon::Critical);
-    }
 }
 
 void form1::applyFontToPopups()
@@ -294,6 +327,5 @@ void form1::Exit()
 {
     close();
 }
-
 
 } // namespace plainora

@@ -95,6 +95,9 @@ private:
     std::shared_ptr<DialogBackend> m_dialogBackend;
     ConversionModule m_conversion;
     bool m_unloaded = false;
+    // Lists whose state file could not be read at start-up; never saved.
+    bool m_entryListUnread = false;
+    bool m_outputListUnread = false;
 
     ImageList* m_imageList1 = nullptr;
     EntryListView* m_listView1 = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace plainora {
@@ -18,6 +19,21 @@ QString decodeStateText(QByteArray bytes)
     if (engine::isValidUtf8(view))
         return QString::fromUtf8(bytes);
     return QString::fromStdString(engine::decodeToUtf8(engine::asBytes(view), "CP1252"));
+}
+
+// The values a state file can hold, the others in leftOut.
+QStringList holdable(const QStringList& values, QStringList* leftOut)
+{
+    QStringList kept;
+    for (const QString& value : values) {
+        if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
+            if (leftOut)
+                leftOut->append(value);
+        } else {
+            kept.append(value);
+        }
+    }
+    return kept;
 }
 
 } // namespace
@@ -63,17 +79,34 @@ QByteArray StateFiles::JoinLines(const QStringList& lines)
     return bytes;
 }
 
-bool StateFiles::ReadLines(const QString& fileName, QStringList& lines) const
+bool StateFiles::ReadLines(const QString& fileName, QStringList& lines, QString* error) const
 {
     lines.clear();
-    QFile file(filePath(fileName));
-    if (!file.open(QIODevice::ReadOnly))
+    if (error)
+        error->clear();
+    const QString path = filePath(fileName);
+    const QFileInfo info(path);
+    if (!info.exists())
         return false;
-    if (file.size() > MaxFileBytes)
+    QString why;
+    QFile file(path);
+    QByteArray bytes;
+    if (info.isDir())
+        why = QStringLiteral("it is a folder, not a file");
+    else if (!file.open(QIODevice::ReadOnly))
+        why = file.errorString();
+    else if (file.size() <= MaxFileBytes)
+        bytes = file.read(MaxFileBytes + 1);
+    if (why.isEmpty() && file.error() != QFileDevice::NoError)
+        why = file.errorString();
+    else if (why.isEmpty() && (file.size() > MaxFileBytes || bytes.size() > MaxFileBytes))
+        why =
+            QStringLiteral("it is larger than %1 MB, too large for a list").arg(MaxFileBytes / (1024 * 1024));
+    if (!why.isEmpty()) {
+        if (error)
+            *error = why;
         return false;
-    const QByteArray bytes = file.read(MaxFileBytes + 1);
-    if (bytes.size() > MaxFileBytes || file.error() != QFileDevice::NoError)
-        return false;
+    }
     lines = SplitLines(bytes);
     return true;
 }
@@ -110,28 +143,30 @@ bool StateFiles::WriteSwitches(const SettingsSwitches& switches, QString* error)
                       error);
 }
 
-QStringList StateFiles::LoadEntryList() const
+QStringList StateFiles::LoadEntryList(QString* error) const
 {
     QStringList lines;
-    ReadLines(EntryListFileName, lines);
+    ReadLines(EntryListFileName, lines, error);
     return lines;
 }
 
-QStringList StateFiles::LoadOutputDirectories() const
+QStringList StateFiles::LoadOutputDirectories(QString* error) const
 {
     QStringList lines;
-    ReadLines(OutputDirectoriesFileName, lines);
+    ReadLines(OutputDirectoriesFileName, lines, error);
     return lines;
 }
 
-bool StateFiles::SaveEntryList(const QStringList& entries, QString* error) const
+bool StateFiles::SaveEntryList(const QStringList& entries, QString* error, QStringList* leftOut) const
 {
-    return WriteLines(EntryListFileName, entries, error);
+    return WriteLines(EntryListFileName, holdable(entries, leftOut), error);
 }
 
-bool StateFiles::SaveOutputDirectories(const QStringList& directories, QString* error) const
+bool StateFiles::SaveOutputDirectories(const QStringList& directories, QString* error,
+                                       QStringList* leftOut) const
 {
-    return WriteLines(OutputDirectoriesFileName, directories.mid(0, MaxSavedOutputDirectories), error);
+    return WriteLines(OutputDirectoriesFileName,
+                      holdable(directories, leftOut).mid(0, MaxSavedOutputDirectories), error);
 }
 
 } // namespace plainora

@@ -47,17 +47,23 @@ public:
     SettingsSwitches ReadSwitches() const;
     bool WriteSwitches(const SettingsSwitches& switches, QString* error = nullptr) const;
 
-    // A missing or unreadable file reads as an empty list.
-    QStringList LoadEntryList() const;
-    QStringList LoadOutputDirectories() const;
+    // A missing file reads as an empty list, and so does one that exists but
+    // cannot be read; error then says why (it stays empty otherwise).
+    QStringList LoadEntryList(QString* error = nullptr) const;
+    QStringList LoadOutputDirectories(QString* error = nullptr) const;
 
-    bool SaveEntryList(const QStringList& entries, QString* error = nullptr) const;
-    // Writes at most the first MaxSavedOutputDirectories entries.
-    bool SaveOutputDirectories(const QStringList& directories, QString* error = nullptr) const;
+    // A value holding a line break would come back as several values: it is
+    // left out of the file, and appended to leftOut when given.
+    bool SaveEntryList(const QStringList& entries, QString* error = nullptr,
+                       QStringList* leftOut = nullptr) const;
+    // Writes at most the first MaxSavedOutputDirectories entries it can hold.
+    bool SaveOutputDirectories(const QStringList& directories, QString* error = nullptr,
+                               QStringList* leftOut = nullptr) const;
 
     // The lines of a file in the format above; false when it is missing or
-    // cannot be read (lines then stays empty).
-    bool ReadLines(const QString& fileName, QStringList& lines) const;
+    // cannot be read (lines then stays empty, and error says why it could
+    // not be read, or stays empty when it is missing).
+    bool ReadLines(const QString& fileName, QStringList& lines, QString* error = nullptr) const;
     bool WriteLines(const QString& fileName, const QStringList& lines, QString* error = nullptr) const;
 
     // The format itself, for callers holding bytes.

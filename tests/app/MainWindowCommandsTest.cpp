@@ -2,11 +2,13 @@
 // selecting, removing and moving entries, shut-down by the switches, the
 // output folder check and the routing of every command.
 
+#include "StateFiles.h"
 #include "WindowFixture.h"
 
 #include <QLineEdit>
 
 using namespace plainora;
+using plainora::test::RecordedMessage;
 using plainora::test::WindowFixture;
 
 namespace {
@@ -67,6 +69,53 @@ TEST_F(MainWindowStartUp, AnEmptyMiddleLineIsAnEntryThatNamesNothing)
     open();
     EXPECT_EQ(entryTexts(), (QStringList{"/a", "", "/b"}));
     EXPECT_EQ(entryIcon(2), 3);
+}
+
+TEST_F(MainWindowStartUp, AListThatCannotBeReadIsToldOnceAndKeptAsItIs)
+{
+    const auto oversized = [this](const QString& name) {
+        writeState(name, lines({"/remembered"}));
+        ASSERT_TRUE(QFile(m_state.path(name)).resize(StateFiles::MaxFileBytes + 1));
+    };
+    const auto folderInTheWay = [this](const QString& name) { m_state.folder(name); };
+    const struct
+    {
+        QString file;
+        std::function<void(const QString&)> spoil;
+        QString reason;
+    } cases[] = {
+        {"TAMRIX.txt", oversized, "larger than"},
+        {"output.txt", oversized, "larger than"},
+        {"TAMRIX.txt", folderInTheWay, "folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString() + " " + c.reason.toStdString());
+        QDir(m_state.path()).removeRecursively();
+        QDir().mkpath(m_state.path());
+        m_services.messages.clear();
+        c.spoil(c.file);
+        const QFileInfo before(m_state.path(c.file));
+        form1& window = open();
+        QCoreApplication::processEvents(); // the report comes once the window is up
+        ASSERT_EQ(m_services.messages.size(), 1u);
+        const RecordedMessage& report = m_services.messages[0];
+        EXPECT_TRUE(report.text.contains(m_state.path(c.file))) << report.text.toStdString();
+        EXPECT_TRUE(report.text.contains(c.reason, Qt::CaseInsensitive)) << report.text.toStdString();
+        EXPECT_EQ(report.icon, MessageIcon::Critical);
+        EXPECT_EQ(window.ListView1()->topLevelItemCount(), 0);
+        EXPECT_EQ(window.Combo2()->count(), 0);
+
+        click("Command9");
+        EXPECT_EQ(m_services.messages.size(), 1u); // told once, and nothing failed at exit
+        const QFileInfo after(m_state.path(c.file));
+        EXPECT_EQ(after.size(), before.size());
+        EXPECT_EQ(after.isDir(), before.isDir());
+        EXPECT_EQ(after.lastModified(), before.lastModified());
+        // The other list is saved as usual.
+        const QString other =
+            c.file == "TAMRIX.txt" ? QStringLiteral("output.txt") : QStringLiteral("TAMRIX.txt");
+        EXPECT_TRUE(QFileInfo(m_state.path(other)).isFile());
+    }
 }
 
 class MainWindowLists : public WindowFixture
@@ -303,6 +352,27 @@ TEST_F(MainWindowShutDown, AFailedSaveIsToldInOneMessageAndTheProgramStillEnds)
         << m_services.messages[0].text.toStdString();
     EXPECT_TRUE(m_services.messages[0].text.contains(m_state.path("output.txt")));
     EXPECT_FALSE(m_services.messages[0].text.contains("documents and folders"));
+}
+
+TEST_F(MainWindowShutDown, APathWithALineBreakIsNotRememberedAndTheUserIsTold)
+{
+    writeState("TAMRIX.txt", lines({"/saved/a"}));
+    writeState("output.txt", lines({"/out/saved"}));
+    const QString broken = m_files.folder("two\nlines");
+    const QString returned = m_files.folder("carriage\rreturn");
+    m_dialogs->folderAnswers = {broken, returned, broken};
+    open();
+    click("Command5"); // Add Folder
+    click("Command5");
+    click("Command10"); // Browse
+    ASSERT_EQ(entryTexts(), (QStringList{"/saved/a", broken, returned}));
+    click("Command9");
+    EXPECT_EQ(m_state.read("TAMRIX.txt"), lines({"/saved/a"}));
+    EXPECT_EQ(m_state.read("output.txt"), lines({"/out/saved"}));
+    ASSERT_EQ(m_services.messages.size(), 1u);
+    const QString& text = m_services.messages[0].text;
+    EXPECT_TRUE(text.contains(broken) && text.contains(returned)) << text.toStdString();
+    EXPECT_TRUE(text.contains("line break")) << text.toStdString();
 }
 
 TEST_F(MainWindowShutDown, ClosingTwiceSavesOnce)

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QWidget>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -54,9 +56,19 @@ void TerminationSignals::closeWindows()
     char bytes[16];
     while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
     }
-    // Closing the main window runs its unload, which saves the lists.
-    QApplication::closeAllWindows();
-    QCoreApplication::quit();
+    // Closing the main window runs its unload, which saves the lists. Every
+    // window is asked, also after one put its close off: a conversion run
+    // ends after its current document and then closes the main window, and
+    // a message box shown meanwhile must not hold it up.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible())
+            window->close();
+    }
+    // Otherwise the last window to close ends the program.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    if (std::none_of(windows.begin(), windows.end(),
+                     [](const QWidget* window) { return window->isVisible(); }))
+        QCoreApplication::quit();
 }
 
 } // namespace plainora

@@ -1,7 +1,8 @@
 #pragma once
 // A request to end the program from outside (the session ends and sends
 // SIGTERM, Ctrl+C in a terminal, the terminal closes) closes the windows like
-// Exit does, so the lists are saved as the settings say instead of being lost.
+// Exit does, so the lists are saved as the settings say instead of being lost;
+// a conversion run stops after the document it is converting.
 
 #include <QObject>
 

@@ -14,6 +14,7 @@ BatchRun& form1::batchRun()
             *this, *m_listView2, *m_progressBar1, m_conversion, m_services,
             [this] { return CheckOutputFolder(); },
             [this](int row) { return m_lists->GetDocumentPath(row); });
+        run->setExitControl(findChild<QWidget*>(QStringLiteral("Command9")));
     }
     return *run;
 }

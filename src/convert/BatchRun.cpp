@@ -52,17 +52,21 @@ void BatchRun::Convert()
         return;
 
     BusyPointer busy(m_services);
+    bool finished = false;
     {
-        ResponsiveRun responsive(m_window);
+        ResponsiveRun responsive(m_window, m_exitControl);
         DocumentConversion conversion(
             m_module, m_services, *m_factory, m_documentPath,
             [&responsive](const std::function<void()>& work) { responsive.runOffThread(work); });
-        convertTickedRows(rowCount, conversion);
+        finished = convertTickedRows(rowCount, conversion, responsive);
     }
-    m_services.openInShell(m_module.OutputFolder);
+    // A stopped run ends with the window closing: nothing more to show.
+    if (finished)
+        m_services.openInShell(m_module.OutputFolder);
 }
 
-void BatchRun::convertTickedRows(int rowCount, DocumentConversion& conversion)
+bool BatchRun::convertTickedRows(int rowCount, DocumentConversion& conversion,
+                                 const ResponsiveRun& responsive)
 {
     const std::string outputFolder = toNativePath(m_module.OutputFolder);
     const auto folderExists = [](const std::string& path) { return GetPathKind(path) == PathKind::Folder; };
@@ -78,7 +82,11 @@ void BatchRun::convertTickedRows(int rowCount, DocumentConversion& conversion)
                                        MessageIcon::Critical);
         }
         m_progressBar.setValue(row);
+        // Between documents: each file is written whole or not at all.
+        if (responsive.closeRequested())
+            return false;
     }
+    return true;
 }
 
 } // namespace plainora

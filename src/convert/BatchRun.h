@@ -1,21 +1,24 @@
 #pragma once
 // The Convert command: every ticked row of the document list becomes a
 // ".txt" file in the output folder, while the progress bar follows the rows;
-// the output folder is opened at the end.
+// the output folder is opened at the end. Closing the window stops the run
+// after the document being converted.
 
 #include "DocumentConversion.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <functional>
 
 class QProgressBar;
 class QTreeWidget;
-class QWidget;
 
 namespace plainora {
 
 class ConversionModule;
+class ResponsiveRun;
 class WindowServices;
 
 class BatchRun : public QObject
@@ -40,6 +43,9 @@ public:
     // The converter of the next runs; nullptr returns to the native engine.
     // The factory must outlive the runs that use it.
     void setConverterFactory(ConverterFactory* factory);
+    // The window's control that closes it (Exit): it stays usable during a
+    // run, to stop it.
+    void setExitControl(QWidget* control) { m_exitControl = control; }
 
     bool isRunning() const { return m_running; }
 
@@ -48,7 +54,8 @@ public slots:
     void Convert();
 
 private:
-    void convertTickedRows(int rowCount, DocumentConversion& conversion);
+    // False when a close of the window stopped the run.
+    bool convertTickedRows(int rowCount, DocumentConversion& conversion, const ResponsiveRun& responsive);
 
     QWidget& m_window;
     QTreeWidget& m_documentList;
@@ -59,6 +66,7 @@ private:
     DocumentConversion::DocumentPathOf m_documentPath;
     EngineConverterFactory m_engineFactory;
     ConverterFactory* m_factory = &m_engineFactory;
+    QPointer<QWidget> m_exitControl;
     bool m_running = false;
 };
 

@@ -10,7 +10,8 @@
 
 namespace plainora {
 
-ResponsiveRun::ResponsiveRun(QWidget& window) : m_window(&window)
+ResponsiveRun::ResponsiveRun(QWidget& window, QWidget* exitControl)
+    : m_window(&window), m_exitControl(exitControl)
 {
     QCoreApplication::instance()->installEventFilter(this);
     m_sinceEvents.start();
@@ -113,6 +114,12 @@ bool ResponsiveRun::belongsToWindow(QObject* object) const
     return false;
 }
 
+bool ResponsiveRun::isExitControl(QObject* object) const
+{
+    auto* widget = qobject_cast<QWidget*>(object);
+    return m_exitControl && widget && (widget == m_exitControl || m_exitControl->isAncestorOf(widget));
+}
+
 bool ResponsiveRun::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
@@ -134,7 +141,7 @@ bool ResponsiveRun::eventFilter(QObject* watched, QEvent* event)
     default:
         // Message boxes shown during the run are windows of their own and
         // keep their input.
-        if (event->isInputEvent() && belongsToWindow(watched))
+        if (event->isInputEvent() && belongsToWindow(watched) && !isExitControl(watched))
             return true;
         break;
     }

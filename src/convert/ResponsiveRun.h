@@ -1,8 +1,9 @@
 #pragma once
 // Keeps a window painted but closed to the user while a long command runs:
-// user input to the window is dropped, a close is put off until the command
-// ends, and the command's heavy work runs on a worker thread while the
-// user-interface thread goes on painting.
+// user input to the window is dropped (except to the control that closes
+// it), a close is put off until the command ends and recorded so that the
+// command can end early, and the command's heavy work runs on a worker
+// thread while the user-interface thread goes on painting.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -21,7 +22,9 @@ namespace plainora {
 class ResponsiveRun : public QObject
 {
 public:
-    explicit ResponsiveRun(QWidget& window);
+    // exitControl, when given, is the window's own control that closes it:
+    // it keeps its input.
+    explicit ResponsiveRun(QWidget& window, QWidget* exitControl = nullptr);
     // Ends the worker and lets input in again; a close asked for during the
     // run follows as soon as control is back in the event loop.
     ~ResponsiveRun() override;
@@ -43,9 +46,11 @@ protected:
 
 private:
     bool belongsToWindow(QObject* object) const;
+    bool isExitControl(QObject* object) const;
     void serve();
 
     QPointer<QWidget> m_window;
+    QPointer<QWidget> m_exitControl;
     bool m_closeRequested = false;
     QElapsedTimer m_sinceEvents;
 

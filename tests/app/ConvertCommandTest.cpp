@@ -6,12 +6,15 @@
 #include "BatchRun.h"
 #include "Engine.h"
 #include "ScriptedConverterFactory.h"
+#include "TerminationSignals.h"
 #include "WindowFixture.h"
 
 #include <QDir>
 #include <QLineEdit>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 
 using namespace plainora;
 using plainora::test::ScriptedConverterFactory;
@@ -439,7 +442,7 @@ TEST_F(ConvertCommand, DotNamedFoldersTheUserNamedWorkLikeAnyOther)
 namespace {
 
 // A user who, while a run goes, every 25 ms uncovers part of the window and
-// clicks and types everywhere, starts Convert again and closes the window.
+// clicks and types everywhere and starts Convert again.
 // Records what of it reached the window and what the window painted.
 class ImpatientUser : public QObject
 {
@@ -451,7 +454,7 @@ public:
         window.ProgressBar1()->installEventFilter(this);
         window.ListView2()->viewport()->installEventFilter(this);
         const auto countWhileRunning = [this] { taken += running() ? 1 : 0; };
-        for (const char* button : {"Command6", "Command9", "Command2"})
+        for (const char* button : {"Command6", "Command2"})
             connect(window.findChild<QPushButton*>(QLatin1String(button)), &QPushButton::clicked,
                     countWhileRunning);
         connect(window.ListView1(), &EntryListView::ItemClick, countWhileRunning);
@@ -468,8 +471,6 @@ public:
             clickTickAndEntry();
             QTest::keyClick(window.ListView1(), Qt::Key_Down);
             click("Command2");
-            click("Command9");
-            window.close();
             stayedVisible = stayedVisible && window.isVisible();
         });
         m_timer.start();
@@ -522,10 +523,9 @@ protected:
         EXPECT_EQ(documentRows().size(), documents);
         EXPECT_EQ(m_services.shellTargets.size(), 1);
         expectIdle();
-        // The close asked for during the run happens once the run is over,
-        // and the ignored clicks do not come back.
+        // The ignored clicks do not come back.
         QTest::qWait(50);
-        EXPECT_FALSE(m_window->isVisible());
+        EXPECT_TRUE(m_window->isVisible());
         EXPECT_EQ(m_services.shellTargets.size(), 1);
     }
 };
@@ -572,4 +572,52 @@ TEST_F(ConvertCommandWhileRunning, OneLongDocumentTheWindowKeepsPaintingWhileItC
     EXPECT_GE(user->listPaintsDuringRun, 5);
     EXPECT_EQ(outputFiles(), (QStringList{"long.txt", "short.txt"}));
     expectNothingTaken(*user, 2);
+}
+
+TEST_F(ConvertCommandWhileRunning, TheCloseBoxExitAndTheTerminationSignalsStopAfterTheCurrentDocument)
+{
+    constexpr int Documents = 20;
+    for (int i = 0; i < Documents; ++i)
+        document(QStringLiteral("doc%1.doc").arg(i, 2, 10, QLatin1Char('0')), "Text\n");
+    ASSERT_TRUE(TerminationSignals::Catch());
+    const TerminationSignals termination;
+    const struct
+    {
+        const char* way;
+        std::function<void()> stop;
+    } cases[] = {
+        {"the close box", [this] { m_window->close(); }},
+        {"Exit", [this] { click("Command9"); }},
+        {"SIGTERM", [] { ::raise(SIGTERM); }},
+        {"SIGINT", [] { ::raise(SIGINT); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        ASSERT_TRUE(QDir(m_files.path("out")).removeRecursively());
+        m_services.shellTargets.clear();
+        ScriptedConverterFactory factory;
+        factory.openDelay = std::chrono::milliseconds(30);
+        form1& window = openOn({in()});
+        window.batchRun().setConverterFactory(&factory);
+        writeState("TAMRIX.txt", "stale\r\n"); // the exit writes the list over this
+        // The user acts while the first document converts.
+        std::atomic<bool> asked = false;
+        factory.onOpen = [&] {
+            if (!asked.exchange(true))
+                QMetaObject::invokeMethod(&window, c.stop, Qt::QueuedConnection);
+        };
+        click("Command6");
+        QTest::qWait(50);
+
+        EXPECT_FALSE(window.isVisible());
+        const QStringList written = outputFiles();
+        EXPECT_GE(written.size(), 1);
+        EXPECT_LT(written.size(), Documents);
+        for (const QString& name : written)
+            EXPECT_EQ(m_files.read("out/" + name), "Text\n") << name.toStdString();
+        EXPECT_EQ(m_state.read("TAMRIX.txt"), (in() + "\r\n").toUtf8());
+        EXPECT_TRUE(m_services.shellTargets.isEmpty()); // a stopped run opens no folder
+        EXPECT_TRUE(m_services.messages.empty());
+        expectIdle();
+    }
 }

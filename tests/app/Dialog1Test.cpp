@@ -165,6 +165,7 @@ TEST(HelpFileTest, BesideTheProgramNamesEveryCommandAndNeedsNothingOutside)
                                 "About",
                                 "Settings",
                                 "Exit",
+                                "Stopping a run",
                                 "set.txt",
                                 "TAMRIX.txt",
                                 "output.txt",

@@ -127,7 +127,8 @@ BatchPlan collectDocuments(const CliOptions& options)
 {
     BatchPlan plan;
     for (const std::string& path : options.paths) {
-        switch (GetPathKind(path)) {
+        // Hidden entries are left out even when named.
+        switch (IsDotNamed(path) ? PathKind::Nothing : GetPathKind(path)) {
         case PathKind::File:
             plan.documents.push_back({path, "", {}, kNoDocument, {}});
             break;
@@ -152,7 +153,7 @@ engine::Result<std::string> prepareOutputFolder(const std::string& typedFolder)
     if (GetPathKind(folder) != PathKind::Folder && ::mkdir(folder.c_str(), 0777) != 0) {
         const int error = errno;
         struct stat info {};
-        // A hidden folder is no folder to GetPathKind, but it is usable.
+        // A folder made since the test above is usable too.
         const bool existingFolder =
             error == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
         if (!existingFolder)

@@ -4,6 +4,18 @@
 
 namespace plainora {
 
+bool IsDotNamed(const std::string& path)
+{
+    // The last component, trailing separators ignored; the root has no name.
+    const std::size_t end = path.find_last_not_of('/');
+    if (end == std::string::npos)
+        return false;
+    const std::size_t slash = path.rfind('/', end);
+    const std::size_t begin = slash == std::string::npos ? 0 : slash + 1;
+    const std::string name = path.substr(begin, end - begin + 1);
+    return name[0] == '.' && name != "." && name != "..";
+}
+
 PathKind GetPathKind(const std::string& path)
 {
     if (path.empty() || path.find('\0') != std::string::npos)

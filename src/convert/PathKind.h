@@ -14,4 +14,8 @@ enum class PathKind { Nothing = 0, Folder = 1, File = 2 };
 // it is here: "hidden" only keeps it out of a folder scan.
 PathKind GetPathKind(const std::string& path);
 
+// Whether the path's own name (its last component) begins with "." (and is
+// not "." or ".."): a hidden entry.
+bool IsDotNamed(const std::string& path);
+
 } // namespace plainora

@@ -34,6 +34,14 @@ TEST(PathKind, FilesAreFilesWhateverTheirName)
     EXPECT_EQ(GetPathKind(folder.path(".hidden/..")), PathKind::Folder);
 }
 
+TEST(PathKind, DotNamedIsTheLastComponentOnly)
+{
+    for (const char* path : {".h.doc", "/a/.hidden", "/a/.hidden//", "b/.x"})
+        EXPECT_TRUE(plainora::IsDotNamed(path)) << path;
+    for (const char* path : {"", "/", "//", ".", "..", "/a/..", "/.in/a.doc", "a.doc"})
+        EXPECT_FALSE(plainora::IsDotNamed(path)) << path;
+}
+
 TEST(PathKind, NothingForEmptyMissingAndPatterns)
 {
     TempFolder folder;

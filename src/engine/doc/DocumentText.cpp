@@ -195,6 +195,7 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
         // Strictly ascending FCs bound the pages a piece can touch by its length.
         text.m_chpxBte = Plc::parse(sources.table, sources.fib->block(FcLcb::PlcfBteChpx), 4, true);
         text.m_papxBte = Plc::parse(sources.table, sources.fib->block(FcLcb::PlcfBtePapx), 4, true);
+        text.matchShiftedOffsets();
         text.readCharacterProperties(sources);
     }
     return text;
@@ -280,25 +281,32 @@ void DocumentText::readCharacterProperties(const Sources& sources)
                     m_extras[cp] = props;
             }
         };
-        std::optional<std::size_t> index = bte.find(static_cast<std::uint32_t>(fcBegin));
-        if (!index && bte.size() > 0 && bte.position(0) > fcBegin && bte.position(0) < fcEnd)
-            index = 0;
-        for (std::size_t i = index.value_or(bte.size()); i < bte.size() && bte.position(i) < fcEnd; ++i) {
-            const ByteView pnBytes = bte.data(i);
-            const std::uint32_t pn = readU32(pnBytes, 0) & 0x3FFFFF;
-            // Runs are sorted: start at the last one that begins at or before the piece.
-            const auto& runs = charPage(pn);
+        // Runs are sorted: start at the last one that begins at or before the piece.
+        auto applyRuns = [&](const std::vector<CharRun>& runs, std::int64_t shift) {
+            const std::uint64_t begin = fcBegin + shift;
+            const std::uint64_t end = fcEnd + shift;
             auto run =
-                std::upper_bound(runs.begin(), runs.end(), fcBegin,
+                std::upper_bound(runs.begin(), runs.end(), begin,
                                  [](std::uint64_t value, const CharRun& r) { return value < r.fcStart; });
             if (run != runs.begin())
                 --run;
-            for (; run != runs.end() && run->fcStart < fcEnd; ++run) {
-                const std::uint64_t lo = std::max<std::uint64_t>(run->fcStart, fcBegin);
-                const std::uint64_t hi = std::min<std::uint64_t>(run->fcEnd, fcEnd);
+            for (; run != runs.end() && run->fcStart < end; ++run) {
+                const std::uint64_t lo = std::max<std::uint64_t>(run->fcStart, begin);
+                const std::uint64_t hi = std::min<std::uint64_t>(run->fcEnd, end);
                 if (lo < hi)
-                    apply(lo, hi, run->props);
+                    apply(lo - shift, hi - shift, run->props);
             }
+        };
+        if (!m_shifts.empty()) {
+            const auto& shift = m_shifts[static_cast<std::size_t>(&piece - sources.pieces->pieces().data())];
+            if (shift)
+                applyRuns(m_shiftedCharRuns, *shift);
+        } else {
+            std::optional<std::size_t> index = bte.find(static_cast<std::uint32_t>(fcBegin));
+            if (!index && bte.size() > 0 && bte.position(0) > fcBegin && bte.position(0) < fcEnd)
+                index = 0;
+            for (std::size_t i = index.value_or(bte.size()); i < bte.size() && bte.position(i) < fcEnd; ++i)
+                applyRuns(charPage(readU32(bte.data(i), 0) & 0x3FFFFF), 0);
         }
         if (pieceProps.dropped() || pieceProps.spec)
             apply(fcBegin, fcEnd, CharProps{});
@@ -356,6 +364,96 @@ const std::vector<DocumentText::ParaRun>& DocumentText::paraPage(std::uint32_t p
     return it->second;
 }
 
+const DocumentText::ParaRun* DocumentText::paraRunAt(std::uint64_t fc) const
+{
+    if (!m_papxBte || fc > 0xFFFFFFFF)
+        return nullptr;
+    const auto bte = m_papxBte->find(static_cast<std::uint32_t>(fc));
+    if (!bte)
+        return nullptr;
+    const auto& runs = paraPage(readU32(m_papxBte->data(*bte), 0) & 0x3FFFFF);
+    const auto run =
+        std::upper_bound(runs.begin(), runs.end(), fc,
+                         [](std::uint64_t value, const ParaRun& r) { return value < r.fcStart; });
+    if (run != runs.begin() && fc < std::prev(run)->fcEnd)
+        return &*std::prev(run);
+    return nullptr;
+}
+
+template <typename Run, typename Page> std::vector<Run> DocumentText::allRuns(const Plc& bte, Page page) const
+{
+    std::vector<Run> all;
+    for (std::size_t i = 0; i < bte.size(); ++i) {
+        const auto& runs = (this->*page)(readU32(bte.data(i), 0) & 0x3FFFFF);
+        all.insert(all.end(), runs.begin(), runs.end());
+    }
+    return all;
+}
+
+// Some programs that rewrite a file's text (8-bit pieces stored again as
+// UTF-16, say) write a new piece table but leave the FKPs' offsets in
+// another layout, so no paragraph mark finds its properties ([MS-DOC]
+// 2.4.2 then calls the position invalid) and tables, list labels and hidden
+// text are lost. The FKP runs still list the paragraphs in order, one per
+// mark: matching them to the marks gives each piece the shift between its
+// offsets and theirs, which must hold for every mark of the piece.
+void DocumentText::matchShiftedOffsets()
+{
+    if (!m_papxBte || !m_chpxBte)
+        return;
+    const auto& pieces = m_pieces->pieces();
+    auto isMark = [](char16_t c) { return c == 0x0D || c == 0x07; };
+    std::size_t marks = 0;
+    std::size_t found = 0;
+    for (const Piece& piece : pieces) {
+        for (std::uint32_t cp = piece.cpStart; cp < piece.cpEnd; ++cp) {
+            if (!isMark(m_chars[cp]) || (m_flags[cp] & Missing))
+                continue;
+            ++marks;
+            found += paraRunAt(piece.fc + std::uint64_t{cp - piece.cpStart} * piece.charSize()) != nullptr;
+        }
+    }
+    if (marks == 0 || 2 * found >= marks)
+        return;
+    std::vector<ParaRun> paraRuns = allRuns<ParaRun>(*m_papxBte, &DocumentText::paraPage);
+    for (std::size_t i = 1; i < paraRuns.size(); ++i) {
+        if (paraRuns[i].fcStart < paraRuns[i - 1].fcEnd)
+            return; // overlapping runs: no order to match
+    }
+    std::vector<std::optional<std::int64_t>> shifts(pieces.size());
+    std::size_t next = 0;
+    for (std::size_t p = 0; p < pieces.size(); ++p) {
+        const Piece& piece = pieces[p];
+        for (std::uint32_t cp = piece.cpStart; cp < piece.cpEnd; ++cp) {
+            const char16_t c = m_chars[cp];
+            if ((m_flags[cp] & Missing) || (!isMark(c) && c != 0x0C))
+                continue;
+            const std::int64_t end = piece.fc + std::int64_t{cp - piece.cpStart + 1} * piece.charSize();
+            // A 0x0C ends a paragraph only at a section end: it takes a run
+            // only when the run ends where the piece's shift puts it.
+            if (c == 0x0C) {
+                if (shifts[p] && next < paraRuns.size() && paraRuns[next].fcEnd == end + *shifts[p])
+                    ++next;
+                continue;
+            }
+            if (next == paraRuns.size())
+                return;
+            const std::int64_t shift = std::int64_t{paraRuns[next].fcEnd} - end;
+            if (shifts[p] && *shifts[p] != shift)
+                return;
+            shifts[p] = shift;
+            ++next;
+        }
+    }
+    if (next != paraRuns.size())
+        return;
+    m_shifts = std::move(shifts);
+    m_shiftedParaRuns = std::move(paraRuns);
+    m_shiftedCharRuns = allRuns<CharRun>(*m_chpxBte, &DocumentText::charPage);
+    std::sort(m_shiftedCharRuns.begin(), m_shiftedCharRuns.end(),
+              [](const auto& a, const auto& b) { return a.fcStart < b.fcStart; });
+}
+
 ParaProps DocumentText::paragraph(std::uint32_t cp) const
 {
     ParaProps props;
@@ -366,17 +464,19 @@ ParaProps DocumentText::paragraph(std::uint32_t cp) const
         return props;
     const Piece& piece = m_pieces->pieces()[*pieceIndex];
     const std::uint64_t fc = piece.fc + std::uint64_t{cp - piece.cpStart} * piece.charSize();
-    if (fc > 0xFFFFFFFF)
-        return props;
-    if (const auto bte = m_papxBte->find(static_cast<std::uint32_t>(fc))) {
-        const std::uint32_t pn = readU32(m_papxBte->data(*bte), 0) & 0x3FFFFF;
-        const auto& runs = paraPage(pn);
-        const auto run =
-            std::upper_bound(runs.begin(), runs.end(), fc,
+    const ParaRun* run = nullptr;
+    if (m_shifts.empty()) {
+        run = paraRunAt(fc);
+    } else if (const auto& shift = m_shifts[*pieceIndex]) {
+        const std::uint64_t moved = fc + *shift;
+        const auto it =
+            std::upper_bound(m_shiftedParaRuns.begin(), m_shiftedParaRuns.end(), moved,
                              [](std::uint64_t value, const ParaRun& r) { return value < r.fcStart; });
-        if (run != runs.begin() && fc < std::prev(run)->fcEnd)
-            props = std::prev(run)->props;
+        if (it != m_shiftedParaRuns.begin() && moved < std::prev(it)->fcEnd)
+            run = &*std::prev(it);
     }
+    if (run)
+        props = run->props;
     applyParaGrpprl(props, m_pieces->modifiers(piece));
     return props;
 }

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -30,7 +31,7 @@ public:
     struct Sources
     {
         ScatteredBytes wordDocument; // read in place, never copied whole
-        ByteView table; // empty for Word 6/95
+        ByteView table;              // empty for Word 6/95
         const Fib* fib = nullptr;
         const PieceTable* pieces = nullptr;
         const StyleSheet* styles = nullptr;
@@ -74,6 +75,11 @@ private:
     void readCharacterProperties(const Sources& sources);
     const std::vector<CharRun>& charPage(std::uint32_t pn) const;
     const std::vector<ParaRun>& paraPage(std::uint32_t pn) const;
+    // The paragraph run whose range holds fc, found through the bin table.
+    const ParaRun* paraRunAt(std::uint64_t fc) const;
+    // Every run of the pages the bin table lists, in its order.
+    template <typename Run, typename Page> std::vector<Run> allRuns(const Plc& bte, Page page) const;
+    void matchShiftedOffsets();
 
     std::u16string m_chars;
     std::vector<std::uint8_t> m_flags;
@@ -87,6 +93,11 @@ private:
     bool m_readProperties = false;
     mutable std::unordered_map<std::uint32_t, std::vector<CharRun>> m_charPages;
     mutable std::unordered_map<std::uint32_t, std::vector<ParaRun>> m_paraPages;
+    // When the FKPs' offsets disagree with the piece table: what to add to
+    // each piece's offsets to find its runs, and every run, sorted.
+    std::vector<std::optional<std::int64_t>> m_shifts;
+    std::vector<ParaRun> m_shiftedParaRuns;
+    std::vector<CharRun> m_shiftedCharRuns;
 };
 
 // The Windows code page of an older Word document, from its language id.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <unordered_set>
 
 namespace plainora::engine::doc {
 
@@ -380,11 +381,18 @@ const DocumentText::ParaRun* DocumentText::paraRunAt(std::uint64_t fc) const
     return nullptr;
 }
 
-template <typename Run, typename Page> std::vector<Run> DocumentText::allRuns(const Plc& bte, Page page) const
+template <typename Run, typename Page>
+std::optional<std::vector<Run>> DocumentText::allRuns(const Plc& bte, Page page, std::size_t limit) const
 {
     std::vector<Run> all;
+    std::unordered_set<std::uint32_t> seen;
     for (std::size_t i = 0; i < bte.size(); ++i) {
-        const auto& runs = (this->*page)(readU32(bte.data(i), 0) & 0x3FFFFF);
+        const std::uint32_t pn = readU32(bte.data(i), 0) & 0x3FFFFF;
+        if (!seen.insert(pn).second)
+            continue;
+        const auto& runs = (this->*page)(pn);
+        if (all.size() + runs.size() > limit)
+            return std::nullopt;
         all.insert(all.end(), runs.begin(), runs.end());
     }
     return all;
@@ -405,9 +413,13 @@ void DocumentText::matchShiftedOffsets()
     auto isMark = [](char16_t c) { return c == 0x0D || c == 0x07; };
     std::size_t marks = 0;
     std::size_t found = 0;
+    std::size_t breaks = 0;
     for (const Piece& piece : pieces) {
         for (std::uint32_t cp = piece.cpStart; cp < piece.cpEnd; ++cp) {
-            if (!isMark(m_chars[cp]) || (m_flags[cp] & Missing))
+            if (m_flags[cp] & Missing)
+                continue;
+            breaks += m_chars[cp] == 0x0C;
+            if (!isMark(m_chars[cp]))
                 continue;
             ++marks;
             found += paraRunAt(piece.fc + std::uint64_t{cp - piece.cpStart} * piece.charSize()) != nullptr;
@@ -415,7 +427,11 @@ void DocumentText::matchShiftedOffsets()
     }
     if (marks == 0 || 2 * found >= marks)
         return;
-    std::vector<ParaRun> paraRuns = allRuns<ParaRun>(*m_papxBte, &DocumentText::paraPage);
+    // One run per mark or section end: a bin table that lists more cannot match.
+    auto listed = allRuns<ParaRun>(*m_papxBte, &DocumentText::paraPage, marks + breaks);
+    if (!listed)
+        return;
+    std::vector<ParaRun> paraRuns = std::move(*listed);
     for (std::size_t i = 1; i < paraRuns.size(); ++i) {
         if (paraRuns[i].fcStart < paraRuns[i - 1].fcEnd)
             return; // overlapping runs: no order to match
@@ -449,7 +465,9 @@ void DocumentText::matchShiftedOffsets()
         return;
     m_shifts = std::move(shifts);
     m_shiftedParaRuns = std::move(paraRuns);
-    m_shiftedCharRuns = allRuns<CharRun>(*m_chpxBte, &DocumentText::charPage);
+    // Every character run covers some text.
+    m_shiftedCharRuns = allRuns<CharRun>(*m_chpxBte, &DocumentText::charPage, m_chars.size())
+                            .value_or(std::vector<CharRun>{});
     std::sort(m_shiftedCharRuns.begin(), m_shiftedCharRuns.end(),
               [](const auto& a, const auto& b) { return a.fcStart < b.fcStart; });
 }

@@ -77,8 +77,10 @@ private:
     const std::vector<ParaRun>& paraPage(std::uint32_t pn) const;
     // The paragraph run whose range holds fc, found through the bin table.
     const ParaRun* paraRunAt(std::uint64_t fc) const;
-    // Every run of the pages the bin table lists, in its order.
-    template <typename Run, typename Page> std::vector<Run> allRuns(const Plc& bte, Page page) const;
+    // Every run of the pages the bin table lists, in its order; nullopt
+    // past limit runs.
+    template <typename Run, typename Page>
+    std::optional<std::vector<Run>> allRuns(const Plc& bte, Page page, std::size_t limit) const;
     void matchShiftedOffsets();
 
     std::u16string m_chars;

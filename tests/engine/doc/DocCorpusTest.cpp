@@ -60,3 +60,30 @@ TEST(DocCorpus, ConvertsEveryWordBinaryFileAsTheManifestExpects)
     }
     EXPECT_GT(checked, 90);
 }
+
+// Real files whose paragraph properties are found only by matching their
+// runs to the marks in order: each keeps these lines, written from the
+// document as Word shows it.
+TEST(DocCorpus, KeepsTheTablesOfFilesWhosePropertyOffsetsDisagreeWithTheText)
+{
+    const std::filesystem::path corpus = PLAINORA_CORPUS_DIR;
+    const struct
+    {
+        const char* file;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"doc/Bug48075.doc",
+         {"Приложение №2", "Вид страхования\tдобровольное", "Срок страхования \tРавен сроку кредитования",
+          "Страховая выплата\t100 % страховой суммы "}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto bytes = readBytes((corpus / c.file).string());
+        ASSERT_FALSE(bytes.empty()) << "no corpus at " << corpus << " (set PLAINORA_CORPUS_DIR)";
+        auto document = readDocument(bytes);
+        ASSERT_TRUE(document.ok()) << document.error().description;
+        const std::string text = "\n" + renderPlainText(document.value());
+        for (const auto& line : c.lines)
+            EXPECT_NE(text.find("\n" + line + "\n"), std::string::npos) << line;
+    }
+}

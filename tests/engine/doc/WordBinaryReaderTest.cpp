@@ -197,6 +197,71 @@ TEST(WordBinaryReader, SurvivesAPieceTableThatPointsOutsideTheStream)
 
 namespace {
 
+std::uint32_t getU32(const std::vector<std::uint8_t>& bytes, std::size_t offset)
+{
+    return bytes.at(offset) | (bytes.at(offset + 1) << 8) | (bytes.at(offset + 2) << 16) |
+           (static_cast<std::uint32_t>(bytes.at(offset + 3)) << 24);
+}
+
+// Moves the offsets of every FKP page a bin table lists by pageShift and the
+// bin table's own offsets by binShift, as programs that rewrite a file's
+// text without its properties leave them.
+void shiftFkpOffsets(CfbStream& word, CfbStream& table, std::size_t fibPair, std::int64_t pageShift,
+                     std::int64_t binShift)
+{
+    const std::uint32_t fc = getU32(word.data, 0x9A + 8 * fibPair);
+    const std::uint32_t lcb = getU32(word.data, 0x9A + 8 * fibPair + 4);
+    const std::size_t pages = (lcb - 4) / 8;
+    for (std::size_t i = 0; i <= pages; ++i)
+        putU32(table.data, fc + 4 * i, static_cast<std::uint32_t>(getU32(table.data, fc + 4 * i) + binShift));
+    for (std::size_t i = 0; i < pages; ++i) {
+        const std::size_t page = 512 * (getU32(table.data, fc + 4 * (pages + 1) + 4 * i) & 0x3FFFFF);
+        const std::size_t runs = word.data.at(page + 511);
+        for (std::size_t k = 0; k <= runs; ++k)
+            putU32(word.data, page + 4 * k,
+                   static_cast<std::uint32_t>(getU32(word.data, page + 4 * k) + pageShift));
+    }
+}
+
+} // namespace
+
+// Paragraph and character properties whose offsets no longer match the
+// piece table are still found: the table keeps its rows, the list its
+// labels, hidden text stays hidden. Runs that do not follow the marks in
+// order are not matched to them.
+TEST(WordBinaryReader, FindsPropertiesWhoseOffsetsDisagreeWithThePieceTable)
+{
+    for (const char* fixture : {"table", "lists", "hidden"}) {
+        SCOPED_TRACE(fixture);
+        auto streams = streamsOf(readBytes(fixturePath(std::string(fixture) + ".doc")));
+        CfbStream* word = findStream(streams, "WordDocument");
+        CfbStream* table = findStream(streams, "1Table");
+        ASSERT_TRUE(word && table);
+        shiftFkpOffsets(*word, *table, 12, 0x1000, -0x300); // character FKPs
+        shiftFkpOffsets(*word, *table, 13, 0x1000, -0x300); // paragraph FKPs
+        auto text = textOf(buildCompoundFile(streams).bytes);
+        ASSERT_TRUE(text.ok()) << text.error().description;
+        EXPECT_EQ(text.value(), readText(fixturePath(std::string(fixture) + ".txt")));
+    }
+
+    // Paragraph runs shifted unevenly within one piece match no mark: the
+    // table's rows are not invented from them.
+    auto streams = streamsOf(readBytes(fixturePath("table.doc")));
+    CfbStream* word = findStream(streams, "WordDocument");
+    CfbStream* table = findStream(streams, "1Table");
+    ASSERT_TRUE(word && table);
+    shiftFkpOffsets(*word, *table, 13, 0x1000, 0);
+    const std::uint32_t fc = getU32(word->data, 0x9A + 8 * 13);
+    const std::size_t pages = (getU32(word->data, 0x9A + 8 * 13 + 4) - 4) / 8;
+    const std::size_t page = 512 * (getU32(table->data, fc + 4 * (pages + 1)) & 0x3FFFFF);
+    putU32(word->data, page + 4, getU32(word->data, page + 4) + 2); // end of the first run
+    auto text = textOf(buildCompoundFile(streams).bytes);
+    ASSERT_TRUE(text.ok()) << text.error().description;
+    EXPECT_EQ(text.value().find("Name\tQty\tNote\n"), std::string::npos) << text.value();
+}
+
+namespace {
+
 std::vector<std::uint8_t> word6Document(const std::string& cp1251Text)
 {
     std::vector<std::uint8_t> word(0x300 + cp1251Text.size() + 0x100, 0);

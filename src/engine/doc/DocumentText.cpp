@@ -412,17 +412,20 @@ void DocumentText::matchShiftedOffsets()
     const auto& pieces = m_pieces->pieces();
     auto isMark = [](char16_t c) { return c == 0x0D || c == 0x07; };
     std::size_t marks = 0;
-    std::size_t found = 0;
     std::size_t breaks = 0;
-    for (const Piece& piece : pieces) {
-        for (std::uint32_t cp = piece.cpStart; cp < piece.cpEnd; ++cp) {
-            if (m_flags[cp] & Missing)
-                continue;
+    for (std::size_t cp = 0; cp < m_chars.size(); ++cp) {
+        if (!(m_flags[cp] & Missing)) {
+            marks += isMark(m_chars[cp]);
             breaks += m_chars[cp] == 0x0C;
-            if (!isMark(m_chars[cp]))
-                continue;
-            ++marks;
-            found += paraRunAt(piece.fc + std::uint64_t{cp - piece.cpStart} * piece.charSize()) != nullptr;
+        }
+    }
+    // Most files find every mark: stop looking once half of them are found.
+    std::size_t found = 0;
+    for (const Piece& piece : pieces) {
+        for (std::uint32_t cp = piece.cpStart; cp < piece.cpEnd && 2 * found < marks; ++cp) {
+            if (isMark(m_chars[cp]) && !(m_flags[cp] & Missing))
+                found +=
+                    paraRunAt(piece.fc + std::uint64_t{cp - piece.cpStart} * piece.charSize()) != nullptr;
         }
     }
     if (marks == 0 || 2 * found >= marks)

@@ -12,6 +12,7 @@ build_packages=(
   libzip-dev libexpat1-dev zlib1g-dev
   python3-dev pybind11-dev python3-pytest
   python3-distributed
+  librevenge-dev libwpd-dev libwps-dev libmwaw-dev libetonyek-dev libstaroffice-dev libabw-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fontconfig
   xvfb xauth

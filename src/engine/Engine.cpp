@@ -16,6 +16,26 @@ std::string baseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A reader that found the content is not its kind of document hands it to
+// the import libraries: Works and StarWriter files are compound files too,
+// Pages documents zip packages, and MS Write and Word for DOS files the
+// libraries read where the engine's own reader declines them.
+Result<Document> orImportLibraries(Result<Document> result, ByteView bytes, const ReadOptions& options)
+{
+    if (result || (result.error().code != ErrorCode::NotAWordDocument &&
+                   result.error().code != ErrorCode::UnsupportedOldFormat))
+        return result;
+    if (auto imported = readWithImportLibraries(bytes, options))
+        return std::move(*imported);
+    return result;
+}
+
+Result<Document> notRecognised()
+{
+    return makeError(ErrorCode::NotAWordDocument,
+                     "The file is not a Word document, and its content is of no kind Plainora recognises.");
+}
+
 } // namespace
 
 Result<Document> readDocument(ByteView bytes, const ReadOptions& options)
@@ -28,9 +48,9 @@ Result<Document> readDocument(ByteView bytes, const ReadOptions& options)
     const SniffResult sniff = sniffFormat(bytes);
     switch (sniff.format) {
     case Format::OoxmlPackage:
-        return readOoxmlPackage(bytes, options);
+        return orImportLibraries(readOoxmlPackage(bytes, options), bytes, options);
     case Format::CompoundFile:
-        return readCompoundFile(bytes, options);
+        return orImportLibraries(readCompoundFile(bytes, options), bytes, options);
     case Format::Rtf:
         return readRtf(bytes, options);
     case Format::FlatXml:
@@ -40,15 +60,27 @@ Result<Document> readDocument(ByteView bytes, const ReadOptions& options)
     case Format::PlainText:
         return readPlainText(bytes, options);
     case Format::WordForDos:
-        return readWordForDos(bytes, options);
+        return orImportLibraries(readWordForDos(bytes, options), bytes, options);
+    case Format::OpenDocument:
+        return readOpenDocument(bytes, options);
+    case Format::ImportLibrary:
+        return readWithImportLibraries(bytes, options).value_or(notRecognised());
     case Format::Other:
+        // Compressed AbiWord files are gzip streams.
+        if (sniff.lookAlike == "a gzip archive")
+            if (auto abiWord = readWithImportLibrary(ImportLibrary::AbiWord, bytes, options);
+                abiWord || abiWord.error().code != ErrorCode::NotAWordDocument)
+                return abiWord;
         return makeError(ErrorCode::NotAWordDocument,
                          "The file is not a Word document: it looks like " + sniff.lookAlike + ".");
     case Format::Unknown:
+        // Old Mac and DOS word processors carry no common signature: the
+        // libraries recognise them by their own headers.
+        if (auto imported = readWithImportLibraries(bytes, options))
+            return std::move(*imported);
         break;
     }
-    return makeError(ErrorCode::NotAWordDocument,
-                     "The file is not a Word document, and its content is of no kind Plainora recognises.");
+    return notRecognised();
 }
 
 Result<Document> readDocumentFile(const std::string& path, const ReadOptions& options)

@@ -75,10 +75,6 @@ struct Magic
 constexpr Magic kMagics[] = {
     {0, "%PDF", "a PDF document"},
     {0, "%!PS", "a PostScript document"},
-    {0,
-     "\xFF"
-     "WPC",
-     "a WordPerfect document"},
     {0, "\x89PNG", "a PNG image"},
     {0, "\xFF\xD8\xFF", "a JPEG image"},
     {0, "GIF87a", "a GIF image"},
@@ -170,9 +166,13 @@ SniffResult sniffText(std::string_view text)
             return {Format::FlatXml, {}};
         if (head.find("<html") != std::string::npos)
             return {Format::Html, {}};
+        if (head.find("office:mimetype=\"application/vnd.oasis.opendocument.text") != std::string::npos)
+            return {Format::OpenDocument, {}};
         if (head.find("opendocument") != std::string::npos ||
             head.find("<office:document") != std::string::npos)
             return {Format::Other, "an OpenDocument (flat XML) document"};
+        if (head.find("<abiword") != std::string::npos)
+            return {Format::ImportLibrary, {}};
         if (head.find("<svg") != std::string::npos)
             return {Format::Other, "an SVG image"};
         return {Format::Other, "an XML file that is not a Word document"};
@@ -204,8 +204,15 @@ SniffResult sniffFormat(ByteView bytes)
         return {Format::Rtf, {}};
     if (startsWith(bytes, kCfbMagic))
         return {Format::CompoundFile, {}};
-    if (startsWith(bytes, "PK\x03\x04") || startsWith(bytes, "PK\x05\x06"))
+    if (startsWith(bytes, "PK\x03\x04") || startsWith(bytes, "PK\x05\x06")) {
+        if (zipPackageLookAlike(bytes).starts_with("an OpenDocument text"))
+            return {Format::OpenDocument, {}};
         return {Format::OoxmlPackage, {}};
+    }
+    // Every WordPerfect file since 5.0 starts with 0xFF "WPC".
+    if (startsWith(bytes, "\xFF"
+                          "WPC"))
+        return {Format::ImportLibrary, {}};
     // Word for Windows 1.x/2.0 and Word for DOS/MS Write headers.
     if (bytes.size() >= 2) {
         const unsigned magic = bytes[0] | (bytes[1] << 8);

@@ -15,6 +15,8 @@ enum class Format {
     Html,           // a web page saved with a Word name
     PlainText,      // text without markup
     WordForDos,     // Word 2.0 for Windows and older, or MS Write
+    OpenDocument,   // OpenDocument text, packaged or flat
+    ImportLibrary,  // a word processor's format the import libraries read (WordPerfect, AbiWord)
     Other,          // recognised, but not something Plainora reads (see description)
     Unknown,
 };

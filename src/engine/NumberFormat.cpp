@@ -205,6 +205,24 @@ NumberFormat numberFormatFromNfc(int nfc)
     }
 }
 
+NumberFormat numberFormatFromOdf(std::string_view format)
+{
+    if (format.empty())
+        return NumberFormat::None;
+    switch (format[0]) {
+    case 'a':
+        return NumberFormat::LowerLetter;
+    case 'A':
+        return NumberFormat::UpperLetter;
+    case 'i':
+        return NumberFormat::LowerRoman;
+    case 'I':
+        return NumberFormat::UpperRoman;
+    default:
+        return NumberFormat::Decimal;
+    }
+}
+
 std::string formatListNumber(int value, NumberFormat format)
 {
     switch (format) {

@@ -28,6 +28,10 @@ NumberFormat numberFormatFromOoxml(std::string_view name);
 // [MS-DOC] 2.9.149 LVL nfc values (0 decimal, 1 upper roman, ...).
 NumberFormat numberFormatFromNfc(int nfc);
 
+// OpenDocument style:num-format values ("1", "a", "A", "i", "I"; empty for
+// no number), also as the librevenge libraries pass them on.
+NumberFormat numberFormatFromOdf(std::string_view format);
+
 std::string formatListNumber(int value, NumberFormat format);
 
 // How the automatically numbered notes of one kind (footnotes or endnotes)

@@ -2,6 +2,8 @@
 // Entry points of the format readers. Each takes the whole file's bytes and
 // fills the one document model, or says exactly what is wrong.
 
+#include <optional>
+
 #include "Document.h"
 #include "Error.h"
 #include "Options.h"
@@ -23,6 +25,24 @@ Result<Document> readWordForDos(ByteView bytes, const ReadOptions& options);
 Result<Document> readRtf(ByteView bytes, const ReadOptions& options);
 // text/: a web page's visible text.
 Result<Document> readHtml(ByteView bytes, const ReadOptions& options);
+// odf/: OpenDocument text, a package (.odt, .ott) or flat XML (.fodt).
+Result<Document> readOpenDocument(ByteView bytes, const ReadOptions& options);
+
+// revenge/: the librevenge family of import libraries, one per family of
+// word processors.
+enum class ImportLibrary {
+    WordPerfect, // libwpd: WordPerfect 1-12
+    Works,       // libwps: Microsoft Works, MS Write, Word for DOS and other DOS-era word processors
+    Mac,         // libmwaw: MacWrite, Word for Mac 1-5, ClarisWorks/AppleWorks and other old Mac formats
+    Pages,       // libetonyek: Pages
+    StarOffice,  // libstaroffice: StarWriter
+    AbiWord,     // libabw
+};
+// The first library that recognises the content reads it; nullopt when
+// none does.
+std::optional<Result<Document>> readWithImportLibraries(ByteView bytes, const ReadOptions& options);
+// One library only (the fuzz targets drive each on its own).
+Result<Document> readWithImportLibrary(ImportLibrary library, ByteView bytes, const ReadOptions& options);
 // text/: plain text in UTF-8, UTF-16 with a byte-order mark, or Windows-1252.
 Result<Document> readPlainText(ByteView bytes, const ReadOptions& options);
 

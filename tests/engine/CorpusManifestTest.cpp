@@ -37,6 +37,30 @@ bool manifestSaysEmpty(const std::string& features)
     return at != std::string::npos && std::stol(features.substr(at + 6)) <= 1;
 }
 
+void expectAsManifestSays(const std::string& file, const plainora::engine::testing::CorpusEntry& entry)
+{
+    SCOPED_TRACE(file + " (" + entry.expect + ")");
+    auto text = extractText((kCorpus / file).string(), ReadOptions{true, true});
+    if (!text.ok()) {
+        EXPECT_GT(text.error().number(), 0);
+        EXPECT_FALSE(text.error().description.empty());
+    }
+    if (entry.expect == "ok" || entry.expect.starts_with("mislabelled:")) {
+        ASSERT_TRUE(text.ok()) << text.error().description;
+        if (!kWithoutText.contains(file) && !manifestSaysEmpty(entry.features)) {
+            EXPECT_NE(text.value().find_first_not_of(" \t\r\n"), std::string::npos) << "no text";
+        }
+    } else if (entry.expect == "encrypted") {
+        ASSERT_FALSE(text.ok());
+        EXPECT_EQ(text.error().code, ErrorCode::PasswordProtected);
+        EXPECT_NE(text.error().description.find("password-protected"), std::string::npos);
+    } else if (entry.expect == "unsupported-old-format") {
+        EXPECT_TRUE(text.ok() || text.error().code == ErrorCode::UnsupportedOldFormat);
+    } else {
+        EXPECT_EQ(entry.expect, "corrupt");
+    }
+}
+
 } // namespace
 
 TEST(CorpusManifest, EveryFileEndsAsItsManifestSays)
@@ -44,28 +68,20 @@ TEST(CorpusManifest, EveryFileEndsAsItsManifestSays)
     ASSERT_TRUE(fs::is_directory(kCorpus)) << "the shared corpus is not at " << kCorpus << " (set PLAINORA_CORPUS_DIR)";
     const auto manifest = readCorpusManifest(kCorpus);
     ASSERT_GT(manifest.size(), 250u);
-    for (const auto& [file, entry] : manifest) {
-        SCOPED_TRACE(file + " (" + entry.expect + ")");
-        auto text = extractText((kCorpus / file).string(), ReadOptions{true, true});
-        if (!text.ok()) {
-            EXPECT_GT(text.error().number(), 0);
-            EXPECT_FALSE(text.error().description.empty());
-        }
-        if (entry.expect == "ok" || entry.expect.starts_with("mislabelled:")) {
-            ASSERT_TRUE(text.ok()) << text.error().description;
-            if (!kWithoutText.contains(file) && !manifestSaysEmpty(entry.features)) {
-                EXPECT_NE(text.value().find_first_not_of(" \t\r\n"), std::string::npos) << "no text";
-            }
-        } else if (entry.expect == "encrypted") {
-            ASSERT_FALSE(text.ok());
-            EXPECT_EQ(text.error().code, ErrorCode::PasswordProtected);
-            EXPECT_NE(text.error().description.find("password-protected"), std::string::npos);
-        } else if (entry.expect == "unsupported-old-format") {
-            EXPECT_TRUE(text.ok() || text.error().code == ErrorCode::UnsupportedOldFormat);
-        } else {
-            EXPECT_EQ(entry.expect, "corrupt");
-        }
-    }
+    for (const auto& [file, entry] : manifest)
+        expectAsManifestSays(file, entry);
+}
+
+// The archive folder keeps its own manifest (other word processors' files),
+// its paths relative to the corpus like the main one's.
+TEST(CorpusManifest, EveryArchiveFileEndsAsItsManifestSays)
+{
+    if (!fs::is_directory(kCorpus / "archive"))
+        GTEST_SKIP() << "the shared corpus has no archive folder at " << kCorpus;
+    const auto manifest = readCorpusManifest(kCorpus / "archive");
+    ASSERT_GE(manifest.size(), 18u);
+    for (const auto& [file, entry] : manifest)
+        expectAsManifestSays(file, entry);
 }
 
 namespace {

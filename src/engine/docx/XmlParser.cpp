@@ -20,7 +20,7 @@ struct KnownNamespace {
 // Transitional first: it is what Word writes by default. Strict URIs per
 // ECMA-376 Part 1 11.3.10; Word 2003 XML shares the w: vocabulary closely
 // enough to be read by the same handlers.
-constexpr std::array<KnownNamespace, 26> kNamespaces{{
+constexpr std::array<KnownNamespace, 32> kNamespaces{{
     {"http://schemas.openxmlformats.org/wordprocessingml/2006/main", Ns::W},
     {"http://schemas.openxmlformats.org/officeDocument/2006/relationships", Ns::R},
     {"http://schemas.openxmlformats.org/markup-compatibility/2006", Ns::Mc},
@@ -47,6 +47,12 @@ constexpr std::array<KnownNamespace, 26> kNamespaces{{
     {"http://purl.oclc.org/ooxml/drawingml/wordprocessingDrawing", Ns::Known},
     {"urn:schemas-microsoft-com:vml", Ns::Known},
     {"urn:schemas-microsoft-com:office:office", Ns::Known},
+    {"urn:oasis:names:tc:opendocument:xmlns:office:1.0", Ns::Office},
+    {"urn:oasis:names:tc:opendocument:xmlns:text:1.0", Ns::Text},
+    {"urn:oasis:names:tc:opendocument:xmlns:table:1.0", Ns::Table},
+    {"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0", Ns::Draw},
+    {"urn:oasis:names:tc:opendocument:xmlns:style:1.0", Ns::Style},
+    {"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0", Ns::Manifest},
 }};
 
 // Splits "uri\x01local" as expat reports qualified names.
@@ -165,7 +171,9 @@ bool XmlParser::understandsPrefixes(std::string_view prefixes) const
                 break;
             }
         }
-        if (ns == Ns::Other || ns == Ns::Pkg)
+        // OpenDocument markup is no part of a Word package's vocabulary.
+        const bool openDocument = ns >= Ns::Office && ns <= Ns::Manifest;
+        if (ns == Ns::Other || ns == Ns::Pkg || openDocument)
             return false;
         any = true;
     }

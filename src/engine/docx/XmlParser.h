@@ -29,6 +29,12 @@ enum class Ns : unsigned char {
     Pkg,       // Flat OPC package
     Rels,      // package relationships
     Types,     // content types
+    Office,    // OpenDocument office:, text:, table:, draw:, style:, manifest:
+    Text,
+    Table,
+    Draw,
+    Style,
+    Manifest,
     Known,     // a namespace whose markup the readers understand without text of its own (DrawingML, VML, ...)
 };
 

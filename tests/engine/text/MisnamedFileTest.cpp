@@ -106,7 +106,8 @@ TEST(MisnamedFiles, ZipPackagesAreNamedByTheirEntries)
 {
     const std::string odt = storedEntry("mimetype", "application/vnd.oasis.opendocument.text") +
                             storedEntry("content.xml", "<office:document-content/>");
-    EXPECT_EQ(sniff(odt).format, Format::OoxmlPackage); // the zip reader decides, with this help:
+    EXPECT_EQ(sniff(odt).format, Format::OpenDocument);
+    // Other packages go to the zip reader, which names them with this help:
     EXPECT_EQ(zipPackageLookAlike(asBytes(odt)), "an OpenDocument text document (.odt)");
     EXPECT_EQ(zipPackageLookAlike(asBytes(storedEntry("mimetype", "application/epub+zip"))),
               "an EPUB e-book");

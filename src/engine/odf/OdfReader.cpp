@@ -1,0 +1,612 @@
+// OpenDocument text (ODF 1.2 Part 1, chapters 5-10; Part 3 for the package):
+// a zip package whose styles.xml and content.xml are streamed through expat,
+// or one flat XML document holding both. One handler reads either.
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BlockBuilder.h"
+#include "Limits.h"
+#include "NumberFormat.h"
+#include "Readers.h"
+#include "TextBudget.h"
+#include "docx/XmlParser.h"
+#include "docx/ZipPackage.h"
+
+namespace plainora::engine {
+
+namespace {
+
+using docx::Ns;
+using docx::XmlAttributes;
+
+constexpr int kListLevels = 10; // text:level runs 1..10
+
+struct ListLevelStyle {
+    bool bullet = false;
+    std::string bulletChar = "\u2022";
+    NumberFormat format = NumberFormat::Decimal;
+    std::string prefix, suffix;
+    int displayLevels = 1;
+    int start = 1;
+    std::string followedBy = "\t"; // text:label-followed-by: listtab, space or nothing
+};
+
+using ListStyle = std::array<ListLevelStyle, kListLevels>;
+
+std::string attribute(const XmlAttributes& attributes, Ns ns, std::string_view local)
+{
+    const char* value = attributes.get(ns, local);
+    return value ? std::string(value) : std::string();
+}
+
+int intAttribute(const XmlAttributes& attributes, Ns ns, std::string_view local, int fallback, int low, int high)
+{
+    const char* value = attributes.get(ns, local);
+    if (!value)
+        return fallback;
+    char* end = nullptr;
+    const long parsed = std::strtol(value, &end, 10);
+    if (end == value)
+        return fallback;
+    return static_cast<int>(std::clamp<long>(parsed, low, high));
+}
+
+// A bullet from a symbol font shows as its Unicode look-alike; one from the
+// private-use area of a font we cannot see as the usual bullet.
+std::string bulletText(std::string_view utf8, const std::string& fontName)
+{
+    if (utf8.empty())
+        return "\u2022";
+    char32_t code = 0;
+    const auto lead = static_cast<unsigned char>(utf8[0]);
+    if (lead < 0x80 || utf8.size() < 3 || (lead & 0xF0) != 0xE0)
+        return std::string(utf8);
+    code = (char32_t(lead & 0x0F) << 12) | (char32_t(utf8[1] & 0x3F) << 6) | char32_t(utf8[2] & 0x3F);
+    if (code < 0xE000 || code > 0xF8FF)
+        return std::string(utf8);
+    const char32_t mapped = mapSymbolFontCharacter(fontName, code);
+    if (mapped == code)
+        return "\u2022";
+    std::string out;
+    if (mapped < 0x80) {
+        out.push_back(static_cast<char>(mapped));
+    } else if (mapped < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (mapped >> 6)));
+        out.push_back(static_cast<char>(0x80 | (mapped & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (mapped >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((mapped >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (mapped & 0x3F)));
+    }
+    return out;
+}
+
+class OdfHandler : public docx::XmlHandler {
+public:
+    OdfHandler(const ReadOptions& options, TextBudget& budget) : m_options(options), m_budget(budget)
+    {
+        m_stories.push_back(std::make_unique<Story>(StoryKind::Body, true));
+    }
+
+    void startElement(Ns ns, std::string_view local, const XmlAttributes& attributes) override;
+    void endElement(Ns ns, std::string_view local) override;
+    void characters(std::string_view text) override;
+
+    Document finish()
+    {
+        m_document.body = m_stories.front()->builder.finish(false);
+        return std::move(m_document);
+    }
+
+private:
+    enum class StoryKind { Body, HeaderFooter, Footnote, Endnote, Comment, TextBox };
+
+    struct OpenList {
+        std::string style;
+        int level = 1;
+        bool labelPending = false;
+    };
+
+    struct Story {
+        Story(StoryKind kind, bool kept) : kind(kind), kept(kept) {}
+        StoryKind kind;
+        bool kept;
+        BlockBuilder builder;
+        int tableDepth = 0;
+        int paragraphDepth = 0;
+        int graphicDepth = 0; // frames and groups: their own text is no paragraph text
+        bool lastWasSpace = true;
+        std::vector<OpenList> lists;
+        std::string mark;
+    };
+
+    Story& story() { return *m_stories.back(); }
+    void openStory(StoryKind kind, bool kept);
+    void closeStory();
+    void append(std::string_view text);
+    void startParagraph();
+    void endParagraph();
+    void startList(const XmlAttributes& attributes);
+    void startListItem(const XmlAttributes& attributes, bool header);
+    std::string listLabel(const OpenList& list);
+    void readListLevelStyle(std::string_view local, const XmlAttributes& attributes);
+    bool startsSkippedElement(Ns ns, std::string_view local, const XmlAttributes& attributes) const;
+    static bool isShape(std::string_view local);
+    static bool isHeaderOrFooter(std::string_view local);
+
+    const ReadOptions& m_options;
+    TextBudget& m_budget;
+    Document m_document;
+    std::vector<std::unique_ptr<Story>> m_stories;
+    // Elements entered since a skipped one began (0: not skipping).
+    int m_skipDepth = 0;
+    // The end of each element that opened a story, by element depth.
+    std::vector<int> m_storyDepths;
+    int m_depth = 0;
+
+    std::map<std::string, ListStyle> m_listStyles;
+    std::map<std::string, std::array<int, kListLevels>> m_counters;
+    std::string m_listStyleName; // the list style being read
+    int m_listStyleLevel = -1;
+    bool m_inNoteCitation = false;
+    std::string m_noteCitation;
+    bool m_noteIsEndnote = false;
+};
+
+bool OdfHandler::isShape(std::string_view local)
+{
+    static constexpr std::string_view kShapes[] = {"text-box",  "custom-shape", "rect",      "ellipse",
+                                                   "circle",    "polygon",      "polyline",  "path",
+                                                   "line",      "connector",    "caption",   "measure",
+                                                   "regular-polygon"};
+    for (std::string_view shape : kShapes)
+        if (local == shape)
+            return true;
+    return false;
+}
+
+bool OdfHandler::isHeaderOrFooter(std::string_view local)
+{
+    return local == "header" || local == "header-left" || local == "header-first" || local == "footer" ||
+           local == "footer-left" || local == "footer-first";
+}
+
+bool OdfHandler::startsSkippedElement(Ns ns, std::string_view local, const XmlAttributes& attributes) const
+{
+    if (ns == Ns::Text) {
+        // Deleted text lives in the change list: leaving it out accepts
+        // every change. Index sources are templates, not text.
+        if (local == "tracked-changes" || local == "ruby-text" || local == "hidden-text" ||
+            local.ends_with("-source"))
+            return true;
+        if (local == "hidden-paragraph") {
+            const char* hidden = attributes.get(Ns::Text, "is-hidden");
+            return !hidden || std::string_view(hidden) != "false";
+        }
+        if (local == "section") {
+            const char* display = attributes.get(Ns::Text, "display");
+            return display && std::string_view(display) == "none";
+        }
+        return false;
+    }
+    if (ns == Ns::Office)
+        return (local == "annotation" && !m_options.includeComments) || local == "forms" || local == "scripts" ||
+               local == "event-listeners" || local == "meta" || local == "settings" || local == "font-face-decls";
+    if (ns == Ns::Draw)
+        return local == "image" || local == "object" || local == "object-ole" || local == "applet" ||
+               local == "plugin";
+    if (ns == Ns::Style)
+        return !m_options.includeHeadersFooters && isHeaderOrFooter(local);
+    return false;
+}
+
+void OdfHandler::openStory(StoryKind kind, bool kept)
+{
+    const bool parentKept = story().kept;
+    m_stories.push_back(std::make_unique<Story>(kind, kept && parentKept));
+    m_storyDepths.push_back(m_depth);
+}
+
+void OdfHandler::closeStory()
+{
+    std::unique_ptr<Story> closed = std::move(m_stories.back());
+    m_stories.pop_back();
+    m_storyDepths.pop_back();
+    if (!closed->kept)
+        return;
+    std::vector<Block> blocks = closed->builder.finish(false);
+    switch (closed->kind) {
+    case StoryKind::HeaderFooter:
+        if (!blocks.empty())
+            m_document.headersFooters.push_back(std::move(blocks));
+        break;
+    case StoryKind::Footnote:
+        m_document.footnotes.push_back({closed->mark, std::move(blocks)});
+        break;
+    case StoryKind::Endnote:
+        m_document.endnotes.push_back({closed->mark, std::move(blocks)});
+        break;
+    case StoryKind::Comment:
+        m_document.comments.push_back({closed->mark, std::move(blocks)});
+        break;
+    case StoryKind::TextBox:
+        if (!blocks.empty())
+            story().builder.addAnchored(std::move(blocks));
+        break;
+    case StoryKind::Body:
+        break;
+    }
+}
+
+void OdfHandler::append(std::string_view text)
+{
+    if (!story().kept || text.empty())
+        return;
+    if (!m_budget.spend(text.size())) {
+        parser()->fail(m_budget.status().error());
+        return;
+    }
+    story().builder.append(text);
+}
+
+void OdfHandler::startParagraph()
+{
+    Story& current = story();
+    // A paragraph in a paragraph is no ODF markup; its text joins the outer one.
+    if (current.paragraphDepth++ > 0)
+        return;
+    current.lastWasSpace = true;
+    if (!current.lists.empty() && current.lists.back().labelPending) {
+        current.lists.back().labelPending = false;
+        append(listLabel(current.lists.back()));
+    }
+}
+
+void OdfHandler::endParagraph()
+{
+    Story& current = story();
+    if (current.paragraphDepth == 0 || --current.paragraphDepth > 0)
+        return;
+    if (current.kept)
+        current.builder.endParagraph(std::min(current.tableDepth, limits::kMaxTableNesting));
+}
+
+void OdfHandler::startList(const XmlAttributes& attributes)
+{
+    Story& current = story();
+    OpenList list;
+    list.style = attribute(attributes, Ns::Text, "style-name");
+    if (!current.lists.empty()) {
+        OpenList& parent = current.lists.back();
+        parent.labelPending = false; // an item that opens with a list shows no label of its own
+        if (list.style.empty())
+            list.style = parent.style;
+        list.level = std::min(parent.level + 1, kListLevels);
+    } else {
+        // A new list counts from its start unless it continues an earlier one.
+        const std::string continues = attribute(attributes, Ns::Text, "continue-numbering");
+        if (continues != "true" && !attributes.get(Ns::Text, "continue-list"))
+            m_counters.erase(list.style);
+    }
+    current.lists.push_back(std::move(list));
+}
+
+void OdfHandler::startListItem(const XmlAttributes& attributes, bool header)
+{
+    Story& current = story();
+    if (current.lists.empty())
+        return;
+    OpenList& list = current.lists.back();
+    list.labelPending = !header;
+    if (header)
+        return;
+    const ListStyle* style = m_listStyles.contains(list.style) ? &m_listStyles[list.style] : nullptr;
+    auto [it, fresh] = m_counters.try_emplace(list.style);
+    if (fresh)
+        for (int i = 0; i < kListLevels; ++i)
+            it->second[i] = (style ? (*style)[i].start : 1) - 1;
+    auto& counters = it->second;
+    const int index = list.level - 1;
+    counters[index] = intAttribute(attributes, Ns::Text, "start-value", counters[index] + 1, -1000000, 1000000);
+    for (int deeper = index + 1; deeper < kListLevels; ++deeper)
+        counters[deeper] = (style ? (*style)[deeper].start : 1) - 1;
+}
+
+std::string OdfHandler::listLabel(const OpenList& list)
+{
+    static const ListStyle kDefault = [] {
+        ListStyle style;
+        for (ListLevelStyle& level : style)
+            level.bullet = true;
+        return style;
+    }();
+    const auto found = m_listStyles.find(list.style);
+    const ListStyle& style = found == m_listStyles.end() ? kDefault : found->second;
+    const int index = list.level - 1;
+    const ListLevelStyle& level = style[index];
+    if (level.bullet)
+        return level.bulletChar + level.followedBy;
+    const auto& counters = m_counters[list.style];
+    std::string label = level.prefix;
+    if (level.format != NumberFormat::None) {
+        for (int at = std::max(0, index - level.displayLevels + 1); at < index; ++at) {
+            if (style[at].format == NumberFormat::None || style[at].bullet)
+                continue;
+            label += formatListNumber(std::max(1, counters[at]), style[at].format) + ".";
+        }
+        label += formatListNumber(counters[index], level.format);
+    }
+    label += level.suffix;
+    return label.empty() ? label : label + level.followedBy;
+}
+
+void OdfHandler::readListLevelStyle(std::string_view local, const XmlAttributes& attributes)
+{
+    if (local == "list-level-style-number" || local == "list-level-style-bullet" ||
+        local == "list-level-style-image") {
+        m_listStyleLevel = intAttribute(attributes, Ns::Text, "level", 1, 1, kListLevels) - 1;
+        ListLevelStyle& level = m_listStyles[m_listStyleName][m_listStyleLevel];
+        level = ListLevelStyle{};
+        level.bullet = local != "list-level-style-number";
+        level.prefix = attribute(attributes, Ns::Style, "num-prefix");
+        level.suffix = attribute(attributes, Ns::Style, "num-suffix");
+        if (local == "list-level-style-bullet")
+            level.bulletChar = bulletText(attribute(attributes, Ns::Text, "bullet-char"),
+                                          attribute(attributes, Ns::Text, "style-name"));
+        if (!level.bullet) {
+            level.format = numberFormatFromOdf(attribute(attributes, Ns::Style, "num-format"));
+            level.displayLevels = intAttribute(attributes, Ns::Text, "display-levels", 1, 1, kListLevels);
+            level.start = intAttribute(attributes, Ns::Text, "start-value", 1, -1000000, 1000000);
+        }
+        return;
+    }
+    if (local == "list-level-label-alignment" && m_listStyleLevel >= 0) {
+        const std::string followedBy = attribute(attributes, Ns::Text, "label-followed-by");
+        ListLevelStyle& level = m_listStyles[m_listStyleName][m_listStyleLevel];
+        level.followedBy = followedBy == "space" ? " " : followedBy == "nothing" ? "" : "\t";
+    }
+}
+
+void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes& attributes)
+{
+    ++m_depth;
+    if (m_skipDepth > 0 || startsSkippedElement(ns, local, attributes)) {
+        ++m_skipDepth;
+        return;
+    }
+    switch (ns) {
+    case Ns::Text:
+        if (local == "p" || local == "h") {
+            startParagraph();
+        } else if (local == "list-style") {
+            m_listStyleName = attribute(attributes, Ns::Style, "name");
+            m_listStyles[m_listStyleName] = ListStyle{};
+        } else if (local.starts_with("list-level-style")) {
+            readListLevelStyle(local, attributes);
+        } else if (local == "list") {
+            startList(attributes);
+        } else if (local == "list-item" || local == "list-header") {
+            startListItem(attributes, local == "list-header");
+        } else if (local == "s") {
+            const int count = intAttribute(attributes, Ns::Text, "c", 1, 1, 1024);
+            append(std::string(static_cast<std::size_t>(count), ' '));
+            story().lastWasSpace = false;
+        } else if (local == "tab") {
+            append("\t");
+            story().lastWasSpace = false;
+        } else if (local == "line-break") {
+            append("\n");
+            story().lastWasSpace = false;
+        } else if (local == "note") {
+            m_noteIsEndnote = attribute(attributes, Ns::Text, "note-class") == "endnote";
+        } else if (local == "note-citation") {
+            m_inNoteCitation = true;
+            m_noteCitation.clear();
+        } else if (local == "note-body") {
+            openStory(m_noteIsEndnote ? StoryKind::Endnote : StoryKind::Footnote, true);
+            story().mark = m_noteCitation;
+        }
+        break;
+    case Ns::Style:
+        if (isHeaderOrFooter(local))
+            openStory(StoryKind::HeaderFooter, true);
+        else if (local == "list-level-label-alignment")
+            readListLevelStyle(local, attributes);
+        break;
+    case Ns::Table:
+        if (local == "table") {
+            if (story().paragraphDepth == 0)
+                ++story().tableDepth;
+        } else if (local == "covered-table-cell") {
+            ++m_skipDepth; // a merged cell is one cell
+        }
+        break;
+    case Ns::Draw:
+        if (isShape(local))
+            openStory(StoryKind::TextBox, true);
+        else
+            ++story().graphicDepth;
+        break;
+    case Ns::Office:
+        if (local == "annotation") {
+            openStory(StoryKind::Comment, true);
+            story().mark = std::to_string(m_document.comments.size() + 1);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void OdfHandler::endElement(Ns ns, std::string_view local)
+{
+    const int depth = m_depth--;
+    if (m_skipDepth > 0) {
+        --m_skipDepth;
+        return;
+    }
+    if (!m_storyDepths.empty() && m_storyDepths.back() == depth) {
+        closeStory();
+        return;
+    }
+    switch (ns) {
+    case Ns::Text:
+        if (local == "p" || local == "h") {
+            endParagraph();
+        } else if (local == "list") {
+            if (!story().lists.empty())
+                story().lists.pop_back();
+        } else if (local == "list-item" || local == "list-header") {
+            if (!story().lists.empty())
+                story().lists.back().labelPending = false;
+        } else if (local == "list-style") {
+            m_listStyleName.clear();
+            m_listStyleLevel = -1;
+        } else if (local == "note-citation") {
+            m_inNoteCitation = false;
+            append("[" + m_noteCitation + "]");
+            story().lastWasSpace = false;
+        }
+        break;
+    case Ns::Table: {
+        Story& current = story();
+        if (current.paragraphDepth > 0 || current.tableDepth == 0 || !current.kept) {
+            if (local == "table" && current.tableDepth > 0 && current.paragraphDepth == 0)
+                --current.tableDepth;
+            break;
+        }
+        const int level = std::min(current.tableDepth, limits::kMaxTableNesting);
+        if (local == "table-cell") {
+            current.builder.endCell(level);
+        } else if (local == "table-row") {
+            current.builder.endRow(level);
+        } else if (local == "table") {
+            --current.tableDepth;
+            if (current.tableDepth < limits::kMaxTableNesting)
+                current.builder.closeTables(current.tableDepth);
+        }
+        break;
+    }
+    case Ns::Draw:
+        if (story().graphicDepth > 0)
+            --story().graphicDepth;
+        break;
+    default:
+        break;
+    }
+}
+
+void OdfHandler::characters(std::string_view text)
+{
+    if (m_skipDepth > 0)
+        return;
+    if (m_inNoteCitation) {
+        for (char c : text)
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && m_noteCitation.size() < 64)
+                m_noteCitation.push_back(c);
+        return;
+    }
+    Story& current = story();
+    if (current.paragraphDepth == 0 || current.graphicDepth > 0)
+        return;
+    // Runs of white space in paragraph text are one space, none at the
+    // start of the paragraph (ODF 1.2 Part 1, 6.1.2).
+    std::string collapsed;
+    collapsed.reserve(text.size());
+    for (char c : text) {
+        const bool space = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        if (space) {
+            if (!current.lastWasSpace)
+                collapsed.push_back(' ');
+            current.lastWasSpace = true;
+        } else {
+            collapsed.push_back(c);
+            current.lastWasSpace = false;
+        }
+    }
+    append(collapsed);
+}
+
+Status parsePart(docx::ZipPackage& package, const std::string& name, OdfHandler& handler)
+{
+    docx::XmlParser parser(handler, name);
+    Status status = package.read(name, [&](std::string_view slice) { return parser.feed(slice, false); });
+    if (!status)
+        return status;
+    return parser.feed({}, true);
+}
+
+// The manifest lists the encryption of every encrypted part (Part 3, 4.8).
+class ManifestHandler : public docx::XmlHandler {
+public:
+    void startElement(Ns ns, std::string_view local, const XmlAttributes&) override
+    {
+        if (ns == Ns::Manifest && local == "encryption-data")
+            encrypted = true;
+    }
+    void endElement(Ns, std::string_view) override {}
+    void characters(std::string_view) override {}
+    bool encrypted = false;
+};
+
+Error damaged(const std::string& what)
+{
+    return makeError(ErrorCode::Damaged, "The OpenDocument file is damaged: " + what +
+                                             ". Open and save it again in a word processor, then convert it again.");
+}
+
+Result<Document> readPackage(ByteView bytes, const ReadOptions& options)
+{
+    auto opened = docx::ZipPackage::open(bytes);
+    if (!opened)
+        return opened.error();
+    docx::ZipPackage& package = *opened.value();
+    if (package.contains("META-INF/manifest.xml")) {
+        ManifestHandler manifest;
+        docx::XmlParser parser(manifest, "META-INF/manifest.xml");
+        Status status = package.read(
+            "META-INF/manifest.xml", [&](std::string_view slice) { return parser.feed(slice, false); },
+            limits::kMaxSmallPartBytes);
+        if (status)
+            status = parser.feed({}, true);
+        if (manifest.encrypted)
+            return makeError(ErrorCode::PasswordProtected,
+                             "The OpenDocument file is password-protected. Remove the password in a word "
+                             "processor and convert it again.");
+        if (!status)
+            return status.error();
+    }
+    if (!package.contains("content.xml"))
+        return damaged("it has no content part (content.xml)");
+    TextBudget budget;
+    OdfHandler handler(options, budget);
+    if (package.contains("styles.xml"))
+        if (Status status = parsePart(package, "styles.xml", handler); !status)
+            return status.error();
+    if (Status status = parsePart(package, "content.xml", handler); !status)
+        return status.error();
+    return handler.finish();
+}
+
+} // namespace
+
+Result<Document> readOpenDocument(ByteView bytes, const ReadOptions& options)
+{
+    const bool zip = bytes.size() >= 4 && bytes[0] == 'P' && bytes[1] == 'K';
+    if (zip)
+        return readPackage(bytes, options);
+    TextBudget budget;
+    OdfHandler handler(options, budget);
+    docx::XmlParser parser(handler, "the flat OpenDocument file");
+    if (Status status = parser.parse(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        !status)
+        return status.error();
+    return handler.finish();
+}
+
+} // namespace plainora::engine

@@ -1,0 +1,265 @@
+// WordPerfect, Works and other DOS-era word processors, old Mac word
+// processors, Pages, StarWriter and AbiWord, read by the librevenge family of
+// import libraries into the one document model through TextCollector.
+
+#include <libabw/libabw.h>
+#include <libetonyek/libetonyek.h>
+#include <libmwaw/libmwaw.hxx>
+#include <librevenge-stream/librevenge-stream.h>
+#include <libstaroffice/libstaroffice.hxx>
+#include <libwpd/libwpd.h>
+#include <libwps/libwps.h>
+
+#include <zip.h>
+
+#include <new>
+
+#include "Readers.h"
+#include "TextCollector.h"
+
+namespace plainora::engine {
+
+namespace {
+
+// What a library says of the content before it parses it.
+struct Detection {
+    bool recognised = false;
+    bool encrypted = false;
+    // Set when the library knows the content but it is no text document
+    // ("a Works spreadsheet"): the engine says so instead of reading it.
+    std::string otherKind;
+};
+
+Detection detect(ImportLibrary library, librevenge::RVNGInputStream& input)
+{
+    input.seek(0, librevenge::RVNG_SEEK_SET);
+    Detection found;
+    switch (library) {
+    case ImportLibrary::WordPerfect: {
+        const auto confidence = libwpd::WPDocument::isFileFormatSupported(&input);
+        found.recognised = confidence != libwpd::WPD_CONFIDENCE_NONE;
+        found.encrypted = confidence == libwpd::WPD_CONFIDENCE_SUPPORTED_ENCRYPTION ||
+                          confidence == libwpd::WPD_CONFIDENCE_UNSUPPORTED_ENCRYPTION;
+        break;
+    }
+    case ImportLibrary::Works: {
+        libwps::WPSKind kind = libwps::WPS_TEXT;
+        libwps::WPSCreator creator = libwps::WPS_MSWORKS;
+        bool needsEncoding = false;
+        const auto confidence = libwps::WPSDocument::isFileFormatSupported(&input, kind, creator, needsEncoding);
+        found.recognised = confidence != libwps::WPS_CONFIDENCE_NONE;
+        found.encrypted = confidence == libwps::WPS_CONFIDENCE_SUPPORTED_ENCRYPTION;
+        if (kind == libwps::WPS_SPREADSHEET)
+            found.otherKind = "a spreadsheet (Works, Lotus or Quattro Pro)";
+        else if (kind == libwps::WPS_DATABASE)
+            found.otherKind = "a Works database";
+        break;
+    }
+    case ImportLibrary::Mac: {
+        MWAWDocument::Type type = MWAWDocument::MWAW_T_UNKNOWN;
+        MWAWDocument::Kind kind = MWAWDocument::MWAW_K_UNKNOWN;
+        const auto confidence = MWAWDocument::isFileFormatSupported(&input, type, kind);
+        found.recognised = confidence != MWAWDocument::MWAW_C_NONE;
+        found.encrypted = confidence == MWAWDocument::MWAW_C_SUPPORTED_ENCRYPTION ||
+                          confidence == MWAWDocument::MWAW_C_UNSUPPORTED_ENCRYPTION;
+        if (kind != MWAWDocument::MWAW_K_TEXT)
+            found.otherKind = "an old Macintosh drawing, spreadsheet or database";
+        break;
+    }
+    case ImportLibrary::Pages: {
+        auto type = libetonyek::EtonyekDocument::TYPE_UNKNOWN;
+        const auto confidence = libetonyek::EtonyekDocument::isSupported(&input, &type);
+        found.recognised = confidence == libetonyek::EtonyekDocument::CONFIDENCE_EXCELLENT;
+        if (type == libetonyek::EtonyekDocument::TYPE_KEYNOTE)
+            found.otherKind = "a Keynote presentation";
+        else if (type == libetonyek::EtonyekDocument::TYPE_NUMBERS)
+            found.otherKind = "a Numbers spreadsheet";
+        break;
+    }
+    case ImportLibrary::StarOffice: {
+        STOFFDocument::Kind kind = STOFFDocument::STOFF_K_UNKNOWN;
+        const auto confidence = STOFFDocument::isFileFormatSupported(&input, kind);
+        found.recognised = confidence != STOFFDocument::STOFF_C_NONE;
+        found.encrypted = confidence == STOFFDocument::STOFF_C_SUPPORTED_ENCRYPTION ||
+                          confidence == STOFFDocument::STOFF_C_UNSUPPORTED_ENCRYPTION;
+        if (kind != STOFFDocument::STOFF_K_TEXT)
+            found.otherKind = "a StarOffice file that is not a text document";
+        break;
+    }
+    case ImportLibrary::AbiWord:
+        found.recognised = libabw::AbiDocument::isFileFormatSupported(&input);
+        break;
+    }
+    input.seek(0, librevenge::RVNG_SEEK_SET);
+    return found;
+}
+
+enum class Outcome { Ok, Encrypted, Failed };
+
+Outcome parse(ImportLibrary library, librevenge::RVNGInputStream& input, librevenge::RVNGTextInterface& collector)
+{
+    switch (library) {
+    case ImportLibrary::WordPerfect: {
+        const auto result = libwpd::WPDocument::parse(&input, &collector, nullptr);
+        if (result == libwpd::WPD_UNSUPPORTED_ENCRYPTION_ERROR || result == libwpd::WPD_PASSWORD_MISSMATCH_ERROR)
+            return Outcome::Encrypted;
+        return result == libwpd::WPD_OK ? Outcome::Ok : Outcome::Failed;
+    }
+    case ImportLibrary::Works: {
+        const auto result = libwps::WPSDocument::parse(&input, &collector);
+        if (result == libwps::WPS_ENCRYPTION_ERROR)
+            return Outcome::Encrypted;
+        return result == libwps::WPS_OK ? Outcome::Ok : Outcome::Failed;
+    }
+    case ImportLibrary::Mac: {
+        const auto result = MWAWDocument::parse(&input, &collector);
+        if (result == MWAWDocument::MWAW_R_PASSWORD_MISSMATCH_ERROR)
+            return Outcome::Encrypted;
+        return result == MWAWDocument::MWAW_R_OK ? Outcome::Ok : Outcome::Failed;
+    }
+    case ImportLibrary::Pages:
+        return libetonyek::EtonyekDocument::parse(&input, &collector) ? Outcome::Ok : Outcome::Failed;
+    case ImportLibrary::StarOffice: {
+        const auto result = STOFFDocument::parse(&input, &collector);
+        if (result == STOFFDocument::STOFF_R_PASSWORD_MISSMATCH_ERROR)
+            return Outcome::Encrypted;
+        return result == STOFFDocument::STOFF_R_OK ? Outcome::Ok : Outcome::Failed;
+    }
+    case ImportLibrary::AbiWord:
+        return libabw::AbiDocument::parse(&input, &collector) ? Outcome::Ok : Outcome::Failed;
+    }
+    return Outcome::Failed;
+}
+
+const char* formatName(ImportLibrary library)
+{
+    switch (library) {
+    case ImportLibrary::WordPerfect:
+        return "WordPerfect document";
+    case ImportLibrary::Works:
+        return "Works or DOS word-processor document";
+    case ImportLibrary::Mac:
+        return "Macintosh word-processor document";
+    case ImportLibrary::Pages:
+        return "Pages document";
+    case ImportLibrary::StarOffice:
+        return "StarWriter document";
+    case ImportLibrary::AbiWord:
+        return "AbiWord document";
+    }
+    return "document";
+}
+
+Error encryptedError(ImportLibrary library)
+{
+    return makeError(ErrorCode::PasswordProtected,
+                     std::string("The ") + formatName(library) +
+                         " is password-protected. Remove the password in its word processor and convert it "
+                         "again.");
+}
+
+Result<Document> readDetected(ImportLibrary library, const Detection& detection,
+                              librevenge::RVNGInputStream& input, const ReadOptions& options)
+{
+    if (!detection.otherKind.empty())
+        return makeError(ErrorCode::NotAWordDocument,
+                         "The file is not a Word document: it looks like " + detection.otherKind + ".");
+    if (detection.encrypted)
+        return encryptedError(library);
+    TextBudget budget;
+    revenge::TextCollector collector(options, budget);
+    Outcome outcome = Outcome::Failed;
+    try {
+        outcome = parse(library, input, collector);
+    } catch (const std::bad_alloc&) {
+        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
+    } catch (...) {
+        outcome = Outcome::Failed; // a library's own exception is its way of giving up
+    }
+    if (!budget.status())
+        return budget.status().error();
+    if (outcome == Outcome::Encrypted)
+        return encryptedError(library);
+    // Some libraries report a failure after handing over the whole text;
+    // a document they ended is kept.
+    if (outcome == Outcome::Failed && !collector.documentEnded())
+        return makeError(ErrorCode::Damaged, std::string("The ") + formatName(library) +
+                                                 " is damaged: its structure could not be read. Open and save it "
+                                                 "again in its word processor, then convert it again.");
+    return collector.finish();
+}
+
+constexpr ImportLibrary kLibraries[] = {ImportLibrary::WordPerfect, ImportLibrary::AbiWord, ImportLibrary::Pages,
+                                        ImportLibrary::StarOffice,  ImportLibrary::Works,   ImportLibrary::Mac};
+
+std::unique_ptr<librevenge::RVNGStringStream> streamOver(ByteView bytes)
+{
+    return std::make_unique<librevenge::RVNGStringStream>(bytes.data(), static_cast<unsigned>(bytes.size()));
+}
+
+// A password-protected Pages document is a zip package whose index part is
+// compressed by a method of Apple's own, which no library reads.
+bool isEncryptedPages(ByteView bytes)
+{
+    if (bytes.size() < 4 || bytes[0] != 'P' || bytes[1] != 'K')
+        return false;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    if (!archive) {
+        if (source)
+            zip_source_free(source);
+        zip_error_fini(&error);
+        return false;
+    }
+    bool encrypted = false;
+    for (const char* name : {"index.xml", "index.xml.gz", "Index/Document.iwa"}) {
+        zip_stat_t stat;
+        if (zip_stat(archive, name, ZIP_FL_NOCASE, &stat) == 0 && (stat.valid & ZIP_STAT_COMP_METHOD) &&
+            !zip_compression_method_supported(stat.comp_method, 0))
+            encrypted = true;
+    }
+    zip_discard(archive);
+    zip_error_fini(&error);
+    return encrypted;
+}
+
+} // namespace
+
+std::optional<Result<Document>> readWithImportLibraries(ByteView bytes, const ReadOptions& options)
+{
+    if (bytes.empty())
+        return std::nullopt;
+    auto input = streamOver(bytes);
+    for (ImportLibrary library : kLibraries) {
+        Detection detection;
+        try {
+            detection = detect(library, *input);
+        } catch (...) {
+            continue; // a detector that throws does not know the content
+        }
+        if (detection.recognised)
+            return readDetected(library, detection, *input, options);
+    }
+    if (isEncryptedPages(bytes))
+        return encryptedError(ImportLibrary::Pages);
+    return std::nullopt;
+}
+
+Result<Document> readWithImportLibrary(ImportLibrary library, ByteView bytes, const ReadOptions& options)
+{
+    auto input = streamOver(bytes);
+    Detection detection;
+    try {
+        detection = detect(library, *input);
+    } catch (...) {
+    }
+    if (!detection.recognised && library == ImportLibrary::Pages && isEncryptedPages(bytes))
+        return encryptedError(library);
+    if (!detection.recognised)
+        return makeError(ErrorCode::NotAWordDocument, std::string("The file is not a ") + formatName(library) + ".");
+    return readDetected(library, detection, *input, options);
+}
+
+} // namespace plainora::engine

@@ -5,6 +5,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,7 @@ private:
     bool startsSkippedElement(Ns ns, std::string_view local, const XmlAttributes& attributes) const;
     static bool isShape(std::string_view local);
     static bool isHeaderOrFooter(std::string_view local);
+    void noteChange(Ns ns, std::string_view local, const XmlAttributes& attributes);
 
     const ReadOptions& m_options;
     TextBudget& m_budget;
@@ -155,6 +157,9 @@ private:
     bool m_inNoteCitation = false;
     std::string m_noteCitation;
     bool m_noteIsEndnote = false;
+    std::string m_changeId;
+    std::set<std::string> m_deletions;
+    std::set<std::string> m_openDeletions;
 };
 
 bool OdfHandler::isShape(std::string_view local)
@@ -244,7 +249,7 @@ void OdfHandler::closeStory()
 
 void OdfHandler::append(std::string_view text)
 {
-    if (!story().kept || text.empty())
+    if (!story().kept || text.empty() || !m_openDeletions.empty())
         return;
     if (!m_budget.spend(text.size())) {
         parser()->fail(m_budget.status().error());
@@ -371,9 +376,29 @@ void OdfHandler::readListLevelStyle(std::string_view local, const XmlAttributes&
     }
 }
 
+void OdfHandler::noteChange(Ns ns, std::string_view local, const XmlAttributes& attributes)
+{
+    if (ns != Ns::Text)
+        return;
+    if (local == "changed-region") {
+        m_changeId = attribute(attributes, Ns::Text, "id");
+    } else if (local == "deletion" && !m_changeId.empty() && m_deletions.size() < 100000) {
+        m_deletions.insert(m_changeId);
+    } else if (local == "change-start" && m_skipDepth == 0) {
+        const std::string id = attribute(attributes, Ns::Text, "change-id");
+        if (m_deletions.contains(id))
+            m_openDeletions.insert(id);
+    } else if (local == "change-end" && m_skipDepth == 0) {
+        m_openDeletions.erase(attribute(attributes, Ns::Text, "change-id"));
+    }
+}
+
 void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes& attributes)
 {
     ++m_depth;
+    // Deletions: their text sits in the change list, or (as newer writers
+    // keep it) in the body between the change's start and end marks.
+    noteChange(ns, local, attributes);
     if (m_skipDepth > 0 || startsSkippedElement(ns, local, attributes)) {
         ++m_skipDepth;
         return;

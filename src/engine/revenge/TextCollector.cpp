@@ -43,7 +43,6 @@ void TextCollector::openStory(StoryKind kind, bool kept)
     // A story in a story that is left out is left out too.
     kept = kept && story().kept;
     m_stories.push_back(std::make_unique<Story>(kind, kept));
-    m_inParagraph = false;
 }
 
 void TextCollector::closeStory(StoryKind kind)
@@ -53,7 +52,6 @@ void TextCollector::closeStory(StoryKind kind)
         return;
     std::unique_ptr<Story> closed = std::move(m_stories.back());
     m_stories.pop_back();
-    m_inParagraph = false;
     if (!closed->kept)
         return;
     std::vector<Block> blocks = closed->builder.finish(false);
@@ -93,7 +91,7 @@ void TextCollector::endParagraph()
 {
     if (story().kept)
         story().builder.endParagraph(std::min(story().tableDepth, limits::kMaxTableNesting));
-    m_inParagraph = false;
+    story().inParagraph = false;
 }
 
 void TextCollector::openHeader(const librevenge::RVNGPropertyList&)
@@ -118,9 +116,9 @@ void TextCollector::closeFooter()
 
 void TextCollector::openParagraph(const librevenge::RVNGPropertyList&)
 {
-    if (m_inParagraph) // an unclosed paragraph ends where the next one starts
+    if (story().inParagraph) // an unclosed paragraph ends where the next one starts
         endParagraph();
-    m_inParagraph = true;
+    story().inParagraph = true;
 }
 
 void TextCollector::closeParagraph()
@@ -240,16 +238,13 @@ void TextCollector::openFootnote(const librevenge::RVNGPropertyList& properties)
         mark = std::to_string(intProperty(properties, "librevenge:number", m_footnotes + 1));
     ++m_footnotes;
     append("[" + mark + "]");
-    const bool paragraph = m_inParagraph;
     openStory(StoryKind::Footnote, true);
     story().mark = std::move(mark);
-    m_inParagraph = paragraph;
 }
 
 void TextCollector::closeFootnote()
 {
     closeStory(StoryKind::Footnote);
-    m_inParagraph = true;
 }
 
 void TextCollector::openEndnote(const librevenge::RVNGPropertyList& properties)
@@ -266,7 +261,6 @@ void TextCollector::openEndnote(const librevenge::RVNGPropertyList& properties)
 void TextCollector::closeEndnote()
 {
     closeStory(StoryKind::Endnote);
-    m_inParagraph = true;
 }
 
 void TextCollector::openComment(const librevenge::RVNGPropertyList&)
@@ -278,7 +272,6 @@ void TextCollector::openComment(const librevenge::RVNGPropertyList&)
 void TextCollector::closeComment()
 {
     closeStory(StoryKind::Comment);
-    m_inParagraph = true;
 }
 
 void TextCollector::openTextBox(const librevenge::RVNGPropertyList&)
@@ -288,14 +281,12 @@ void TextCollector::openTextBox(const librevenge::RVNGPropertyList&)
 
 void TextCollector::closeTextBox()
 {
-    const bool paragraph = m_stories.size() > 1;
     closeStory(StoryKind::TextBox);
-    m_inParagraph = paragraph;
 }
 
 void TextCollector::openTable(const librevenge::RVNGPropertyList&)
 {
-    if (m_inParagraph)
+    if (story().inParagraph)
         endParagraph();
     ++story().tableDepth;
 }
@@ -312,7 +303,7 @@ void TextCollector::openTableCell(const librevenge::RVNGPropertyList&) {}
 
 void TextCollector::closeTableCell()
 {
-    if (m_inParagraph)
+    if (story().inParagraph)
         endParagraph();
     if (story().kept && story().tableDepth > 0)
         story().builder.endCell(std::min(story().tableDepth, limits::kMaxTableNesting));

@@ -108,6 +108,7 @@ private:
         bool kept;
         BlockBuilder builder;
         int tableDepth = 0;
+        bool inParagraph = false;
         std::string mark; // notes
     };
 
@@ -138,7 +139,6 @@ private:
     std::map<std::pair<int, int>, int> m_counters;
     std::vector<int> m_listIds;
     int m_nextListId = 1 << 20;
-    bool m_inParagraph = false;
     int m_footnotes = 0;
     int m_endnotes = 0;
     bool m_documentEnded = false;

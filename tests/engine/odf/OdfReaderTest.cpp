@@ -1,0 +1,157 @@
+// OpenDocument text: LibreOffice's packages and flat files read to the text
+// written by hand beside them; broken and hostile input fails cleanly.
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "Engine.h"
+#include "Limits.h"
+#include "PlainTextWriter.h"
+#include "ZipBuilder.h"
+
+using namespace plainora::engine;
+using namespace plainora::engine::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kFixtures = fs::path(PLAINORA_TEST_DATA_DIR) / "odf";
+
+std::string slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> fixtureNames()
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(kFixtures)) {
+        const fs::path& path = entry.path();
+        if (path.extension() == ".odt" || path.extension() == ".fodt")
+            names.push_back(path.filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class OdfGolden : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(OdfGolden, ReadsToTheExpectedText)
+{
+    const fs::path document = kFixtures / GetParam();
+    auto text = extractText(document.string());
+    ASSERT_TRUE(text.ok()) << text.error().description;
+    EXPECT_EQ(text.value(), slurp(fs::path(document).replace_extension(".txt")));
+
+    const fs::path all = fs::path(document).replace_extension(".all.txt");
+    if (fs::exists(all)) {
+        auto withAll = extractText(document.string(), ReadOptions{true, true});
+        ASSERT_TRUE(withAll.ok()) << withAll.error().description;
+        EXPECT_EQ(withAll.value(), slurp(all));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, OdfGolden, ::testing::ValuesIn(fixtureNames()),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
+
+const std::string kNamespaces = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                                "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                                "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\"";
+
+std::string content(const std::string& body)
+{
+    return "<?xml version=\"1.0\"?><office:document-content " + kNamespaces +
+           "><office:body><office:text>" + body + "</office:text></office:body></office:document-content>";
+}
+
+std::string package(std::vector<ZipEntry> entries)
+{
+    entries.insert(entries.begin(), storedEntry("mimetype", "application/vnd.oasis.opendocument.text"));
+    return buildZip(entries);
+}
+
+std::string nested(const std::string& open, const std::string& close, int depth, const std::string& inner)
+{
+    std::string out;
+    for (int i = 0; i < depth; ++i)
+        out += open;
+    out += inner;
+    for (int i = 0; i < depth; ++i)
+        out += close;
+    return out;
+}
+
+// Input the reader must survive: text when it can, else a clean error.
+TEST(OdfHostile, EachCaseEndsAsExpected)
+{
+    const std::string manifest =
+        "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\">"
+        "<manifest:file-entry manifest:full-path=\"content.xml\"><manifest:encryption-data/>"
+        "</manifest:file-entry></manifest:manifest>";
+    const std::string deepTable =
+        nested("<table:table><table:table-row><table:table-cell>", "</table:table-cell></table:table-row></table:table>",
+               limits::kMaxTableNesting + 20, "<text:p>core</text:p>");
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool ok;
+        ErrorCode code; // when !ok
+        std::string text; // when ok
+    };
+    const Case cases[] = {
+        {"a minimal package", package({deflatedEntry("content.xml", content("<text:p>hi</text:p>"))}), true, {},
+         "hi\n"},
+        {"an encrypted content part", package({storedEntry("META-INF/manifest.xml", manifest),
+                                               storedEntry("content.xml", "\x01\x02garbage")}),
+         false, ErrorCode::PasswordProtected, ""},
+        {"no content part", package({storedEntry("styles.xml", "<x/>")}), false, ErrorCode::Damaged, ""},
+        {"a content part that is no XML", package({storedEntry("content.xml", "<office:document-content")}), false,
+         ErrorCode::Damaged, ""},
+        {"an entity expansion", package({storedEntry("content.xml", "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a "
+                                                                    "\"aaaaaaaa\">]><d>&a;</d>")}),
+         false, ErrorCode::Damaged, ""},
+        {"elements nested past the limit",
+         package({storedEntry("content.xml", content(nested("<text:span>", "</text:span>", 300, "x")))}), false,
+         ErrorCode::TooLarge, ""},
+        {"tables nested past the limit flatten",
+         package({storedEntry("content.xml", content(deepTable))}), true, {}, "core\n"},
+        {"a huge space count is clamped",
+         package({storedEntry("content.xml", content("<text:p>a<text:s text:c=\"999999999\"/>b</text:p>"))}), true,
+         {}, "a" + std::string(1024, ' ') + "b\n"},
+        {"list items deeper than ten levels keep the tenth level's label",
+         package({storedEntry("content.xml",
+                              content(nested("<text:list><text:list-item>", "</text:list-item></text:list>", 12,
+                                             "<text:p>deep</text:p>")))}),
+         true, {}, "\u2022\tdeep\n"},
+        {"a flat file cut short",
+         "<?xml version=\"1.0\"?><office:document " + kNamespaces +
+             " office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:body><office:text><text:p>cut",
+         false, ErrorCode::Damaged, ""},
+        {"a truncated package", package({deflatedEntry("content.xml", content("<text:p>hi</text:p>"))}).substr(0, 90),
+         false, ErrorCode::Damaged, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto result = readDocument(asBytes(c.bytes));
+        ASSERT_EQ(result.ok(), c.ok) << (result.ok() ? renderPlainText(result.value()) : result.error().description);
+        if (c.ok) {
+            EXPECT_EQ(renderPlainText(result.value()), c.text);
+        } else {
+            EXPECT_EQ(result.error().code, c.code) << result.error().description;
+            EXPECT_FALSE(result.error().description.empty());
+        }
+    }
+}
+
+} // namespace

@@ -12,6 +12,7 @@
 #include <set>
 #include <utility>
 
+#include "DocumentNames.h"
 #include "FolderScan.h"
 #include "OutputNaming.h"
 #include "PathKind.h"
@@ -74,7 +75,7 @@ void collectFolder(const std::string& root, bool recursive, std::vector<PlannedD
         stack.pop_back();
         if (const auto identity = identityOf(folder.path); !identity || !visited.insert(*identity).second)
             continue;
-        std::vector<std::string> names = ScanFolderForDocuments(folder.path);
+        std::vector<std::string> names = ScanFolderForDocuments(folder.path, engine::isReadableDocumentName);
         std::sort(names.begin(), names.end());
         for (const std::string& name : names)
             documents.push_back({joinPath(folder.path, name), folder.relative, {}, kNoDocument, {}});

@@ -222,12 +222,17 @@ unsigned processorCount()
 std::string helpText()
 {
     return R"(Usage: plainora-cli [OPTION]... PATH...
-Convert Word documents (.doc, .docx, .rtf and their kin) into plain-text files.
+Convert word-processor documents (Word, RTF, OpenDocument, WordPerfect, Works,
+old Mac word processors, Pages, StarWriter, AbiWord) into plain-text files.
 
-Each PATH is a document or a folder; a folder gives its documents (the visible
-files whose extension begins with ".doc"). Each document becomes NAME.txt in the
-output folder, NAME being its file name cut before the last dot, without spaces
-and dots.
+Each PATH is a document or a folder; a folder gives its visible files with one
+of these extensions, in any letter case:
+  .doc .dot .docx .docm .dotx .dotm .rtf .wri .htm .html .mht .mhtml
+  .odt .ott .fodt .wpd .wp .wp4 .wp5 .wp6 .wpt .wps .mcw .mw .mwd .cwk .wn
+  .pages .sdw .abw .zabw .awt
+A document named on the command line converts whatever its name: the content
+decides its format. Each document becomes NAME.txt in the output folder, NAME
+being its file name cut before the last dot, without spaces and dots.
 
   -o, --output=DIR       write the text files into DIR (default: the current
                            directory); DIR is created if its parent exists

@@ -35,7 +35,8 @@ bool IsWordDocumentName(const std::string& name)
     return lower(name[dot + 1]) == 'd' && lower(name[dot + 2]) == 'o' && lower(name[dot + 3]) == 'c';
 }
 
-std::vector<std::string> ScanFolderForDocuments(const std::string& folder)
+std::vector<std::string> ScanFolderForDocuments(const std::string& folder,
+                                                const std::function<bool(std::string_view)>& accept)
 {
     std::vector<std::string> names;
     if (folder.empty())
@@ -48,7 +49,7 @@ std::vector<std::string> ScanFolderForDocuments(const std::string& folder)
         const dirent* entry = ::readdir(dir.get());
         if (!entry)
             break; // the end, or a failure that ends the scan
-        if (IsWordDocumentName(entry->d_name) && isPlainVisibleFile(folder, *entry))
+        if (accept(entry->d_name) && isPlainVisibleFile(folder, *entry))
             names.emplace_back(entry->d_name);
     }
     return names;

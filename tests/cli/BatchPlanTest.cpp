@@ -68,6 +68,20 @@ TEST_F(TreeTest, AFolderGivesItsOwnDocumentsInNameOrder)
     EXPECT_TRUE(plan.skipped.empty());
 }
 
+// Every document extension the engine reads is taken, whatever its case;
+// text files (what a run writes), other files and look-alike names are not.
+TEST(FolderOfManyFormats, GivesEveryReadableExtensionOnly)
+{
+    TempFolder tmp;
+    for (const char* name : {"a.odt", "b.RTF", "c.wpd", "d.Pages", "e.fodt", "f.wps", "g.abw", "h.sdw", "i.wri",
+                             "j.txt", "k.pdf", "l.odtx", "m.doc.txt", "odt", "n.xlsx"})
+        tmp.write(std::string("in/") + name, "x\n");
+    const BatchPlan plan = collect({tmp / "in"});
+    EXPECT_EQ(sources(plan, tmp.path()),
+              (std::vector<std::string>{"/in/a.odt", "/in/b.RTF", "/in/c.wpd", "/in/d.Pages", "/in/e.fodt",
+                                        "/in/f.wps", "/in/g.abw", "/in/h.sdw", "/in/i.wri"}));
+}
+
 TEST_F(TreeTest, RecursionVisitsSubfoldersDepthFirstAndRecordsTheirRelativePaths)
 {
     const BatchPlan plan = collect({m_tmp / "in/"}, true);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DocumentNames.h"
 #include "RunProcess.h"
 #include "TempFolder.h"
 
@@ -53,6 +54,21 @@ TEST(CliEndToEndTest, TheManPageDescribesEveryOptionOfTheHelp)
         ++checked;
     }
     EXPECT_GE(checked, 12u);
+}
+
+// The folder scan takes the engine's list of extensions: the help and the
+// man page name each one.
+TEST(CliEndToEndTest, HelpAndManPageNameEveryExtensionAFolderGives)
+{
+    const std::string help = cli({"--help"}).out;
+    const std::string manPage = readFile(PLAINORA_MAN_PAGE);
+    for (std::string_view extension : plainora::engine::readableExtensions()) {
+        const std::string word = std::string(extension) + " ";
+        const std::string last = std::string(extension) + "\n";
+        EXPECT_TRUE(help.find(word) != std::string::npos || help.find(last) != std::string::npos) << extension;
+        EXPECT_TRUE(manPage.find(word) != std::string::npos || manPage.find(std::string(extension) + "\"") !=
+                    std::string::npos) << extension;
+    }
 }
 
 TEST(CliEndToEndTest, UsageErrorsExitWithTwoAndAHint)

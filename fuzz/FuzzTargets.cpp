@@ -227,6 +227,14 @@ bool runDocText(const std::uint8_t* data, std::size_t size)
     return honoursContract(engine::readCompoundFile(engine::asBytes(file), kEverything));
 }
 
+// One import library on its own, as the engine calls it once the library
+// recognised the content.
+template <engine::ImportLibrary Library>
+bool runImportLibrary(const std::uint8_t* data, std::size_t size)
+{
+    return honoursContract(engine::readWithImportLibrary(Library, ByteView(data, size), kEverything));
+}
+
 bool runEngine(const std::uint8_t* data, std::size_t size)
 {
     return honoursContract(engine::readDocument(ByteView(data, size), kEverything));
@@ -248,6 +256,13 @@ const std::vector<Target>& targets()
         {"doctext", runDocText},
         {"rtf", runReader<engine::readRtf>},
         {"html", runReader<engine::readHtml>},
+        {"odf", runReader<engine::readOpenDocument>},
+        {"wordperfect", runImportLibrary<engine::ImportLibrary::WordPerfect>},
+        {"works", runImportLibrary<engine::ImportLibrary::Works>},
+        {"mac", runImportLibrary<engine::ImportLibrary::Mac>},
+        {"pages", runImportLibrary<engine::ImportLibrary::Pages>},
+        {"staroffice", runImportLibrary<engine::ImportLibrary::StarOffice>},
+        {"abiword", runImportLibrary<engine::ImportLibrary::AbiWord>},
     };
     return all;
 }

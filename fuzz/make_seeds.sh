@@ -82,11 +82,25 @@ def cfb_streams(data):
         streams[name] = body[:size]
     return streams
 
+# The import libraries' formats, known by name in the fixtures and the
+# corpus (the content decides in the engine; here the name only sorts seeds).
+LIBRARY_BY_EXTENSION = {".wpd": "wordperfect", ".wp": "wordperfect", ".wp5": "wordperfect",
+                        ".wp6": "wordperfect", ".wps": "works", ".wri": "works", ".mcw": "mac",
+                        ".cwk": "mac", ".pages": "pages", ".sdw": "staroffice", ".abw": "abiword",
+                        ".zabw": "abiword"}
+
 def classify(data, name):
     put("sniffer", data[:4096])
     put("engine", data)
     head = data[:4096].lstrip()
-    if data[:4] == b"PK\x03\x04":
+    library = LIBRARY_BY_EXTENSION.get(os.path.splitext(name)[1].lower())
+    if library:
+        put(library, data)
+    if data[:4] == b"PK\x03\x04" and b"mimetype" in data[:64] and b"opendocument.text" in data[:128]:
+        put("odf", data)
+    elif b"<office:document" in head:
+        put("odf", data)
+    elif data[:4] == b"PK\x03\x04":
         put("ooxml", data)
         put("zip", data)
         try:

@@ -23,6 +23,7 @@ case $target in
   rtf) dict=$here/dict/rtf.dict ;;
   compound|cfb|doctext) dict=$here/dict/doc.dict ;;
   html) dict=$here/dict/html.dict ;;
+  odf) dict=$here/dict/odf.dict ;;
   engine|sniffer)
     # Every format reaches these: one dictionary of all the formats' words.
     dict=$work/all-formats.dict

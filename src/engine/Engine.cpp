@@ -68,9 +68,8 @@ Result<Document> readDocument(ByteView bytes, const ReadOptions& options)
     case Format::Other:
         // Compressed AbiWord files are gzip streams.
         if (sniff.lookAlike == "a gzip archive")
-            if (auto abiWord = readWithImportLibrary(ImportLibrary::AbiWord, bytes, options);
-                abiWord || abiWord.error().code != ErrorCode::NotAWordDocument)
-                return abiWord;
+            if (auto imported = readWithImportLibraries(bytes, options))
+                return std::move(*imported);
         return makeError(ErrorCode::NotAWordDocument,
                          "The file is not a Word document: it looks like " + sniff.lookAlike + ".");
     case Format::Unknown:

@@ -261,10 +261,23 @@ TEST_F(ConversionTest, RealDocumentsOfEveryFormatConvertToTheirExpectedText)
             EXPECT_EQ(r.out, readFile((fixtures / (std::string(name) + ".txt")).string())) << copy;
         }
     }
-    // The folder scan takes .doc* names only; RTF files named .rtf are left out.
+    const std::filesystem::path odf = PLAINORA_TEST_DATA_DIR "/odf";
+    for (const char* name : {"lists.odt", "structure.fodt"}) {
+        const std::string copy = m_tmp.write(std::string("in/") + name, readFile((odf / name).string()));
+        const ProcessResult r = cli({"-q", "--stdout", copy});
+        EXPECT_EQ(r.exitCode, 0) << copy << r.err;
+        EXPECT_EQ(r.out, readFile((odf / std::filesystem::path(name).replace_extension(".txt")).string())) << copy;
+    }
+    // The folder scan takes every extension the engine reads: the .rtf copies
+    // too, which share their .doc twins' text file names (in name order, the
+    // .rtf one comes last and is kept).
     const ProcessResult folder = cli({"-o", "out", "in"}, m_tmp.path());
     EXPECT_EQ(folder.exitCode, 0) << folder.err;
-    EXPECT_EQ(folder.err, "plainora-cli: 6 converted, 0 failed, 0 skipped\n");
+    EXPECT_NE(folder.err.find("\"in/notes.doc\" and \"in/notes.rtf\" both become \"out/notes.txt\""),
+              std::string::npos)
+        << folder.err;
+    EXPECT_NE(folder.err.find("plainora-cli: 11 converted, 0 failed, 0 skipped\n"), std::string::npos) << folder.err;
+    EXPECT_EQ(readFile(m_tmp / "out/lists.txt"), readFile((odf / "lists.txt").string()));
     EXPECT_EQ(readFile(m_tmp / "out/table.txt"), readFile((fixtures / "table.txt").string()));
     EXPECT_EQ(readFile(m_tmp / "out/tablesource.txt"), readFile((fixtures / "table.txt").string()));
 }

@@ -24,9 +24,9 @@ using Step = ScriptedConverterFactory::Step;
 
 namespace {
 
-QByteArray fixture(const QString& name)
+QByteArray fixture(const QString& name, const QString& folder = QStringLiteral("docx"))
 {
-    QFile in(QStringLiteral(PLAINORA_TEST_DATA_DIR "/docx/") + name);
+    QFile in(QStringLiteral(PLAINORA_TEST_DATA_DIR "/") + folder + QLatin1Char('/') + name);
     EXPECT_TRUE(in.open(QIODevice::ReadOnly)) << name.toStdString();
     return in.readAll();
 }
@@ -79,17 +79,23 @@ protected:
 
 } // namespace
 
-TEST_F(ConvertDocumentTest, WordDocumentsBecomeTheirTextAtTheBasePlusTxt)
+// Word documents, and documents of the other formats the engine reads that
+// a user adds or drops by name.
+TEST_F(ConvertDocumentTest, DocumentsBecomeTheirTextAtTheBasePlusTxt)
 {
     m_folder.folder("out");
-    for (const char* name : {"paragraphs", "tables", "lists", "notes"}) {
-        const QString docx = m_folder.write(QStringLiteral("in/%1.docx").arg(name),
-                                            fixture(QStringLiteral("%1.docx").arg(name)));
-        EXPECT_EQ(convert(docx, m_folder.path(QStringLiteral("out/%1").arg(name))),
-                  DocumentConversion::Converted);
-        EXPECT_EQ(m_folder.read(QStringLiteral("out/%1.txt").arg(name)),
-                  fixture(QStringLiteral("%1.txt").arg(name)))
-            << name;
+    const struct {
+        const char* folder;
+        const char* name;
+        const char* extension;
+    } documents[] = {{"docx", "paragraphs", "docx"}, {"docx", "tables", "docx"}, {"docx", "lists", "docx"},
+                     {"docx", "notes", "docx"},      {"odf", "lists", "odt"},     {"odf", "structure", "fodt"}};
+    for (const auto& d : documents) {
+        const QString name = QStringLiteral("%1.%2").arg(d.name, d.extension);
+        const QString source = m_folder.write(QStringLiteral("in/") + name, fixture(name, d.folder));
+        const QString base = QStringLiteral("out/%1-%2").arg(d.name, d.extension);
+        EXPECT_EQ(convert(source, m_folder.path(base)), DocumentConversion::Converted);
+        EXPECT_EQ(m_folder.read(base + ".txt"), fixture(QStringLiteral("%1.txt").arg(d.name), d.folder)) << name.toStdString();
     }
     EXPECT_TRUE(m_services.messages.empty());
 }

@@ -11,11 +11,14 @@
 #include <libwps/libwps.h>
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <new>
 
+#include "Limits.h"
 #include "Readers.h"
 #include "TextCollector.h"
+#include "docx/ZipPackage.h"
 
 namespace plainora::engine {
 
@@ -189,6 +192,55 @@ Result<Document> readDetected(ImportLibrary library, const Detection& detection,
     return collector.finish();
 }
 
+// The libraries inflate zip entries and gzip streams whole, trusting what
+// they declare. Before a library sees a zip package, every entry is inflated
+// once here under the package limits (discarding the bytes), so a zip bomb
+// fails as it does for a .docx; a gzip stream (compressed AbiWord) is
+// inflated here under the same limits and handed over as plain XML.
+Status checkZipLimits(ByteView bytes)
+{
+    auto package = docx::ZipPackage::open(bytes);
+    if (!package)
+        return package.error().code == ErrorCode::TooLarge ? Status(package.error()) : Status();
+    for (const std::string& name : package.value()->partNames()) {
+        Status status = package.value()->read(name, [](std::string_view) { return Status(); });
+        if (!status && status.error().code == ErrorCode::TooLarge)
+            return status;
+    }
+    return {};
+}
+
+Result<std::string> inflateGzip(ByteView bytes)
+{
+    z_stream stream{};
+    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
+        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
+    stream.next_in = const_cast<Bytef*>(bytes.data());
+    stream.avail_in = static_cast<uInt>(std::min<std::size_t>(bytes.size(), UINT32_MAX));
+    std::string out;
+    int result = Z_OK;
+    while (result == Z_OK) {
+        if (out.size() >= limits::kMaxArchiveEntryBytes ||
+            (out.size() > limits::kMinRatioCheckedBytes && out.size() / limits::kMaxExpansionRatio > bytes.size())) {
+            inflateEnd(&stream);
+            return makeError(ErrorCode::TooLarge, "The document is too large or hostile: its compressed content "
+                                                  "expands beyond what Plainora reads from one document.");
+        }
+        const std::size_t at = out.size();
+        out.resize(at + 65536);
+        stream.next_out = reinterpret_cast<Bytef*>(out.data() + at);
+        stream.avail_out = 65536;
+        result = inflate(&stream, Z_NO_FLUSH);
+        out.resize(at + 65536 - stream.avail_out);
+    }
+    inflateEnd(&stream);
+    if (result != Z_STREAM_END)
+        return makeError(ErrorCode::Damaged, "The AbiWord document is damaged: its compressed content is cut short "
+                                             "or broken. Open and save it again in its word processor, then "
+                                             "convert it again.");
+    return out;
+}
+
 constexpr ImportLibrary kLibraries[] = {ImportLibrary::WordPerfect, ImportLibrary::AbiWord, ImportLibrary::Pages,
                                         ImportLibrary::StarOffice,  ImportLibrary::Works,   ImportLibrary::Mac};
 
@@ -225,12 +277,34 @@ bool isEncryptedPages(ByteView bytes)
     return encrypted;
 }
 
+bool isZip(ByteView bytes)
+{
+    return bytes.size() >= 4 && bytes[0] == 'P' && bytes[1] == 'K';
+}
+
+bool isGzip(ByteView bytes)
+{
+    return bytes.size() >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B;
+}
+
 } // namespace
 
 std::optional<Result<Document>> readWithImportLibraries(ByteView bytes, const ReadOptions& options)
 {
     if (bytes.empty())
         return std::nullopt;
+    if (isGzip(bytes)) {
+        auto inflated = inflateGzip(bytes);
+        if (!inflated)
+            return std::nullopt;
+        auto document = readWithImportLibrary(ImportLibrary::AbiWord, asBytes(inflated.value()), options);
+        if (!document && document.error().code == ErrorCode::NotAWordDocument)
+            return std::nullopt;
+        return document;
+    }
+    if (isZip(bytes))
+        if (Status status = checkZipLimits(bytes); !status)
+            return Result<Document>(status.error());
     auto input = streamOver(bytes);
     for (ImportLibrary library : kLibraries) {
         Detection detection;
@@ -249,6 +323,15 @@ std::optional<Result<Document>> readWithImportLibraries(ByteView bytes, const Re
 
 Result<Document> readWithImportLibrary(ImportLibrary library, ByteView bytes, const ReadOptions& options)
 {
+    if (library == ImportLibrary::AbiWord && isGzip(bytes)) {
+        auto inflated = inflateGzip(bytes);
+        if (!inflated)
+            return inflated.error();
+        return readWithImportLibrary(library, asBytes(inflated.value()), options);
+    }
+    if (isZip(bytes))
+        if (Status status = checkZipLimits(bytes); !status)
+            return status.error();
     auto input = streamOver(bytes);
     Detection detection;
     try {

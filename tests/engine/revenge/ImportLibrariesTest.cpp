@@ -5,8 +5,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include "Engine.h"
 #include "PlainTextWriter.h"
+#include "Readers.h"
+#include "ZipBuilder.h"
 #include "revenge/TextCollector.h"
 
 using namespace plainora::engine;
@@ -211,6 +215,58 @@ TEST(TextCollector, TextPastTheBudgetIsNotKept)
     paragraph(collector, "67890");
     EXPECT_FALSE(budget.status());
     EXPECT_EQ(renderPlainText(collector.finish()), "12345\n");
+}
+
+std::string gzip(const std::string& data)
+{
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&stream, data.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+// The libraries inflate what they are given whole: compressed input is held
+// to the engine's limits before they see it.
+TEST(ImportLibraries, CompressedInputKeepsTheLimits)
+{
+    using namespace plainora::engine::testing;
+    const std::string abiWord = "<?xml version=\"1.0\"?><abiword><section><p>Hello</p></section></abiword>";
+    const std::string bombEntry = deflateSpacesBomb("<?xml version=\"1.0\"?><sl:document>", 600);
+    ZipEntry bomb{"index.xml", bombEntry, true, 600u << 20, 0, 0};
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool ok;
+        ErrorCode code;
+    };
+    const Case cases[] = {
+        {"compressed AbiWord reads", gzip(abiWord), true, {}},
+        {"a gzip bomb", gzip(std::string(24u << 20, ' ')), false, ErrorCode::TooLarge},
+        {"a gzip stream cut short", gzip(abiWord).substr(0, 30), false, ErrorCode::Damaged},
+        {"a zip bomb for the Pages library", buildZip({bomb}), false, ErrorCode::TooLarge},
+    };
+    const ImportLibrary libraries[] = {ImportLibrary::AbiWord, ImportLibrary::AbiWord, ImportLibrary::AbiWord,
+                                       ImportLibrary::Pages};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        auto result = readWithImportLibrary(libraries[i], asBytes(cases[i].bytes), {});
+        ASSERT_EQ(result.ok(), cases[i].ok) << (result.ok() ? "" : result.error().description);
+        if (result.ok())
+            EXPECT_EQ(renderPlainText(result.value()), "Hello\n");
+        else
+            EXPECT_EQ(result.error().code, cases[i].code) << result.error().description;
+    }
+    // Through the engine, the compressed AbiWord file is found by content.
+    auto text = readDocument(asBytes(cases[0].bytes));
+    ASSERT_TRUE(text.ok()) << text.error().description;
+    EXPECT_EQ(renderPlainText(text.value()), "Hello\n");
 }
 
 // Real files of each library's formats: a phrase each holds, as the

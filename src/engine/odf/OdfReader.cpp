@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "BlockBuilder.h"
 #include "Limits.h"
 #include "NumberFormat.h"
 #include "Readers.h"
+#include "StoryStack.h"
 #include "TextBudget.h"
 #include "docx/XmlParser.h"
 #include "docx/ZipPackage.h"
@@ -33,7 +33,7 @@ struct ListLevelStyle {
     std::string prefix, suffix;
     int displayLevels = 1;
     int start = 1;
-    std::string followedBy = "\t"; // text:label-followed-by: listtab, space or nothing
+    std::string_view followedBy = "\t"; // text:label-followed-by: listtab, space or nothing
 };
 
 using ListStyle = std::array<ListLevelStyle, kListLevels>;
@@ -88,10 +88,7 @@ std::string bulletText(std::string_view utf8, const std::string& fontName)
 
 class OdfHandler : public docx::XmlHandler {
 public:
-    OdfHandler(const ReadOptions& options, TextBudget& budget) : m_options(options), m_budget(budget)
-    {
-        m_stories.push_back(std::make_unique<Story>(StoryKind::Body, true));
-    }
+    OdfHandler(const ReadOptions& options, TextBudget& budget) : m_options(options), m_budget(budget) {}
 
     void startElement(Ns ns, std::string_view local, const XmlAttributes& attributes) override;
     void endElement(Ns ns, std::string_view local) override;
@@ -99,35 +96,28 @@ public:
 
     Document finish()
     {
-        m_document.body = m_stories.front()->builder.finish(false);
+        m_stories.finish();
         return std::move(m_document);
     }
 
 private:
-    enum class StoryKind { Body, HeaderFooter, Footnote, Endnote, Comment, TextBox };
-
     struct OpenList {
         std::string style;
         int level = 1;
         bool labelPending = false;
     };
 
-    struct Story {
-        Story(StoryKind kind, bool kept) : kind(kind), kept(kept) {}
-        StoryKind kind;
-        bool kept;
-        BlockBuilder builder;
-        int tableDepth = 0;
+    struct StoryState {
         int paragraphDepth = 0;
         int graphicDepth = 0; // frames and groups: their own text is no paragraph text
         bool lastWasSpace = true;
         std::vector<OpenList> lists;
-        std::string mark;
     };
+    using Stories = StoryStack<StoryState>;
 
-    Story& story() { return *m_stories.back(); }
-    void openStory(StoryKind kind, bool kept);
-    void closeStory();
+    Stories::Story& story() { return m_stories.current(); }
+    StoryState& state() { return m_stories.current().state; }
+    void openStory(StoryKind kind, bool kept, std::string mark = {});
     void append(std::string_view text);
     void startParagraph();
     void endParagraph();
@@ -143,7 +133,7 @@ private:
     const ReadOptions& m_options;
     TextBudget& m_budget;
     Document m_document;
-    std::vector<std::unique_ptr<Story>> m_stories;
+    Stories m_stories{m_document};
     // Elements entered since a skipped one began (0: not skipping).
     int m_skipDepth = 0;
     // The end of each element that opened a story, by element depth.
@@ -209,42 +199,10 @@ bool OdfHandler::startsSkippedElement(Ns ns, std::string_view local, const XmlAt
     return false;
 }
 
-void OdfHandler::openStory(StoryKind kind, bool kept)
+void OdfHandler::openStory(StoryKind kind, bool kept, std::string mark)
 {
-    const bool parentKept = story().kept;
-    m_stories.push_back(std::make_unique<Story>(kind, kept && parentKept));
+    m_stories.open(kind, kept, std::move(mark));
     m_storyDepths.push_back(m_depth);
-}
-
-void OdfHandler::closeStory()
-{
-    std::unique_ptr<Story> closed = std::move(m_stories.back());
-    m_stories.pop_back();
-    m_storyDepths.pop_back();
-    if (!closed->kept)
-        return;
-    std::vector<Block> blocks = closed->builder.finish(false);
-    switch (closed->kind) {
-    case StoryKind::HeaderFooter:
-        if (!blocks.empty())
-            m_document.headersFooters.push_back(std::move(blocks));
-        break;
-    case StoryKind::Footnote:
-        m_document.footnotes.push_back({closed->mark, std::move(blocks)});
-        break;
-    case StoryKind::Endnote:
-        m_document.endnotes.push_back({closed->mark, std::move(blocks)});
-        break;
-    case StoryKind::Comment:
-        m_document.comments.push_back({closed->mark, std::move(blocks)});
-        break;
-    case StoryKind::TextBox:
-        if (!blocks.empty())
-            story().builder.addAnchored(std::move(blocks));
-        break;
-    case StoryKind::Body:
-        break;
-    }
 }
 
 void OdfHandler::append(std::string_view text)
@@ -260,21 +218,21 @@ void OdfHandler::append(std::string_view text)
 
 void OdfHandler::startParagraph()
 {
-    Story& current = story();
+    Stories::Story& current = story();
     // A paragraph in a paragraph is no ODF markup; its text joins the outer one.
-    if (current.paragraphDepth++ > 0)
+    if (current.state.paragraphDepth++ > 0)
         return;
-    current.lastWasSpace = true;
-    if (!current.lists.empty() && current.lists.back().labelPending) {
-        current.lists.back().labelPending = false;
-        append(listLabel(current.lists.back()));
+    current.state.lastWasSpace = true;
+    if (!current.state.lists.empty() && current.state.lists.back().labelPending) {
+        current.state.lists.back().labelPending = false;
+        append(listLabel(current.state.lists.back()));
     }
 }
 
 void OdfHandler::endParagraph()
 {
-    Story& current = story();
-    if (current.paragraphDepth == 0 || --current.paragraphDepth > 0)
+    Stories::Story& current = story();
+    if (current.state.paragraphDepth == 0 || --current.state.paragraphDepth > 0)
         return;
     if (current.kept)
         current.builder.endParagraph(std::min(current.tableDepth, limits::kMaxTableNesting));
@@ -282,11 +240,11 @@ void OdfHandler::endParagraph()
 
 void OdfHandler::startList(const XmlAttributes& attributes)
 {
-    Story& current = story();
+    Stories::Story& current = story();
     OpenList list;
     list.style = attribute(attributes, Ns::Text, "style-name");
-    if (!current.lists.empty()) {
-        OpenList& parent = current.lists.back();
+    if (!current.state.lists.empty()) {
+        OpenList& parent = current.state.lists.back();
         parent.labelPending = false; // an item that opens with a list shows no label of its own
         if (list.style.empty())
             list.style = parent.style;
@@ -297,15 +255,15 @@ void OdfHandler::startList(const XmlAttributes& attributes)
         if (continues != "true" && !attributes.get(Ns::Text, "continue-list"))
             m_counters.erase(list.style);
     }
-    current.lists.push_back(std::move(list));
+    current.state.lists.push_back(std::move(list));
 }
 
 void OdfHandler::startListItem(const XmlAttributes& attributes, bool header)
 {
-    Story& current = story();
-    if (current.lists.empty())
+    Stories::Story& current = story();
+    if (current.state.lists.empty())
         return;
-    OpenList& list = current.lists.back();
+    OpenList& list = current.state.lists.back();
     list.labelPending = !header;
     if (header)
         return;
@@ -334,19 +292,22 @@ std::string OdfHandler::listLabel(const OpenList& list)
     const int index = list.level - 1;
     const ListLevelStyle& level = style[index];
     if (level.bullet)
-        return level.bulletChar + level.followedBy;
+        return level.bulletChar + std::string(level.followedBy);
     const auto& counters = m_counters[list.style];
     std::string label = level.prefix;
     if (level.format != NumberFormat::None) {
         for (int at = std::max(0, index - level.displayLevels + 1); at < index; ++at) {
             if (style[at].format == NumberFormat::None || style[at].bullet)
                 continue;
-            label += formatListNumber(std::max(1, counters[at]), style[at].format) + ".";
+            label += formatListNumber(std::max(1, counters[at]), style[at].format);
+            label += '.';
         }
         label += formatListNumber(counters[index], level.format);
     }
     label += level.suffix;
-    return label.empty() ? label : label + level.followedBy;
+    if (!label.empty())
+        label += level.followedBy;
+    return label;
 }
 
 void OdfHandler::readListLevelStyle(std::string_view local, const XmlAttributes& attributes)
@@ -419,21 +380,20 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
         } else if (local == "s") {
             const int count = intAttribute(attributes, Ns::Text, "c", 1, 1, 1024);
             append(std::string(static_cast<std::size_t>(count), ' '));
-            story().lastWasSpace = false;
+            state().lastWasSpace = false;
         } else if (local == "tab") {
             append("\t");
-            story().lastWasSpace = false;
+            state().lastWasSpace = false;
         } else if (local == "line-break") {
             append("\n");
-            story().lastWasSpace = false;
+            state().lastWasSpace = false;
         } else if (local == "note") {
             m_noteIsEndnote = attribute(attributes, Ns::Text, "note-class") == "endnote";
         } else if (local == "note-citation") {
             m_inNoteCitation = true;
             m_noteCitation.clear();
         } else if (local == "note-body") {
-            openStory(m_noteIsEndnote ? StoryKind::Endnote : StoryKind::Footnote, true);
-            story().mark = m_noteCitation;
+            openStory(m_noteIsEndnote ? StoryKind::Endnote : StoryKind::Footnote, true, m_noteCitation);
         }
         break;
     case Ns::Style:
@@ -444,7 +404,7 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
         break;
     case Ns::Table:
         if (local == "table") {
-            if (story().paragraphDepth == 0)
+            if (state().paragraphDepth == 0)
                 ++story().tableDepth;
         } else if (local == "covered-table-cell") {
             ++m_skipDepth; // a merged cell is one cell
@@ -454,12 +414,11 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
         if (isShape(local))
             openStory(StoryKind::TextBox, true);
         else
-            ++story().graphicDepth;
+            ++state().graphicDepth;
         break;
     case Ns::Office:
         if (local == "annotation") {
-            openStory(StoryKind::Comment, true);
-            story().mark = std::to_string(m_document.comments.size() + 1);
+            openStory(StoryKind::Comment, true, std::to_string(m_document.comments.size() + 1));
         }
         break;
     default:
@@ -475,7 +434,8 @@ void OdfHandler::endElement(Ns ns, std::string_view local)
         return;
     }
     if (!m_storyDepths.empty() && m_storyDepths.back() == depth) {
-        closeStory();
+        m_storyDepths.pop_back();
+        m_stories.close();
         return;
     }
     switch (ns) {
@@ -483,24 +443,24 @@ void OdfHandler::endElement(Ns ns, std::string_view local)
         if (local == "p" || local == "h") {
             endParagraph();
         } else if (local == "list") {
-            if (!story().lists.empty())
-                story().lists.pop_back();
+            if (!state().lists.empty())
+                state().lists.pop_back();
         } else if (local == "list-item" || local == "list-header") {
-            if (!story().lists.empty())
-                story().lists.back().labelPending = false;
+            if (!state().lists.empty())
+                state().lists.back().labelPending = false;
         } else if (local == "list-style") {
             m_listStyleName.clear();
             m_listStyleLevel = -1;
         } else if (local == "note-citation") {
             m_inNoteCitation = false;
-            append("[" + m_noteCitation + "]");
-            story().lastWasSpace = false;
+            append('[' + m_noteCitation + ']');
+            state().lastWasSpace = false;
         }
         break;
     case Ns::Table: {
-        Story& current = story();
-        if (current.paragraphDepth > 0 || current.tableDepth == 0 || !current.kept) {
-            if (local == "table" && current.tableDepth > 0 && current.paragraphDepth == 0)
+        Stories::Story& current = story();
+        if (current.state.paragraphDepth > 0 || current.tableDepth == 0 || !current.kept) {
+            if (local == "table" && current.tableDepth > 0 && current.state.paragraphDepth == 0)
                 --current.tableDepth;
             break;
         }
@@ -517,8 +477,8 @@ void OdfHandler::endElement(Ns ns, std::string_view local)
         break;
     }
     case Ns::Draw:
-        if (story().graphicDepth > 0)
-            --story().graphicDepth;
+        if (state().graphicDepth > 0)
+            --state().graphicDepth;
         break;
     default:
         break;
@@ -535,8 +495,8 @@ void OdfHandler::characters(std::string_view text)
                 m_noteCitation.push_back(c);
         return;
     }
-    Story& current = story();
-    if (current.paragraphDepth == 0 || current.graphicDepth > 0)
+    Stories::Story& current = story();
+    if (current.state.paragraphDepth == 0 || current.state.graphicDepth > 0)
         return;
     // Runs of white space in paragraph text are one space, none at the
     // start of the paragraph (ODF 1.2 Part 1, 6.1.2).
@@ -545,12 +505,12 @@ void OdfHandler::characters(std::string_view text)
     for (char c : text) {
         const bool space = c == ' ' || c == '\t' || c == '\r' || c == '\n';
         if (space) {
-            if (!current.lastWasSpace)
+            if (!current.state.lastWasSpace)
                 collapsed.push_back(' ');
-            current.lastWasSpace = true;
+            current.state.lastWasSpace = true;
         } else {
             collapsed.push_back(c);
-            current.lastWasSpace = false;
+            current.state.lastWasSpace = false;
         }
     }
     append(collapsed);

@@ -23,7 +23,6 @@ int intProperty(const librevenge::RVNGPropertyList& properties, const char* name
 
 TextCollector::TextCollector(const ReadOptions& options, TextBudget& budget) : m_options(options), m_budget(budget)
 {
-    m_stories.push_back(std::make_unique<Story>(StoryKind::Body, true));
 }
 
 TextCollector::~TextCollector() = default;
@@ -32,50 +31,15 @@ Document TextCollector::finish()
 {
     // A library that stops half-way leaves stories open: their text still
     // lands where it belongs.
-    while (m_stories.size() > 1)
-        closeStory(story().kind);
-    m_document.body = story().builder.finish(false);
+    m_stories.finish();
     return std::move(m_document);
-}
-
-void TextCollector::openStory(StoryKind kind, bool kept)
-{
-    // A story in a story that is left out is left out too.
-    kept = kept && story().kept;
-    m_stories.push_back(std::make_unique<Story>(kind, kept));
 }
 
 void TextCollector::closeStory(StoryKind kind)
 {
     // A close that matches nothing open is the library's slip: ignore it.
-    if (m_stories.size() < 2 || story().kind != kind)
-        return;
-    std::unique_ptr<Story> closed = std::move(m_stories.back());
-    m_stories.pop_back();
-    if (!closed->kept)
-        return;
-    std::vector<Block> blocks = closed->builder.finish(false);
-    switch (kind) {
-    case StoryKind::HeaderFooter:
-        if (!blocks.empty())
-            m_document.headersFooters.push_back(std::move(blocks));
-        break;
-    case StoryKind::Footnote:
-        m_document.footnotes.push_back({closed->mark, std::move(blocks)});
-        break;
-    case StoryKind::Endnote:
-        m_document.endnotes.push_back({closed->mark, std::move(blocks)});
-        break;
-    case StoryKind::Comment:
-        m_document.comments.push_back({closed->mark, std::move(blocks)});
-        break;
-    case StoryKind::TextBox:
-        if (!blocks.empty())
-            story().builder.addAnchored(std::move(blocks));
-        break;
-    case StoryKind::Body:
-        break;
-    }
+    if (m_stories.depth() > 1 && m_stories.kind() == kind)
+        m_stories.close();
 }
 
 void TextCollector::append(std::string_view text)
@@ -91,12 +55,12 @@ void TextCollector::endParagraph()
 {
     if (story().kept)
         story().builder.endParagraph(std::min(story().tableDepth, limits::kMaxTableNesting));
-    story().inParagraph = false;
+    story().state.inParagraph = false;
 }
 
 void TextCollector::openHeader(const librevenge::RVNGPropertyList&)
 {
-    openStory(StoryKind::HeaderFooter, m_options.includeHeadersFooters);
+    m_stories.open(StoryKind::HeaderFooter, m_options.includeHeadersFooters);
 }
 
 void TextCollector::closeHeader()
@@ -106,7 +70,7 @@ void TextCollector::closeHeader()
 
 void TextCollector::openFooter(const librevenge::RVNGPropertyList&)
 {
-    openStory(StoryKind::HeaderFooter, m_options.includeHeadersFooters);
+    m_stories.open(StoryKind::HeaderFooter, m_options.includeHeadersFooters);
 }
 
 void TextCollector::closeFooter()
@@ -116,9 +80,9 @@ void TextCollector::closeFooter()
 
 void TextCollector::openParagraph(const librevenge::RVNGPropertyList&)
 {
-    if (story().inParagraph) // an unclosed paragraph ends where the next one starts
+    if (story().state.inParagraph) // an unclosed paragraph ends where the next one starts
         endParagraph();
-    story().inParagraph = true;
+    story().state.inParagraph = true;
 }
 
 void TextCollector::closeParagraph()
@@ -238,8 +202,7 @@ void TextCollector::openFootnote(const librevenge::RVNGPropertyList& properties)
         mark = std::to_string(intProperty(properties, "librevenge:number", m_footnotes + 1));
     ++m_footnotes;
     append("[" + mark + "]");
-    openStory(StoryKind::Footnote, true);
-    story().mark = std::move(mark);
+    m_stories.open(StoryKind::Footnote, true, std::move(mark));
 }
 
 void TextCollector::closeFootnote()
@@ -254,8 +217,7 @@ void TextCollector::openEndnote(const librevenge::RVNGPropertyList& properties)
         mark = std::to_string(intProperty(properties, "librevenge:number", m_endnotes + 1));
     ++m_endnotes;
     append("[" + mark + "]");
-    openStory(StoryKind::Endnote, true);
-    story().mark = std::move(mark);
+    m_stories.open(StoryKind::Endnote, true, std::move(mark));
 }
 
 void TextCollector::closeEndnote()
@@ -265,8 +227,7 @@ void TextCollector::closeEndnote()
 
 void TextCollector::openComment(const librevenge::RVNGPropertyList&)
 {
-    openStory(StoryKind::Comment, m_options.includeComments);
-    story().mark = std::to_string(m_document.comments.size() + 1);
+    m_stories.open(StoryKind::Comment, m_options.includeComments, std::to_string(m_document.comments.size() + 1));
 }
 
 void TextCollector::closeComment()
@@ -276,7 +237,7 @@ void TextCollector::closeComment()
 
 void TextCollector::openTextBox(const librevenge::RVNGPropertyList&)
 {
-    openStory(StoryKind::TextBox, true);
+    m_stories.open(StoryKind::TextBox, true);
 }
 
 void TextCollector::closeTextBox()
@@ -286,7 +247,7 @@ void TextCollector::closeTextBox()
 
 void TextCollector::openTable(const librevenge::RVNGPropertyList&)
 {
-    if (story().inParagraph)
+    if (story().state.inParagraph)
         endParagraph();
     ++story().tableDepth;
 }
@@ -303,7 +264,7 @@ void TextCollector::openTableCell(const librevenge::RVNGPropertyList&) {}
 
 void TextCollector::closeTableCell()
 {
-    if (story().inParagraph)
+    if (story().state.inParagraph)
         endParagraph();
     if (story().kept && story().tableDepth > 0)
         story().builder.endCell(std::min(story().tableDepth, limits::kMaxTableNesting));

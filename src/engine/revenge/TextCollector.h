@@ -8,13 +8,12 @@
 #include <librevenge/librevenge.h>
 
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "BlockBuilder.h"
 #include "Document.h"
 #include "Options.h"
+#include "StoryStack.h"
 #include "TextBudget.h"
 
 namespace plainora::engine::revenge {
@@ -98,19 +97,10 @@ public:
     void drawConnector(const librevenge::RVNGPropertyList&) override {}
 
 private:
-    enum class StoryKind { Body, HeaderFooter, Footnote, Endnote, Comment, TextBox };
-
-    // A run of text with its own blocks: the body, a note, a text box.
-    // Content the options leave out is collected nowhere (kept = false).
-    struct Story {
-        Story(StoryKind kind, bool kept) : kind(kind), kept(kept) {}
-        StoryKind kind;
-        bool kept;
-        BlockBuilder builder;
-        int tableDepth = 0;
+    struct StoryState {
         bool inParagraph = false;
-        std::string mark; // notes
     };
+    using Stories = StoryStack<StoryState>;
 
     struct ListLevel {
         bool ordered = false;
@@ -120,8 +110,7 @@ private:
         int start = 1;
     };
 
-    Story& story() { return *m_stories.back(); }
-    void openStory(StoryKind kind, bool kept);
+    Stories::Story& story() { return m_stories.current(); }
     void closeStory(StoryKind kind);
     void append(std::string_view text);
     void endParagraph();
@@ -132,7 +121,7 @@ private:
     const ReadOptions& m_options;
     TextBudget& m_budget;
     Document m_document;
-    std::vector<std::unique_ptr<Story>> m_stories;
+    Stories m_stories{m_document};
     std::vector<ListLevel> m_listLevels;
     // Numbers reached per list and level, so that a list the library closes
     // and opens again (same list id) goes on counting.

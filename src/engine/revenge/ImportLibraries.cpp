@@ -13,6 +13,7 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <new>
 
 #include "Limits.h"
@@ -197,17 +198,30 @@ Result<Document> readDetected(ImportLibrary library, const Detection& detection,
 // once here under the package limits (discarding the bytes), so a zip bomb
 // fails as it does for a .docx; a gzip stream (compressed AbiWord) is
 // inflated here under the same limits and handed over as plain XML.
-Status checkZipLimits(ByteView bytes)
+//
+// Of the libraries only the Pages one reads zip packages, so a package with
+// none of its index parts is nobody's: it is declined without inflating.
+enum class ZipVerdict { NotPages, WithinLimits };
+
+Result<ZipVerdict> checkZipLimits(ByteView bytes)
 {
     auto package = docx::ZipPackage::open(bytes);
     if (!package)
-        return package.error().code == ErrorCode::TooLarge ? Status(package.error()) : Status();
-    for (const std::string& name : package.value()->partNames()) {
+        return package.error().code == ErrorCode::TooLarge ? Result<ZipVerdict>(package.error())
+                                                            : Result<ZipVerdict>(ZipVerdict::WithinLimits);
+    const auto& names = package.value()->partNames();
+    const bool pages = std::any_of(names.begin(), names.end(), [](const std::string& name) {
+        const std::string lower = docx::asciiLower(name);
+        return lower == "index.xml" || lower == "index.xml.gz" || lower == "index.zip" || lower.starts_with("index/");
+    });
+    if (!pages)
+        return ZipVerdict::NotPages;
+    for (const std::string& name : names) {
         Status status = package.value()->read(name, [](std::string_view) { return Status(); });
         if (!status && status.error().code == ErrorCode::TooLarge)
-            return status;
+            return status.error();
     }
-    return {};
+    return ZipVerdict::WithinLimits;
 }
 
 Result<std::string> inflateGzip(ByteView bytes)
@@ -302,9 +316,13 @@ std::optional<Result<Document>> readWithImportLibraries(ByteView bytes, const Re
             return std::nullopt;
         return document;
     }
-    if (isZip(bytes))
-        if (Status status = checkZipLimits(bytes); !status)
-            return Result<Document>(status.error());
+    if (isZip(bytes)) {
+        auto verdict = checkZipLimits(bytes);
+        if (!verdict)
+            return Result<Document>(verdict.error());
+        if (verdict.value() == ZipVerdict::NotPages)
+            return std::nullopt;
+    }
     auto input = streamOver(bytes);
     for (ImportLibrary library : kLibraries) {
         Detection detection;
@@ -330,8 +348,8 @@ Result<Document> readWithImportLibrary(ImportLibrary library, ByteView bytes, co
         return readWithImportLibrary(library, asBytes(inflated.value()), options);
     }
     if (isZip(bytes))
-        if (Status status = checkZipLimits(bytes); !status)
-            return status.error();
+        if (auto verdict = checkZipLimits(bytes); !verdict)
+            return verdict.error();
     auto input = streamOver(bytes);
     Detection detection;
     try {

@@ -25,6 +25,8 @@ using docx::Ns;
 using docx::XmlAttributes;
 
 constexpr int kListLevels = 10; // text:level runs 1..10
+// The outline style's key among the list styles (no style name has a NUL).
+constexpr std::string_view kOutline("\0outline", 8);
 
 struct ListLevelStyle {
     bool bullet = false;
@@ -124,6 +126,7 @@ private:
     void startList(const XmlAttributes& attributes);
     void startListItem(const XmlAttributes& attributes, bool header);
     std::string listLabel(const OpenList& list);
+    std::string outlineLabel(int level);
     void readListLevelStyle(std::string_view local, const XmlAttributes& attributes);
     bool startsSkippedElement(Ns ns, std::string_view local, const XmlAttributes& attributes) const;
     static bool isShape(std::string_view local);
@@ -310,14 +313,31 @@ std::string OdfHandler::listLabel(const OpenList& list)
     return label;
 }
 
+// Headings number by the outline style, one count per level through the
+// whole document (a heading restarts the levels below it).
+std::string OdfHandler::outlineLabel(int level)
+{
+    if (!m_listStyles.contains(std::string(kOutline)))
+        return {};
+    const ListStyle& style = m_listStyles[std::string(kOutline)];
+    auto [it, fresh] = m_counters.try_emplace(std::string(kOutline));
+    if (fresh)
+        for (int i = 0; i < kListLevels; ++i)
+            it->second[i] = style[i].start - 1;
+    ++it->second[level - 1];
+    for (int deeper = level; deeper < kListLevels; ++deeper)
+        it->second[deeper] = style[deeper].start - 1;
+    return listLabel(OpenList{std::string(kOutline), level, false});
+}
+
 void OdfHandler::readListLevelStyle(std::string_view local, const XmlAttributes& attributes)
 {
     if (local == "list-level-style-number" || local == "list-level-style-bullet" ||
-        local == "list-level-style-image") {
+        local == "list-level-style-image" || local == "outline-level-style") {
         m_listStyleLevel = intAttribute(attributes, Ns::Text, "level", 1, 1, kListLevels) - 1;
         ListLevelStyle& level = m_listStyles[m_listStyleName][m_listStyleLevel];
         level = ListLevelStyle{};
-        level.bullet = local != "list-level-style-number";
+        level.bullet = local == "list-level-style-bullet" || local == "list-level-style-image";
         level.prefix = attribute(attributes, Ns::Style, "num-prefix");
         level.suffix = attribute(attributes, Ns::Style, "num-suffix");
         if (local == "list-level-style-bullet")
@@ -366,12 +386,17 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
     }
     switch (ns) {
     case Ns::Text:
-        if (local == "p" || local == "h") {
+        if (local == "p") {
             startParagraph();
-        } else if (local == "list-style") {
-            m_listStyleName = attribute(attributes, Ns::Style, "name");
+        } else if (local == "h") {
+            const bool numbered = story().kept && state().lists.empty() && state().paragraphDepth == 0;
+            startParagraph();
+            if (numbered && attribute(attributes, Ns::Text, "is-list-header") != "true")
+                append(outlineLabel(intAttribute(attributes, Ns::Text, "outline-level", 1, 1, kListLevels)));
+        } else if (local == "list-style" || local == "outline-style") {
+            m_listStyleName = local == "outline-style" ? std::string(kOutline) : attribute(attributes, Ns::Style, "name");
             m_listStyles[m_listStyleName] = ListStyle{};
-        } else if (local.starts_with("list-level-style")) {
+        } else if (local.starts_with("list-level-style") || local == "outline-level-style") {
             readListLevelStyle(local, attributes);
         } else if (local == "list") {
             startList(attributes);
@@ -448,7 +473,7 @@ void OdfHandler::endElement(Ns ns, std::string_view local)
         } else if (local == "list-item" || local == "list-header") {
             if (!state().lists.empty())
                 state().lists.back().labelPending = false;
-        } else if (local == "list-style") {
+        } else if (local == "list-style" || local == "outline-style") {
             m_listStyleName.clear();
             m_listStyleLevel = -1;
         } else if (local == "note-citation") {

@@ -141,7 +141,27 @@ def changes():
     emit("changes", fodt(body, styles, master), expected, expected_all)
 
 
+def headings():
+    # The outline style numbers headings through the whole document; a
+    # heading restarts the levels below it, and one that is a list header
+    # shows no number.
+    outline = ('<office:styles><text:outline-style style:name="Outline">'
+               '<text:outline-level-style text:level="1" style:num-format="1" style:num-suffix=".">' +
+               followed_by("space") + '</text:outline-level-style>'
+               '<text:outline-level-style text:level="2" style:num-format="a" text:display-levels="2">' +
+               followed_by("listtab") + '</text:outline-level-style>'
+               '</text:outline-style></office:styles>')
+    body = ('<text:h text:outline-level="1">Intro</text:h><text:p>Body</text:p>'
+            '<text:h text:outline-level="2">First part</text:h><text:h text:outline-level="2">Second part</text:h>'
+            '<text:h text:outline-level="1">Next</text:h><text:h text:outline-level="2">Again</text:h>'
+            '<text:h text:outline-level="1" text:is-list-header="true">Unnumbered</text:h>')
+    source = fodt(body).replace("<office:automatic-styles>", outline + "<office:automatic-styles>", 1)
+    expected = "1. Intro\nBody\n1.a\tFirst part\n1.b\tSecond part\n2. Next\n2.a\tAgain\nUnnumbered\n"
+    emit("headings", source, expected)
+
+
 if __name__ == "__main__":
+    headings()
     lists()
     structure()
     changes()

@@ -20,7 +20,7 @@ const fs::path kFixtures = fs::path(PLAINORA_TEST_DATA_DIR) / "odf";
 
 TEST(OdfFixtures, ReadToTheExpectedText)
 {
-    EXPECT_GE(expectFixtureTexts(kFixtures, {".odt", ".fodt"}), 6);
+    EXPECT_GE(expectFixtureTexts(kFixtures, {".odt", ".fodt"}), 8);
     // name.all.txt: with headers, footers and comments asked for.
     for (const char* name : {"changes.odt", "changes.fodt"}) {
         auto text = extractText((kFixtures / name).string(), ReadOptions{true, true});

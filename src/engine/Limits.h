@@ -19,6 +19,7 @@ inline constexpr int kMaxRtfGroupDepth = 512;                          // { } ne
 inline constexpr std::size_t kMaxRtfFonts = 1u << 14;                  // font table entries kept
 inline constexpr int kMaxRtfUnicodeFallback = 16;                      // \ucN: characters after \uN
 inline constexpr std::size_t kMaxRtfLists = 1u << 14;                  // list table and override entries kept
+inline constexpr std::size_t kMaxListStyles = 1u << 14;                // OpenDocument list styles kept
 inline constexpr int kMaxHtmlDepth = 256;                              // open elements of a web page
 inline constexpr std::size_t kMaxMimeParts = 10000;                    // parts of a web archive
 inline constexpr int kMaxTableNesting = 64;                            // tables in tables

@@ -246,6 +246,9 @@ void OdfHandler::startList(const XmlAttributes& attributes)
     Stories::Story& current = story();
     OpenList list;
     list.style = attribute(attributes, Ns::Text, "style-name");
+    // Counts are kept per known style only, so that made-up names cost nothing.
+    if (!m_listStyles.contains(list.style))
+        list.style.clear();
     if (!current.state.lists.empty()) {
         OpenList& parent = current.state.lists.back();
         parent.labelPending = false; // an item that opens with a list shows no label of its own
@@ -332,6 +335,8 @@ std::string OdfHandler::outlineLabel(int level)
 
 void OdfHandler::readListLevelStyle(std::string_view local, const XmlAttributes& attributes)
 {
+    if (m_listStyleName.empty())
+        return;
     if (local == "list-level-style-number" || local == "list-level-style-bullet" ||
         local == "list-level-style-image" || local == "outline-level-style") {
         m_listStyleLevel = intAttribute(attributes, Ns::Text, "level", 1, 1, kListLevels) - 1;
@@ -395,7 +400,11 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
                 append(outlineLabel(intAttribute(attributes, Ns::Text, "outline-level", 1, 1, kListLevels)));
         } else if (local == "list-style" || local == "outline-style") {
             m_listStyleName = local == "outline-style" ? std::string(kOutline) : attribute(attributes, Ns::Style, "name");
-            m_listStyles[m_listStyleName] = ListStyle{};
+            // Past the limit, further styles are not kept: their lists show bullets.
+            if (m_listStyles.size() < limits::kMaxListStyles || m_listStyles.contains(m_listStyleName))
+                m_listStyles[m_listStyleName] = ListStyle{};
+            else
+                m_listStyleName.clear();
         } else if (local.starts_with("list-level-style") || local == "outline-level-style") {
             readListLevelStyle(local, attributes);
         } else if (local == "list") {

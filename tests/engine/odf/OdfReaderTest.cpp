@@ -31,7 +31,8 @@ TEST(OdfFixtures, ReadToTheExpectedText)
 
 const std::string kNamespaces = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
                                 "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-                                "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\"";
+                                "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+                                "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\"";
 
 std::string content(const std::string& body)
 {
@@ -66,6 +67,19 @@ TEST(OdfHostile, EachCaseEndsAsExpected)
     const std::string deepTable =
         nested("<table:table><table:table-row><table:table-cell>", "</table:table-cell></table:table-row></table:table>",
                limits::kMaxTableNesting + 20, "<text:p>core</text:p>");
+    // List styles past the limit are not kept: the last one's list shows the
+    // default bullet instead of its number.
+    std::string manyStyles = "<office:automatic-styles>";
+    for (std::size_t i = 0; i <= limits::kMaxListStyles; ++i)
+        manyStyles += "<text:list-style style:name=\"L" + std::to_string(i) +
+                      "\"><text:list-level-style-number text:level=\"1\" style:num-format=\"1\"/></text:list-style>";
+    manyStyles += "</office:automatic-styles>";
+    const std::string styled = "<text:list text:style-name=\"L0\"><text:list-item><text:p>kept</text:p></text:list-item>"
+                               "</text:list><text:list text:style-name=\"L" +
+                               std::to_string(limits::kMaxListStyles) +
+                               "\"><text:list-item><text:p>dropped</text:p></text:list-item></text:list>";
+    std::string manyStylesContent = content(styled);
+    manyStylesContent.insert(manyStylesContent.find("<office:body>"), manyStyles);
     struct Case {
         const char* what;
         std::string bytes;
@@ -98,6 +112,8 @@ TEST(OdfHostile, EachCaseEndsAsExpected)
                               content(nested("<text:list><text:list-item>", "</text:list-item></text:list>", 12,
                                              "<text:p>deep</text:p>")))}),
          true, {}, "\u2022\tdeep\n"},
+        {"list styles past the limit", package({deflatedEntry("content.xml", manyStylesContent)}), true, {},
+         "1\tkept\n\u2022\tdropped\n"},
         {"a flat file cut short",
          "<?xml version=\"1.0\"?><office:document " + kNamespaces +
              " office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:body><office:text><text:p>cut",

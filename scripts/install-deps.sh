@@ -9,7 +9,7 @@ set -euo pipefail
 build_packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
-  libzip-dev libexpat1-dev zlib1g-dev
+  libzip-dev libexpat1-dev zlib1g-dev libpugixml-dev libdeflate-dev
   python3-dev pybind11-dev python3-pytest
   python3-distributed
   librevenge-dev libwpd-dev libwps-dev libmwaw-dev libetonyek-dev libstaroffice-dev libabw-dev
@@ -22,7 +22,6 @@ build_packages=(
 dev_packages=(
   python3 python3-docx python3-matplotlib
   libreoffice-writer-nogui pandoc antiword catdoc wv docx2txt hyperfine time bc
-  libpugixml-dev libdeflate-dev
   clang-14 libclang-rt-14-dev llvm-14
   xdotool imagemagick
 )

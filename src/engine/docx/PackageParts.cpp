@@ -28,6 +28,12 @@ public:
     {
         XmlParser parser(handler, "/" + std::string(partName));
         const std::uint64_t maxBytes = size == Size::Small ? limits::kMaxSmallPartBytes : limits::kMaxArchiveEntryBytes;
+        if (m_zip->declaredSize(partName) <= treeParsedPartBytes().load(std::memory_order_relaxed)) {
+            if (Status status = m_zip->readWhole(partName, m_text, maxBytes); !status)
+                return status;
+            if (std::optional<Status> status = parser.parseTree(m_text))
+                return *status;
+        }
         if (Status status =
                 m_zip->read(partName, [&](std::string_view slice) { return parser.feed(slice, false); }, maxBytes);
             !status)
@@ -49,6 +55,7 @@ public:
 
 private:
     std::unique_ptr<ZipPackage> m_zip;
+    std::string m_text; // the part being parsed as a tree, its capacity kept for the next
 };
 
 struct FlatPart {
@@ -247,6 +254,12 @@ private:
 
 
 } // namespace
+
+std::atomic<std::uint64_t>& treeParsedPartBytes()
+{
+    static std::atomic<std::uint64_t> bytes{limits::kMaxTreeParsedPartBytes};
+    return bytes;
+}
 
 std::unique_ptr<PackageParts> zipParts(std::unique_ptr<ZipPackage> zip)
 {

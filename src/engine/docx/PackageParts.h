@@ -3,6 +3,8 @@
 // from a Flat OPC file, and the package relationships that link them
 // ([E2] 6.5: /_rels/.rels and /dir/_rels/name.xml.rels).
 
+#include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -34,6 +36,11 @@ public:
 };
 
 std::unique_ptr<PackageParts> zipParts(std::unique_ptr<ZipPackage> zip);
+
+// Zip parts up to this inflated size are inflated in one call and parsed as
+// a tree, larger ones stream in slices (bounded memory). Tests set it to 0
+// or to the maximum to run every part down one path.
+std::atomic<std::uint64_t>& treeParsedPartBytes();
 
 // A Flat OPC file: every pkg:part with XML content, kept as byte ranges of
 // the file, which must outlive the parts.

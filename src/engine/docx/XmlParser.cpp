@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <expat.h>
+#include <pugixml.hpp>
 
 #include "Limits.h"
 
@@ -78,6 +79,23 @@ Ns XmlParser::namespaceOf(std::string_view uri)
 
 const char* XmlAttributes::get(Ns ns, std::string_view local) const
 {
+    if (m_parser) {
+        for (pugi::xml_attribute attribute(m_first); attribute; attribute = attribute.next_attribute()) {
+            const std::string_view name = attribute.name();
+            const std::size_t colon = name.find(':');
+            if (colon == std::string_view::npos) {
+                if (name == local && (ns == Ns::Other || ns == Ns::W))
+                    return attribute.value();
+                continue;
+            }
+            if (name.substr(colon + 1) != local)
+                continue;
+            const Ns* bound = m_parser->resolve(name.substr(0, colon));
+            if (bound && *bound == ns)
+                return attribute.value();
+        }
+        return nullptr;
+    }
     for (const char** pair = m_pairs; pair[0]; pair += 2) {
         const auto [attrNs, attrLocal] = splitName(pair[0]);
         if (attrLocal != local)
@@ -164,13 +182,8 @@ bool XmlParser::understandsPrefixes(std::string_view prefixes) const
             end = prefixes.size();
         const std::string_view prefix = prefixes.substr(start, end - start);
         pos = end;
-        Ns ns = Ns::Other;
-        for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it) {
-            if (it->first == prefix) {
-                ns = namespaceOf(it->second);
-                break;
-            }
-        }
+        const Ns* bound = resolve(prefix);
+        const Ns ns = bound ? *bound : Ns::Other;
         // OpenDocument markup is no part of a Word package's vocabulary.
         const bool openDocument = ns >= Ns::Office && ns <= Ns::Manifest;
         if (ns == Ns::Other || ns == Ns::Pkg || openDocument)
@@ -188,7 +201,7 @@ long long XmlParser::currentByteIndex() const
 std::string XmlParser::namespaceDeclarations() const
 {
     std::string out;
-    for (const auto& [prefix, uri] : m_bindings) {
+    for (const auto& [prefix, uri, ns] : m_bindings) {
         out += prefix.empty() ? " xmlns=\"" : " xmlns:" + prefix + "=\"";
         for (char c : uri) {
             if (c == '"')
@@ -253,8 +266,7 @@ void XmlParser::onEntityDecl(void* self, const char*, int, const char* value, in
 
 void XmlParser::onNamespaceStart(void* self, const char* prefix, const char* uri)
 {
-    auto* parser = static_cast<XmlParser*>(self);
-    parser->m_bindings.emplace_back(prefix ? prefix : "", uri ? uri : "");
+    static_cast<XmlParser*>(self)->bind(prefix ? prefix : "", uri ? uri : "");
 }
 
 void XmlParser::onNamespaceEnd(void* self, const char* prefix)
@@ -262,11 +274,204 @@ void XmlParser::onNamespaceEnd(void* self, const char* prefix)
     auto* parser = static_cast<XmlParser*>(self);
     const std::string_view name = prefix ? prefix : "";
     for (auto it = parser->m_bindings.rbegin(); it != parser->m_bindings.rend(); ++it) {
-        if (it->first == name) {
+        if (it->prefix == name) {
             parser->m_bindings.erase(std::next(it).base());
+            parser->m_resolved.clear();
             return;
         }
     }
+}
+
+void XmlParser::bind(std::string_view prefix, std::string_view uri)
+{
+    m_bindings.push_back({std::string(prefix), std::string(uri), namespaceOf(uri)});
+    m_resolved.clear();
+}
+
+const Ns* XmlParser::resolve(std::string_view prefix) const
+{
+    for (const auto& [known, ns] : m_resolved) {
+        if (known == prefix)
+            return ns;
+    }
+    static constexpr Ns kXml = Ns::Other; // xml: is bound by definition
+    const Ns* found = prefix == "xml" ? &kXml : nullptr;
+    for (auto it = m_bindings.rbegin(); it != m_bindings.rend() && !found; ++it) {
+        if (it->prefix == prefix)
+            found = it->uri.empty() ? nullptr : &it->ns; // xmlns="" unbinds the default
+    }
+    if (m_resolved.size() >= 16)
+        m_resolved.clear();
+    m_resolved.emplace_back(prefix, found);
+    return found;
+}
+
+Error XmlParser::notWellFormed(std::size_t line, std::size_t column, const char* what) const
+{
+    return makeError(ErrorCode::Damaged, "The document is damaged: part " + m_partName +
+                                             " is not well-formed XML (line " + std::to_string(line) + ", column " +
+                                             std::to_string(column) + ": " + what + ").");
+}
+
+namespace {
+
+bool startsWithAsciiNoCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+// The tree parser takes UTF-8 only and leaves document types alone: a part
+// in another encoding, or with a DOCTYPE (which might declare entities), is
+// left to expat.
+bool treeCanParse(std::string_view text)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    if (!text.starts_with("<"))
+        return false;
+    if (text.starts_with("<?xml")) {
+        const std::size_t end = text.find("?>");
+        if (end == std::string_view::npos)
+            return false;
+        const std::string_view declaration = text.substr(0, end);
+        const std::size_t encoding = declaration.find("encoding");
+        if (encoding != std::string_view::npos) {
+            const std::size_t quote = declaration.find_first_of("'\"", encoding);
+            if (quote == std::string_view::npos)
+                return false;
+            const std::string_view name = declaration.substr(quote + 1);
+            if (!startsWithAsciiNoCase(name, "utf-8") || name.size() < 6 || name[5] != declaration[quote])
+                return false;
+        }
+    }
+    // A DOCTYPE can only stand before the root element.
+    std::size_t root = 0;
+    while (root != std::string_view::npos && root + 1 < text.size() &&
+           (text[root + 1] == '!' || text[root + 1] == '?'))
+        root = text.find('<', root + 1);
+    return text.substr(0, root).find("<!DOCTYPE") == std::string_view::npos;
+}
+
+// Line and column (from 1) of a byte offset, as expat reports them.
+std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t offset)
+{
+    offset = std::min(offset, text.size());
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < offset; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    return {line, offset - lineStart + 1};
+}
+
+} // namespace
+
+std::optional<Status> XmlParser::parseTree(std::string& text)
+{
+    if (!treeCanParse(text))
+        return std::nullopt;
+    return walkTree(text);
+}
+
+// Walks the tree in document order without recursion, giving the handler
+// the events expat would give for the same part.
+std::optional<Status> XmlParser::walkTree(std::string& text)
+{
+    pugi::xml_document tree;
+    const unsigned options = pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_eol |
+                             pugi::parse_cdata | pugi::parse_ws_pcdata;
+    const pugi::xml_parse_result parsed =
+        tree.load_buffer_inplace(text.data(), text.size(), options, pugi::encoding_utf8);
+    if (!parsed || !tree.document_element())
+        return std::nullopt;
+
+    struct Open {
+        pugi::xml_node node;
+        std::size_t bindings;
+        Ns ns;
+        std::string_view local;
+    };
+    std::vector<Open> open;
+    auto finishElement = [&] {
+        const Open& element = open.back();
+        m_handler.endElement(element.ns, element.local);
+        if (m_bindings.size() != element.bindings) {
+            m_bindings.resize(element.bindings);
+            m_resolved.clear();
+        }
+        open.pop_back();
+    };
+
+    pugi::xml_node node = tree.first_child();
+    while (node && !m_failed) {
+        if (node.type() == pugi::node_element) {
+            if (open.size() >= static_cast<std::size_t>(limits::kMaxXmlDepth)) {
+                fail(makeError(ErrorCode::TooLarge, "The document is damaged or hostile: part " + m_partName +
+                                                        " nests its XML elements more than " +
+                                                        std::to_string(limits::kMaxXmlDepth) + " levels deep."));
+                break;
+            }
+            const std::size_t bindings = m_bindings.size();
+            for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
+                 attribute = attribute.next_attribute()) {
+                const std::string_view name = attribute.name();
+                if (name == "xmlns")
+                    bind("", attribute.value());
+                else if (name.starts_with("xmlns:"))
+                    bind(name.substr(6), attribute.value());
+            }
+            const std::string_view name = node.name();
+            const std::size_t colon = name.find(':');
+            const std::string_view prefix = colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+            const Ns* bound = resolve(prefix);
+            if (!bound && !prefix.empty()) {
+                const auto [line, column] = lineAndColumn(text, static_cast<std::size_t>(std::max<std::ptrdiff_t>(node.offset_debug(), 0)));
+                fail(notWellFormed(line, column, "unbound prefix"));
+                break;
+            }
+            const Ns ns = bound ? *bound : Ns::Other;
+            const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
+            open.push_back({node, bindings, ns, local});
+            m_handler.startElement(ns, local, XmlAttributes(*this, node.first_attribute().internal_object()));
+            if (m_failed)
+                break;
+            if (pugi::xml_node child = node.first_child()) {
+                node = child;
+                continue;
+            }
+            finishElement();
+        } else if ((node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) && !open.empty()) {
+            const char* value = node.value();
+            if (*value)
+                m_handler.characters(value);
+        }
+        while (!m_failed && !node.next_sibling()) {
+            if (open.empty()) {
+                node = {};
+                break;
+            }
+            node = open.back().node;
+            finishElement();
+        }
+        if (node)
+            node = node.next_sibling();
+    }
+    m_resolved.clear();
+    if (m_failed)
+        return m_error;
+    return Status{};
 }
 
 } // namespace plainora::engine::docx

@@ -1,11 +1,15 @@
 #pragma once
-// A streaming, namespace-aware XML reader on expat, hardened for untrusted
-// parts: entity declarations with a value are refused (billion laughs),
-// external entities are never fetched, element depth and text are bounded.
-// Namespaces are reduced to the few families the readers care about, with
-// the Strict and Transitional URIs of one vocabulary folded together.
+// A namespace-aware XML reader for untrusted parts, with two engines behind
+// one set of events: expat for parts fed piece by piece (bounded memory
+// whatever their size), and pugixml for a part held whole in memory (many
+// times faster). Entity declarations with a value are refused (billion
+// laughs), external entities are never fetched, element depth and text are
+// bounded. Namespaces are reduced to the few families the readers care
+// about, with the Strict and Transitional URIs of one vocabulary folded
+// together.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,6 +18,9 @@
 #include "Error.h"
 
 struct XML_ParserStruct;
+namespace pugi {
+struct xml_attribute_struct;
+}
 
 namespace plainora::engine::docx {
 
@@ -40,18 +47,22 @@ enum class Ns : unsigned char {
 
 // Attributes as expat hands them: name/value pairs, the names already split
 // into namespace and local name by the parser.
+class XmlParser;
+
 class XmlAttributes {
 public:
     explicit XmlAttributes(const char** pairs) : m_pairs(pairs) {}
+    // The attributes of an element of a tree, their prefixes resolved by parser.
+    XmlAttributes(const XmlParser& parser, pugi::xml_attribute_struct* first) : m_parser(&parser), m_first(first) {}
     // The value of attribute ns:local, or of the unqualified local name when
     // ns is W (some writers omit the prefix); nullptr when absent.
     const char* get(Ns ns, std::string_view local) const;
 
 private:
-    const char** m_pairs;
+    const char** m_pairs = nullptr;
+    const XmlParser* m_parser = nullptr;
+    pugi::xml_attribute_struct* m_first = nullptr;
 };
-
-class XmlParser;
 
 class XmlHandler {
 public:
@@ -82,6 +93,11 @@ public:
     Status feed(std::string_view bytes, bool last);
     // Parses one complete part.
     Status parse(std::string_view bytes) { return feed(bytes, true); }
+    // Parses one complete part held in text, which it overwrites, as a tree
+    // when the part is well-formed UTF-8 without a document type declaration
+    // (as Word writes every part). Nothing when it is not, before any event:
+    // the part is then for feed, which reports a fault where it lies.
+    std::optional<Status> parseTree(std::string& text);
 
     // Lets a handler stop the parse with its own error (for example a limit).
     void fail(Error error);
@@ -97,6 +113,18 @@ public:
     static Ns namespaceOf(std::string_view uri);
 
 private:
+    friend class XmlAttributes;
+    struct Binding {
+        std::string prefix;
+        std::string uri;
+        Ns ns;
+    };
+    void bind(std::string_view prefix, std::string_view uri);
+    // The namespace prefix is bound to, or nullptr when it is unbound.
+    const Ns* resolve(std::string_view prefix) const;
+    std::optional<Status> walkTree(std::string& text);
+    Error notWellFormed(std::size_t line, std::size_t column, const char* what) const;
+
     static void onStart(void* self, const char* name, const char** attributes);
     static void onEnd(void* self, const char* name);
     static void onCharacters(void* self, const char* text, int length);
@@ -114,7 +142,9 @@ private:
     bool m_failed = false;
     Error m_error{ErrorCode::Damaged, {}};
     // Prefix bindings in scope, innermost last.
-    std::vector<std::pair<std::string, std::string>> m_bindings;
+    std::vector<Binding> m_bindings;
+    // Prefixes looked up since the bindings last changed (tree parses).
+    mutable std::vector<std::pair<std::string, const Ns*>> m_resolved;
 };
 
 } // namespace plainora::engine::docx

@@ -1,6 +1,7 @@
 #include "ZipPackage.h"
 
 #include <algorithm>
+#include <libdeflate.h>
 #include <zip.h>
 
 
@@ -42,6 +43,12 @@ Error fromZipError(int code)
         return damaged("its zip container cannot be read (" + text + ").");
     }
     }
+}
+
+Error tooLarge(std::string_view partName, const std::string& why)
+{
+    return makeError(ErrorCode::TooLarge,
+                     "The document is too large or hostile: part " + std::string(partName) + " " + why);
 }
 
 } // namespace
@@ -116,34 +123,52 @@ Result<std::int64_t> ZipPackage::indexOf(std::string_view partName) const
     return it->second;
 }
 
-Status ZipPackage::read(std::string_view partName, const std::function<Status(std::string_view)>& sink,
-                        std::uint64_t maxBytes)
+Status ZipPackage::checkedStat(std::string_view partName, std::uint64_t entryLimit, struct zip_stat& stat) const
 {
     auto index = indexOf(partName);
     if (!index)
         return index.error();
-    const auto entry = static_cast<zip_uint64_t>(index.value());
-    zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(m_archive, entry, 0, &stat) != 0)
+    if (zip_stat_index(m_archive, static_cast<zip_uint64_t>(index.value()), 0, &stat) != 0)
         return fromZipError(zip_error_code_zip(zip_get_error(m_archive)));
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
         return fromZipError(ZIP_ER_ENCRNOTSUPP);
     if ((stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method != ZIP_CM_STORE &&
         stat.comp_method != ZIP_CM_DEFLATE)
         return fromZipError(ZIP_ER_COMPNOTSUPP);
-    const std::uint64_t compressed = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
-    const std::uint64_t entryLimit = std::min(maxBytes, m_limits.entryBytes);
-    const std::string name(partName);
-    auto tooLarge = [&](const std::string& why) {
-        return makeError(ErrorCode::TooLarge, "The document is too large or hostile: part " + name + " " + why);
-    };
     // Declared sizes are checked up front, actual sizes while inflating.
     if ((stat.valid & ZIP_STAT_SIZE) && stat.size > entryLimit)
-        return tooLarge("declares " + std::to_string(stat.size >> 20) + " MiB, more than the " +
-                        std::to_string(entryLimit >> 20) + " MiB Plainora reads from one part.");
+        return tooLarge(partName, "declares " + std::to_string(stat.size >> 20) + " MiB, more than the " +
+                                      std::to_string(entryLimit >> 20) + " MiB Plainora reads from one part.");
+    return {};
+}
 
-    zip_file_t* file = zip_fopen_index(m_archive, entry, 0);
+Status ZipPackage::countInflated(std::string_view partName, std::uint64_t added, std::uint64_t produced,
+                                 std::uint64_t compressed, std::uint64_t entryLimit)
+{
+    m_inflatedTotal += added;
+    if (produced > entryLimit)
+        return tooLarge(partName, "expands to more than the " + std::to_string(entryLimit >> 20) +
+                                      " MiB Plainora reads from one part.");
+    if (m_inflatedTotal > m_limits.packageBytes)
+        return tooLarge(partName, "takes the package past the " + std::to_string(m_limits.packageBytes >> 20) +
+                                      " MiB Plainora inflates from one document.");
+    if (produced > m_limits.minRatioCheckedBytes && produced / m_limits.expansionRatio > compressed)
+        return tooLarge(partName,
+                        "expands more than " + std::to_string(m_limits.expansionRatio) + " times, as only zip bombs do.");
+    return {};
+}
+
+Status ZipPackage::read(std::string_view partName, const std::function<Status(std::string_view)>& sink,
+                        std::uint64_t maxBytes)
+{
+    const std::uint64_t entryLimit = std::min(maxBytes, m_limits.entryBytes);
+    zip_stat_t stat;
+    if (Status status = checkedStat(partName, entryLimit, stat); !status)
+        return status;
+    const std::uint64_t compressed = (stat.valid & ZIP_STAT_COMP_SIZE) ? stat.comp_size : 0;
+
+    zip_file_t* file = zip_fopen_index(m_archive, stat.index, 0);
     if (!file)
         return fromZipError(zip_error_code_zip(zip_get_error(m_archive)));
     std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, &zip_fclose);
@@ -156,19 +181,67 @@ Status ZipPackage::read(std::string_view partName, const std::function<Status(st
         if (n == 0)
             break;
         produced += static_cast<std::uint64_t>(n);
-        m_inflatedTotal += static_cast<std::uint64_t>(n);
-        if (produced > entryLimit)
-            return tooLarge("expands to more than the " + std::to_string(entryLimit >> 20) +
-                            " MiB Plainora reads from one part.");
-        if (m_inflatedTotal > m_limits.packageBytes)
-            return tooLarge("takes the package past the " + std::to_string(m_limits.packageBytes >> 20) +
-                            " MiB Plainora inflates from one document.");
-        if (produced > m_limits.minRatioCheckedBytes && produced / m_limits.expansionRatio > compressed)
-            return tooLarge("expands more than " + std::to_string(m_limits.expansionRatio) +
-                            " times, as only zip bombs do.");
+        if (Status status = countInflated(partName, static_cast<std::uint64_t>(n), produced, compressed, entryLimit);
+            !status)
+            return status;
         if (Status status = sink(std::string_view(buffer.data(), static_cast<std::size_t>(n))); !status)
             return status;
     }
+    return {};
+}
+
+std::uint64_t ZipPackage::declaredSize(std::string_view partName) const
+{
+    auto index = indexOf(partName);
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (!index || zip_stat_index(m_archive, static_cast<zip_uint64_t>(index.value()), 0, &stat) != 0 ||
+        !(stat.valid & ZIP_STAT_SIZE))
+        return 0;
+    return stat.size;
+}
+
+// The raw deflate data is copied out of the archive and inflated to the
+// declared size in one call; a part whose data disagrees with its declared
+// size or checksum is damaged.
+Status ZipPackage::readWhole(std::string_view partName, std::string& out, std::uint64_t maxBytes)
+{
+    out.clear();
+    const std::uint64_t entryLimit = std::min(maxBytes, m_limits.entryBytes);
+    zip_stat_t stat;
+    if (Status status = checkedStat(partName, entryLimit, stat); !status)
+        return status;
+    if (!(stat.valid & ZIP_STAT_SIZE) || !(stat.valid & ZIP_STAT_COMP_SIZE) || !(stat.valid & ZIP_STAT_CRC))
+        return read(partName, [&](std::string_view slice) { out.append(slice); return Status{}; }, maxBytes);
+    if (Status status = countInflated(partName, stat.size, stat.size, stat.comp_size, entryLimit); !status)
+        return status;
+
+    zip_file_t* file = zip_fopen_index(m_archive, stat.index, ZIP_FL_COMPRESSED);
+    if (!file)
+        return fromZipError(zip_error_code_zip(zip_get_error(m_archive)));
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, &zip_fclose);
+    const bool stored = stat.comp_method == ZIP_CM_STORE;
+    std::string& raw = stored ? out : m_compressed;
+    raw.resize(static_cast<std::size_t>(stat.comp_size));
+    const zip_int64_t n = zip_fread(file, raw.data(), raw.size());
+    if (n < 0)
+        return fromZipError(zip_error_code_zip(zip_file_get_error(file)));
+    if (static_cast<std::uint64_t>(n) != stat.comp_size)
+        return fromZipError(ZIP_ER_EOF);
+    if (!stored) {
+        if (!m_inflater)
+            m_inflater = {libdeflate_alloc_decompressor(), &libdeflate_free_decompressor};
+        if (!m_inflater)
+            return fromZipError(ZIP_ER_MEMORY);
+        out.resize(static_cast<std::size_t>(stat.size));
+        std::size_t produced = 0;
+        const libdeflate_result result = libdeflate_deflate_decompress(
+            m_inflater.get(), raw.data(), raw.size(), out.data(), out.size(), &produced);
+        if (result != LIBDEFLATE_SUCCESS || produced != out.size())
+            return damaged("a part of its zip container does not inflate to the size it declares.");
+    }
+    if (libdeflate_crc32(0, out.data(), out.size()) != stat.crc)
+        return fromZipError(ZIP_ER_CRC);
     return {};
 }
 

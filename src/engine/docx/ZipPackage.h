@@ -1,8 +1,9 @@
 #pragma once
 // The zip container of an OOXML package, read through libzip from memory.
 // Parts are found by name ASCII case-insensitively ([E2] 6.2.2.3) and
-// inflated in slices, so a part never has to be held whole, under the
-// limits of Limits.h (entry size, package total, expansion ratio).
+// inflated in slices, so a part never has to be held whole, or in one call
+// when it is small, under the limits of Limits.h (entry size, package total,
+// expansion ratio).
 
 #include <cstdint>
 #include <functional>
@@ -17,6 +18,8 @@
 #include "TextEncoding.h"
 
 struct zip;
+struct zip_stat;
+struct libdeflate_decompressor;
 
 namespace plainora::engine::docx {
 
@@ -46,16 +49,28 @@ public:
     // limit for parts of a kind that is always small.
     Status read(std::string_view partName, const std::function<Status(std::string_view)>& sink,
                 std::uint64_t maxBytes = UINT64_MAX);
+    // The inflated size the directory declares for the part (0 when absent).
+    std::uint64_t declaredSize(std::string_view partName) const;
+    // Inflates the whole part into out in one call, its checksum verified.
+    Status readWhole(std::string_view partName, std::string& out, std::uint64_t maxBytes = UINT64_MAX);
 
 private:
     ZipPackage(zip* archive, const ZipLimits& limits) : m_archive(archive), m_limits(limits) {}
     Result<std::int64_t> indexOf(std::string_view partName) const;
+    // The part's directory entry, refused when it is encrypted, compressed
+    // in a way Word never uses, or declares more than the limit allows.
+    Status checkedStat(std::string_view partName, std::uint64_t entryLimit, struct zip_stat& stat) const;
+    // Adds to the package total and checks the part's running size.
+    Status countInflated(std::string_view partName, std::uint64_t added, std::uint64_t produced,
+                         std::uint64_t compressed, std::uint64_t entryLimit);
 
     zip* m_archive;
     ZipLimits m_limits;
     std::vector<std::string> m_names;
     std::unordered_map<std::string, std::int64_t> m_indexByLowerName;
     std::uint64_t m_inflatedTotal = 0;
+    std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> m_inflater{nullptr, nullptr};
+    std::string m_compressed; // scratch for readWhole
 };
 
 // Lower-cases ASCII letters only, as part names compare.

@@ -11,8 +11,6 @@ namespace plainora::engine::docx {
 
 namespace {
 
-constexpr char kSeparator = '\x01';
-
 struct KnownNamespace {
     std::string_view uri;
     Ns ns;
@@ -56,16 +54,6 @@ constexpr std::array<KnownNamespace, 32> kNamespaces{{
     {"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0", Ns::Manifest},
 }};
 
-// Splits "uri\x01local" as expat reports qualified names.
-std::pair<Ns, std::string_view> splitName(const char* name)
-{
-    const char* sep = std::strchr(name, kSeparator);
-    if (!sep)
-        return {Ns::Other, std::string_view(name)};
-    return {XmlParser::namespaceOf(std::string_view(name, static_cast<std::size_t>(sep - name))),
-            std::string_view(sep + 1)};
-}
-
 } // namespace
 
 Ns XmlParser::namespaceOf(std::string_view uri)
@@ -77,37 +65,44 @@ Ns XmlParser::namespaceOf(std::string_view uri)
     return Ns::Other;
 }
 
+// Both engines hand attributes with their names as written ("w:val"); the
+// prefix is resolved only for a name whose local part matches.
+template <typename Visit>
+void XmlAttributes::forEach(Visit visit) const
+{
+    if (m_pairs) {
+        for (const char** pair = m_pairs; pair[0]; pair += 2) {
+            if (visit(pair[0], pair[1]))
+                return;
+        }
+        return;
+    }
+    for (pugi::xml_attribute attribute(m_first); attribute; attribute = attribute.next_attribute()) {
+        if (visit(attribute.name(), attribute.value()))
+            return;
+    }
+}
+
 const char* XmlAttributes::get(Ns ns, std::string_view local) const
 {
-    if (m_parser) {
-        for (pugi::xml_attribute attribute(m_first); attribute; attribute = attribute.next_attribute()) {
-            const std::string_view name = attribute.name();
-            const std::size_t colon = name.find(':');
-            if (colon == std::string_view::npos) {
-                if (name == local && (ns == Ns::Other || ns == Ns::W))
-                    return attribute.value();
-                continue;
-            }
-            if (name.substr(colon + 1) != local)
-                continue;
+    const char* found = nullptr;
+    forEach([&](std::string_view name, const char* value) {
+        const std::size_t colon = name.find(':');
+        if (colon == std::string_view::npos) {
+            if (name == local && (ns == Ns::Other || ns == Ns::W))
+                found = value;
+        } else if (name.substr(colon + 1) == local && m_parser) {
             const Ns* bound = m_parser->resolve(name.substr(0, colon));
             if (bound && *bound == ns)
-                return attribute.value();
+                found = value;
         }
-        return nullptr;
-    }
-    for (const char** pair = m_pairs; pair[0]; pair += 2) {
-        const auto [attrNs, attrLocal] = splitName(pair[0]);
-        if (attrLocal != local)
-            continue;
-        if (attrNs == ns || (ns == Ns::W && attrNs == Ns::Other && !std::strchr(pair[0], kSeparator)))
-            return pair[1];
-    }
-    return nullptr;
+        return found != nullptr;
+    });
+    return found;
 }
 
 XmlParser::XmlParser(XmlHandler& handler, std::string partName)
-    : m_parser(XML_ParserCreateNS(nullptr, kSeparator)), m_handler(handler),
+    : m_parser(XML_ParserCreate(nullptr)), m_handler(handler),
       m_previousParser(handler.m_parser), m_partName(std::move(partName))
 {
     handler.m_parser = this;
@@ -117,7 +112,6 @@ XmlParser::XmlParser(XmlHandler& handler, std::string partName)
     XML_SetElementHandler(m_parser, &XmlParser::onStart, &XmlParser::onEnd);
     XML_SetCharacterDataHandler(m_parser, &XmlParser::onCharacters);
     XML_SetEntityDeclHandler(m_parser, &XmlParser::onEntityDecl);
-    XML_SetNamespaceDeclHandler(m_parser, &XmlParser::onNamespaceStart, &XmlParser::onNamespaceEnd);
     // External entities and the external subset are never read.
     XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
 }
@@ -223,25 +217,57 @@ void XmlParser::onStart(void* self, const char* name, const char** attributes)
     auto* parser = static_cast<XmlParser*>(self);
     if (parser->m_failed)
         return;
-    if (++parser->m_depth > limits::kMaxXmlDepth) {
-        parser->fail(makeError(ErrorCode::TooLarge,
-                               "The document is damaged or hostile: part " + parser->m_partName +
-                                   " nests its XML elements more than " + std::to_string(limits::kMaxXmlDepth) +
-                                   " levels deep."));
-        return;
-    }
-    const auto [ns, local] = splitName(name);
-    parser->m_handler.startElement(ns, local, XmlAttributes(attributes));
+    parser->startElement(name, XmlAttributes(*parser, attributes));
 }
 
 void XmlParser::onEnd(void* self, const char* name)
 {
     auto* parser = static_cast<XmlParser*>(self);
-    if (parser->m_failed)
-        return;
-    --parser->m_depth;
-    const auto [ns, local] = splitName(name);
-    parser->m_handler.endElement(ns, local);
+    if (!parser->m_failed)
+        parser->endElement(name);
+}
+
+bool XmlParser::startElement(std::string_view name, const XmlAttributes& attributes)
+{
+    if (m_open.size() >= static_cast<std::size_t>(limits::kMaxXmlDepth)) {
+        fail(makeError(ErrorCode::TooLarge, "The document is damaged or hostile: part " + m_partName +
+                                                " nests its XML elements more than " +
+                                                std::to_string(limits::kMaxXmlDepth) + " levels deep."));
+        return false;
+    }
+    const std::size_t bindings = m_bindings.size();
+    attributes.forEach([&](std::string_view attribute, const char* value) {
+        if (attribute == "xmlns")
+            bind("", value);
+        else if (attribute.starts_with("xmlns:"))
+            bind(attribute.substr(6), value);
+        return false;
+    });
+    const std::size_t colon = name.find(':');
+    const std::string_view prefix = colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+    const Ns* bound = resolve(prefix);
+    if (!bound && !prefix.empty()) {
+        const auto [line, column] = location();
+        fail(notWellFormed(line, column, "unbound prefix"));
+        return false;
+    }
+    const Ns ns = bound ? *bound : Ns::Other;
+    const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
+    m_open.push_back({ns, bindings});
+    m_handler.startElement(ns, local, attributes);
+    return !m_failed;
+}
+
+void XmlParser::endElement(std::string_view name)
+{
+    const OpenElement element = m_open.back();
+    m_open.pop_back();
+    const std::size_t colon = name.find(':');
+    m_handler.endElement(element.ns, colon == std::string_view::npos ? name : name.substr(colon + 1));
+    if (m_bindings.size() != element.bindings) {
+        m_bindings.resize(element.bindings);
+        m_resolved.clear();
+    }
 }
 
 void XmlParser::onCharacters(void* self, const char* text, int length)
@@ -264,24 +290,6 @@ void XmlParser::onEntityDecl(void* self, const char*, int, const char* value, in
                                                    " declares XML entities, which Word documents never use."));
 }
 
-void XmlParser::onNamespaceStart(void* self, const char* prefix, const char* uri)
-{
-    static_cast<XmlParser*>(self)->bind(prefix ? prefix : "", uri ? uri : "");
-}
-
-void XmlParser::onNamespaceEnd(void* self, const char* prefix)
-{
-    auto* parser = static_cast<XmlParser*>(self);
-    const std::string_view name = prefix ? prefix : "";
-    for (auto it = parser->m_bindings.rbegin(); it != parser->m_bindings.rend(); ++it) {
-        if (it->prefix == name) {
-            parser->m_bindings.erase(std::next(it).base());
-            parser->m_resolved.clear();
-            return;
-        }
-    }
-}
-
 void XmlParser::bind(std::string_view prefix, std::string_view uri)
 {
     m_bindings.push_back({std::string(prefix), std::string(uri), namespaceOf(uri)});
@@ -297,8 +305,11 @@ const Ns* XmlParser::resolve(std::string_view prefix) const
     static constexpr Ns kXml = Ns::Other; // xml: is bound by definition
     const Ns* found = prefix == "xml" ? &kXml : nullptr;
     for (auto it = m_bindings.rbegin(); it != m_bindings.rend() && !found; ++it) {
-        if (it->prefix == prefix)
-            found = it->uri.empty() ? nullptr : &it->ns; // xmlns="" unbinds the default
+        if (it->prefix == prefix) {
+            if (it->uri.empty())
+                break; // xmlns="" unbinds the default
+            found = &it->ns;
+        }
     }
     if (m_resolved.size() >= 16)
         m_resolved.clear();
@@ -397,64 +408,23 @@ std::optional<Status> XmlParser::walkTree(std::string& text)
     if (!parsed || !tree.document_element())
         return std::nullopt;
 
-    struct Open {
-        pugi::xml_node node;
-        std::size_t bindings;
-        Ns ns;
-        std::string_view local;
-    };
-    std::vector<Open> open;
-    auto finishElement = [&] {
-        const Open& element = open.back();
-        m_handler.endElement(element.ns, element.local);
-        if (m_bindings.size() != element.bindings) {
-            m_bindings.resize(element.bindings);
-            m_resolved.clear();
-        }
-        open.pop_back();
-    };
-
+    m_tree = text;
+    std::vector<pugi::xml_node> open; // parallel to m_open
     pugi::xml_node node = tree.first_child();
     while (node && !m_failed) {
         if (node.type() == pugi::node_element) {
-            if (open.size() >= static_cast<std::size_t>(limits::kMaxXmlDepth)) {
-                fail(makeError(ErrorCode::TooLarge, "The document is damaged or hostile: part " + m_partName +
-                                                        " nests its XML elements more than " +
-                                                        std::to_string(limits::kMaxXmlDepth) + " levels deep."));
+            m_treeOffset = node.offset_debug();
+            if (!startElement(node.name(), XmlAttributes(*this, node.first_attribute().internal_object())))
                 break;
-            }
-            const std::size_t bindings = m_bindings.size();
-            for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
-                 attribute = attribute.next_attribute()) {
-                const std::string_view name = attribute.name();
-                if (name == "xmlns")
-                    bind("", attribute.value());
-                else if (name.starts_with("xmlns:"))
-                    bind(name.substr(6), attribute.value());
-            }
-            const std::string_view name = node.name();
-            const std::size_t colon = name.find(':');
-            const std::string_view prefix = colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
-            const Ns* bound = resolve(prefix);
-            if (!bound && !prefix.empty()) {
-                const auto [line, column] = lineAndColumn(text, static_cast<std::size_t>(std::max<std::ptrdiff_t>(node.offset_debug(), 0)));
-                fail(notWellFormed(line, column, "unbound prefix"));
-                break;
-            }
-            const Ns ns = bound ? *bound : Ns::Other;
-            const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
-            open.push_back({node, bindings, ns, local});
-            m_handler.startElement(ns, local, XmlAttributes(*this, node.first_attribute().internal_object()));
-            if (m_failed)
-                break;
+            open.push_back(node);
             if (pugi::xml_node child = node.first_child()) {
                 node = child;
                 continue;
             }
-            finishElement();
+            open.pop_back();
+            endElement(node.name());
         } else if ((node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) && !open.empty()) {
-            const char* value = node.value();
-            if (*value)
+            if (const char* value = node.value(); *value)
                 m_handler.characters(value);
         }
         while (!m_failed && !node.next_sibling()) {
@@ -462,16 +432,25 @@ std::optional<Status> XmlParser::walkTree(std::string& text)
                 node = {};
                 break;
             }
-            node = open.back().node;
-            finishElement();
+            node = open.back();
+            open.pop_back();
+            endElement(node.name());
         }
         if (node)
             node = node.next_sibling();
     }
+    m_tree = {};
     m_resolved.clear();
     if (m_failed)
         return m_error;
     return Status{};
+}
+
+std::pair<std::size_t, std::size_t> XmlParser::location() const
+{
+    if (m_tree.data())
+        return lineAndColumn(m_tree, static_cast<std::size_t>(std::max<std::ptrdiff_t>(m_treeOffset, 0)));
+    return {XML_GetCurrentLineNumber(m_parser), XML_GetCurrentColumnNumber(m_parser) + 1};
 }
 
 } // namespace plainora::engine::docx

@@ -49,16 +49,25 @@ enum class Ns : unsigned char {
 // into namespace and local name by the parser.
 class XmlParser;
 
+// The attributes of one element, as either engine hands them, their
+// prefixes resolved through the parser's bindings.
 class XmlAttributes {
 public:
+    // Name/value pairs, then a null name (as expat gives them); without a
+    // parser, prefixed names are not resolved.
     explicit XmlAttributes(const char** pairs) : m_pairs(pairs) {}
-    // The attributes of an element of a tree, their prefixes resolved by parser.
+    XmlAttributes(const XmlParser& parser, const char** pairs) : m_pairs(pairs), m_parser(&parser) {}
     XmlAttributes(const XmlParser& parser, pugi::xml_attribute_struct* first) : m_parser(&parser), m_first(first) {}
     // The value of attribute ns:local, or of the unqualified local name when
     // ns is W (some writers omit the prefix); nullptr when absent.
     const char* get(Ns ns, std::string_view local) const;
 
 private:
+    friend class XmlParser;
+    // Calls visit(name, value) for each attribute until it returns true.
+    template <typename Visit>
+    void forEach(Visit visit) const;
+
     const char** m_pairs = nullptr;
     const XmlParser* m_parser = nullptr;
     pugi::xml_attribute_struct* m_first = nullptr;
@@ -119,6 +128,16 @@ private:
         std::string uri;
         Ns ns;
     };
+    struct OpenElement {
+        Ns ns;
+        std::size_t bindings; // bindings in scope before the element's own
+    };
+    // An element's start and end, whichever engine read it: its namespace
+    // declarations bound, its name resolved, its depth bounded. False when
+    // the parse stops.
+    bool startElement(std::string_view name, const XmlAttributes& attributes);
+    void endElement(std::string_view name);
+    std::pair<std::size_t, std::size_t> location() const;
     void bind(std::string_view prefix, std::string_view uri);
     // The namespace prefix is bound to, or nullptr when it is unbound.
     const Ns* resolve(std::string_view prefix) const;
@@ -131,14 +150,14 @@ private:
     static void onEntityDecl(void* self, const char* name, int isParameter, const char* value, int valueLength,
                              const char* base, const char* systemId, const char* publicId,
                              const char* notation);
-    static void onNamespaceStart(void* self, const char* prefix, const char* uri);
-    static void onNamespaceEnd(void* self, const char* prefix);
 
     XML_ParserStruct* m_parser;
     XmlHandler& m_handler;
     XmlParser* m_previousParser;
     std::string m_partName;
-    int m_depth = 0;
+    std::vector<OpenElement> m_open;
+    std::string_view m_tree; // the part being walked as a tree
+    std::ptrdiff_t m_treeOffset = 0;
     bool m_failed = false;
     Error m_error{ErrorCode::Damaged, {}};
     // Prefix bindings in scope, innermost last.

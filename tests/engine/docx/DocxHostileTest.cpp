@@ -247,6 +247,17 @@ TEST(DocxHostile, DeepNestingIsRefused)
     EXPECT_EQ(result.error().code, ErrorCode::TooLarge);
     EXPECT_NE(result.error().description.find("nests"), std::string::npos) << result.error().description;
 
+    // The same nesting closed again: well-formed, so the tree parser takes it.
+    std::string closed;
+    for (int i = 0; i < limits::kMaxXmlDepth; ++i)
+        closed += "<w:sdt><w:sdtContent>";
+    for (int i = 0; i < limits::kMaxXmlDepth; ++i)
+        closed += "</w:sdtContent></w:sdt>";
+    auto closedResult = read(buildZip(minimalPackage(document(closed))));
+    ASSERT_FALSE(closedResult.ok());
+    EXPECT_EQ(closedResult.error().code, ErrorCode::TooLarge);
+    EXPECT_NE(closedResult.error().description.find("nests"), std::string::npos) << closedResult.error().description;
+
     std::string tables;
     for (int i = 0; i < limits::kMaxTableNesting + 5; ++i)
         tables += "<w:tbl><w:tr><w:tc>";
@@ -260,6 +271,63 @@ TEST(DocxHostile, DeepNestingIsRefused)
     auto nestedFields = read(buildZip(minimalPackage(document("<w:p>" + fields + "</w:p>"))));
     ASSERT_FALSE(nestedFields.ok());
     EXPECT_EQ(nestedFields.error().code, ErrorCode::TooLarge) << nestedFields.error().description;
+}
+
+TEST(DocxHostile, PartFailingItsChecksumIsDamaged)
+{
+    for (bool deflated : {true, false}) {
+        std::vector<ZipEntry> entries = minimalPackage(document("<w:p><w:r><w:t>hello</w:t></w:r></w:p>"));
+        if (!deflated)
+            entries[2] = storedEntry(entries[2].name, document("<w:p><w:r><w:t>hello</w:t></w:r></w:p>"));
+        entries[2].crc ^= 1;
+        auto result = read(buildZip(entries));
+        ASSERT_FALSE(result.ok()) << deflated;
+        EXPECT_EQ(result.error().code, ErrorCode::Damaged);
+        EXPECT_NE(result.error().description.find("checksum"), std::string::npos) << result.error().description;
+    }
+}
+
+// However a part's XML is written, the prefixes it binds decide what its
+// elements are.
+TEST(DocxPackage, PartsAreReadThroughTheirOwnNamespaceBindings)
+{
+    const std::string wUri = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+    const std::string text = "<w:p><w:r><w:t>hello</w:t></w:r></w:p>";
+    struct Case {
+        const char* what;
+        std::string xml;
+        const char* expected; // nullptr: damaged
+    };
+    const Case cases[] = {
+        {"another prefix", "<x:document xmlns:x=\"" + wUri + "\"><x:body><x:p><x:r><x:t>hello</x:t></x:r></x:p></x:body></x:document>",
+         "hello\n"},
+        {"default namespace", "<document xmlns=\"" + wUri + "\"><body><p><r><t>hello</t></r></p></body></document>",
+         "hello\n"},
+        {"prefix bound on an inner element",
+         "<w:document " + kW + "><w:body><w:p xmlns:v=\"" + wUri + "\"><v:r><v:t>hello</v:t></v:r></w:p></w:body></w:document>",
+         "hello\n"},
+        {"prefix rebound to another vocabulary",
+         "<w:document " + kW + "><w:body>" + text + "<w:p xmlns:w=\"urn:example:other\"><w:r><w:t>hidden</w:t></w:r></w:p></w:body></w:document>",
+         "hello\n"},
+        {"default namespace undeclared", "<document xmlns=\"" + wUri + "\"><body><p xmlns=\"\"><r><t>x</t></r></p>" +
+         "<p><r><t>hello</t></r></p></body></document>", "hello\n"},
+        {"unbound prefix", "<w:document " + kW + "><w:body><q:p>" + text + "</q:p></w:body></w:document>", nullptr},
+        {"Latin-1 part", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><w:document " + kW +
+         "><w:body><w:p><w:r><w:t>caf\xE9</w:t></w:r></w:p></w:body></w:document>", "caf\xC3\xA9\n"},
+        {"byte-order mark", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><w:document " + kW + "><w:body>" + text +
+         "</w:body></w:document>", "hello\n"},
+    };
+    for (const Case& c : cases) {
+        auto result = read(buildZip(minimalPackage(c.xml)));
+        if (!c.expected) {
+            ASSERT_FALSE(result.ok()) << c.what;
+            EXPECT_EQ(result.error().code, ErrorCode::Damaged) << c.what;
+            EXPECT_NE(result.error().description.find("/word/document.xml"), std::string::npos) << c.what;
+            continue;
+        }
+        ASSERT_TRUE(result.ok()) << c.what << ": " << result.error().description;
+        EXPECT_EQ(renderPlainText(result.value()), c.expected) << c.what;
+    }
 }
 
 TEST(DocxHostile, ZipLevelEncryptionIsPasswordProtection)

@@ -251,7 +251,7 @@ def write_report(results, args, root, out_dir):
     notes = []
     for fmt, tool, docs, mbs, peak, converted, finished, timeouts in results:
         base = by.get((fmt, "plainora-cli -j 1"))
-        ratio = f"{base[0] / docs:.1f}x" if base and not tool.startswith("plainora-cli") else ""
+        ratio = f"{base[0] / docs:.1f}x" if base and docs > 0 and not tool.startswith("plainora-cli") else ""
         lines.append(f"| .{fmt} | {tool} | {docs:.1f} | {mbs:.2f} | {peak:.1f} | {min(converted, finished)}/{finished} | {ratio} |")
         if finished < args.docs:
             notes.append(f"- {tool} on .{fmt}: stopped at the {args.budget:.0f} s budget after {finished} "

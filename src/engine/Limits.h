@@ -30,6 +30,7 @@ inline constexpr std::uint32_t kMaxCfbChainLength = 1u << 24;          // sector
 inline constexpr std::uint32_t kMaxCfbDirectoryEntries = 1u << 20;     // directory entries
 inline constexpr std::uint64_t kMaxSmallPartBytes = 16ull << 20;      // relationships, content types, settings
 inline constexpr std::uint64_t kMaxTreeParsedPartBytes = 1ull << 20;  // a part parsed whole in memory, not streamed
+inline constexpr std::size_t kStreamedTreeChunkBytes = 256u << 10;     // a streamed part parsed as a tree chunk by chunk
 inline constexpr std::uint64_t kMaxTextBytes = 512ull << 20;           // text kept in memory
 
 } // namespace plainora::engine::limits

@@ -28,17 +28,22 @@ public:
     {
         XmlParser parser(handler, "/" + std::string(partName));
         const std::uint64_t maxBytes = size == Size::Small ? limits::kMaxSmallPartBytes : limits::kMaxArchiveEntryBytes;
+        bool treeFailed = false;
         if (m_zip->declaredSize(partName) <= treeParsedPartBytes().load(std::memory_order_relaxed)) {
             if (Status status = m_zip->readWhole(partName, m_text, maxBytes); !status)
                 return status;
             if (std::optional<Status> status = parser.parseTree(m_text))
                 return *status;
+            treeFailed = true; // expat reports the fault where it lies
         }
-        if (Status status =
-                m_zip->read(partName, [&](std::string_view slice) { return parser.feed(slice, false); }, maxBytes);
+        const std::size_t chunkBytes = treeFailed ? 0 : streamedChunkBytes().load(std::memory_order_relaxed);
+        auto feed = [&](std::string_view slice, bool last) {
+            return chunkBytes ? parser.stream(slice, last, chunkBytes) : parser.feed(slice, last);
+        };
+        if (Status status = m_zip->read(partName, [&](std::string_view slice) { return feed(slice, false); }, maxBytes);
             !status)
             return status;
-        return parser.feed({}, true);
+        return feed({}, true);
     }
 
     Result<std::string> read(std::string_view partName) override
@@ -258,6 +263,12 @@ private:
 std::atomic<std::uint64_t>& treeParsedPartBytes()
 {
     static std::atomic<std::uint64_t> bytes{limits::kMaxTreeParsedPartBytes};
+    return bytes;
+}
+
+std::atomic<std::size_t>& streamedChunkBytes()
+{
+    static std::atomic<std::size_t> bytes{limits::kStreamedTreeChunkBytes};
     return bytes;
 }
 

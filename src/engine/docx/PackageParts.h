@@ -38,9 +38,11 @@ public:
 std::unique_ptr<PackageParts> zipParts(std::unique_ptr<ZipPackage> zip);
 
 // Zip parts up to this inflated size are inflated in one call and parsed as
-// a tree, larger ones stream in slices (bounded memory). Tests set it to 0
-// or to the maximum to run every part down one path.
+// a tree; larger ones stream, parsed as a tree a chunk of this many bytes at
+// a time, or through expat when the chunk size is 0. Tests change them to
+// run every part down one path.
 std::atomic<std::uint64_t>& treeParsedPartBytes();
+std::atomic<std::size_t>& streamedChunkBytes();
 
 // A Flat OPC file: every pkg:part with XML content, kept as byte ranges of
 // the file, which must outlive the parts.

@@ -393,28 +393,56 @@ std::optional<Status> XmlParser::parseTree(std::string& text)
 {
     if (!treeCanParse(text))
         return std::nullopt;
-    return walkTree(text);
+    pugi::xml_document tree;
+    if (!loadTree(tree, text) || !tree.document_element())
+        return std::nullopt;
+    m_tree = text;
+    walkTree(tree, 0, 0);
+    m_tree = {};
+    if (m_failed)
+        return m_error;
+    return Status{};
+}
+
+bool XmlParser::loadTree(pugi::xml_document& tree, std::string& text)
+{
+    const unsigned options = pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_eol |
+                             pugi::parse_cdata | pugi::parse_ws_pcdata;
+    const pugi::xml_parse_result result =
+        tree.load_buffer_inplace(text.data(), text.size(), options, pugi::encoding_utf8);
+    m_treeErrorOffset = result.offset;
+    m_treeError = result.description();
+    // A chunk may hold no element (only the declaration, or only text).
+    return result.status == pugi::status_ok || result.status == pugi::status_no_document_element;
 }
 
 // Walks the tree in document order without recursion, giving the handler
-// the events expat would give for the same part.
-std::optional<Status> XmlParser::walkTree(std::string& text)
+// the events expat would give for the same part. The outermost `synthetic`
+// elements were opened by an earlier chunk, and the last `openAtEnd` on the
+// way down to the last node stay open for the next one: neither gives
+// events here.
+void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::size_t openAtEnd)
 {
-    pugi::xml_document tree;
-    const unsigned options = pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_eol |
-                             pugi::parse_cdata | pugi::parse_ws_pcdata;
-    const pugi::xml_parse_result parsed =
-        tree.load_buffer_inplace(text.data(), text.size(), options, pugi::encoding_utf8);
-    if (!parsed || !tree.document_element())
-        return std::nullopt;
-
-    m_tree = text;
-    std::vector<pugi::xml_node> open; // parallel to m_open
+    // The synthetic opening tags begin the chunk, the synthetic closing ones end it.
+    std::vector<pugi::xml_node_struct*> reopened;
+    for (pugi::xml_node first = tree.first_child(); first && reopened.size() < synthetic; first = first.first_child())
+        reopened.push_back(first.internal_object());
+    std::vector<pugi::xml_node_struct*> keptOpen;
+    for (pugi::xml_node last = tree.last_child(); last && keptOpen.size() < openAtEnd; last = last.last_child())
+        keptOpen.push_back(last.internal_object());
+    std::vector<pugi::xml_node> open;
+    auto finish = [&](pugi::xml_node element) {
+        const std::size_t depth = open.size();
+        if (depth < keptOpen.size() && keptOpen[depth] == element.internal_object())
+            return;
+        endElement(element.name());
+    };
     pugi::xml_node node = tree.first_child();
     while (node && !m_failed) {
         if (node.type() == pugi::node_element) {
-            m_treeOffset = node.offset_debug();
-            if (!startElement(node.name(), XmlAttributes(*this, node.first_attribute().internal_object())))
+            m_treeNode = node.internal_object();
+            const bool reopen = open.size() < reopened.size() && reopened[open.size()] == node.internal_object();
+            if (!reopen && !startElement(node.name(), XmlAttributes(*this, node.first_attribute().internal_object())))
                 break;
             open.push_back(node);
             if (pugi::xml_node child = node.first_child()) {
@@ -422,7 +450,7 @@ std::optional<Status> XmlParser::walkTree(std::string& text)
                 continue;
             }
             open.pop_back();
-            endElement(node.name());
+            finish(node);
         } else if ((node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) && !open.empty()) {
             if (const char* value = node.value(); *value)
                 m_handler.characters(value);
@@ -434,22 +462,161 @@ std::optional<Status> XmlParser::walkTree(std::string& text)
             }
             node = open.back();
             open.pop_back();
-            endElement(node.name());
+            finish(node);
         }
         if (node)
             node = node.next_sibling();
     }
-    m_tree = {};
     m_resolved.clear();
+}
+
+namespace {
+
+// Where the markup starting at text[at] == '<' ends (one past its '>'), or
+// npos while it is incomplete.
+std::size_t markupEnd(std::string_view text, std::size_t at)
+{
+    const std::string_view rest = text.substr(at);
+    auto after = [&](std::string_view close) {
+        const std::size_t end = text.find(close, at + 2);
+        return end == std::string_view::npos ? end : end + close.size();
+    };
+    if (rest.starts_with("<!--"))
+        return after("-->");
+    if (rest.starts_with("<![CDATA["))
+        return after("]]>");
+    if (rest.starts_with("<?"))
+        return after("?>");
+    if (rest.size() < 9 && std::string_view("<![CDATA[").starts_with(rest))
+        return std::string_view::npos; // too short to tell yet
+    char quote = 0;
+    for (std::size_t i = at + 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::string_view tagName(std::string_view tag)
+{
+    const std::size_t end = tag.find_first_of(" \t\r\n/>");
+    return tag.substr(0, end);
+}
+
+} // namespace
+
+Status XmlParser::stream(std::string_view bytes, bool last, std::size_t chunkBytes)
+{
     if (m_failed)
         return m_error;
-    return Status{};
+    if (m_streamMode == StreamMode::Undecided)
+        m_streamMode = treeCanParse(bytes) ? StreamMode::Tree : StreamMode::Expat;
+    if (m_streamMode == StreamMode::Expat)
+        return feed(bytes, last);
+
+    m_pending.append(bytes);
+    std::size_t i = m_scanned;
+    while (i < m_pending.size()) {
+        if (m_pending[i] != '<') {
+            const std::size_t next = m_pending.find('<', i);
+            if (next != std::string::npos) {
+                i = next;
+                continue;
+            }
+            i = m_pending.size();
+            // A long text is cut where no reference and no line end is split.
+            if (i >= 2 * chunkBytes && !m_scanOpen.empty()) {
+                std::size_t cut = i;
+                const std::size_t ampersand = m_pending.rfind('&');
+                const std::size_t semicolon = m_pending.rfind(';');
+                if (ampersand != std::string::npos && (semicolon == std::string::npos || semicolon < ampersand))
+                    cut = ampersand;
+                if (cut > 0 && m_pending[cut - 1] == '\r')
+                    --cut;
+                if (cut > 0 && !parseChunk(cut, false))
+                    return m_error;
+                i = m_pending.size();
+            }
+            break;
+        }
+        const std::size_t end = markupEnd(m_pending, i);
+        if (end == std::string::npos)
+            break;
+        const std::string_view tag(m_pending.data() + i + 1, end - i - 2);
+        if (tag.starts_with("/")) {
+            if (!m_scanOpen.empty())
+                m_scanOpen.pop_back(); // a mismatch is the tree parser's to report
+        } else if (!tag.starts_with("!") && !tag.starts_with("?") && !tag.ends_with("/")) {
+            m_scanOpen.emplace_back(tagName(tag));
+        }
+        i = end;
+        // Past the depth limit the walk stops the parse: cut before the
+        // stack of open names grows any further.
+        if (i >= chunkBytes || m_scanOpen.size() > static_cast<std::size_t>(limits::kMaxXmlDepth)) {
+            if (!parseChunk(i, false))
+                return m_error;
+            i = 0;
+        }
+    }
+    m_scanned = i;
+    if (!last)
+        return {};
+    if (!parseChunk(m_pending.size(), true))
+        return m_error;
+    if (!m_sawElement)
+        return notWellFormed(m_linesBefore, 1, "no element found");
+    return {};
+}
+
+bool XmlParser::parseChunk(std::size_t cut, bool final)
+{
+    m_chunk.clear();
+    for (const std::string& name : m_chunkOpen) {
+        m_chunk += '<';
+        m_chunk += name;
+        m_chunk += '>';
+    }
+    const std::size_t prefix = m_chunk.size();
+    m_chunk.append(m_pending, 0, cut);
+    const std::size_t openAtEnd = final ? 0 : m_scanOpen.size();
+    for (std::size_t i = openAtEnd; i-- > 0;) {
+        m_chunk += "</";
+        m_chunk += m_scanOpen[i];
+        m_chunk += '>';
+    }
+    const std::string_view consumed(m_pending.data(), cut);
+    pugi::xml_document tree;
+    if (!loadTree(tree, m_chunk)) {
+        // Located in the part as received, not in the chunk the parser overwrote.
+        const std::size_t offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(m_treeErrorOffset, 0));
+        const auto [line, column] = lineAndColumn(consumed, offset > prefix ? offset - prefix : 0);
+        fail(notWellFormed(m_linesBefore + line - 1, column, m_treeError));
+        return false;
+    }
+    m_sawElement = m_sawElement || tree.first_child();
+    m_tree = m_chunk;
+    walkTree(tree, m_chunkOpen.size(), openAtEnd);
+    m_tree = {};
+    for (std::size_t at = consumed.find('\n'); at != std::string_view::npos; at = consumed.find('\n', at + 1))
+        ++m_linesBefore;
+    m_pending.erase(0, cut);
+    m_chunkOpen = m_scanOpen;
+    return !m_failed;
 }
 
 std::pair<std::size_t, std::size_t> XmlParser::location() const
 {
-    if (m_tree.data())
-        return lineAndColumn(m_tree, static_cast<std::size_t>(std::max<std::ptrdiff_t>(m_treeOffset, 0)));
+    if (m_tree.data()) {
+        const std::ptrdiff_t offset = pugi::xml_node(m_treeNode).offset_debug();
+        return lineAndColumn(m_tree, static_cast<std::size_t>(std::max<std::ptrdiff_t>(offset, 0)));
+    }
     return {XML_GetCurrentLineNumber(m_parser), XML_GetCurrentColumnNumber(m_parser) + 1};
 }
 

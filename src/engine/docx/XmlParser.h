@@ -19,7 +19,9 @@
 
 struct XML_ParserStruct;
 namespace pugi {
+class xml_document;
 struct xml_attribute_struct;
+struct xml_node_struct;
 }
 
 namespace plainora::engine::docx {
@@ -107,6 +109,10 @@ public:
     // (as Word writes every part). Nothing when it is not, before any event:
     // the part is then for feed, which reports a fault where it lies.
     std::optional<Status> parseTree(std::string& text);
+    // Feeds the next piece of a part read as a tree one chunk of about
+    // chunkBytes at a time, cut after a tag: the tree's speed in bounded
+    // memory. A part the tree parser cannot take goes through feed.
+    Status stream(std::string_view bytes, bool last, std::size_t chunkBytes);
 
     // Lets a handler stop the parse with its own error (for example a limit).
     void fail(Error error);
@@ -141,7 +147,9 @@ private:
     void bind(std::string_view prefix, std::string_view uri);
     // The namespace prefix is bound to, or nullptr when it is unbound.
     const Ns* resolve(std::string_view prefix) const;
-    std::optional<Status> walkTree(std::string& text);
+    bool loadTree(pugi::xml_document& tree, std::string& text);
+    void walkTree(pugi::xml_document& tree, std::size_t synthetic, std::size_t openAtEnd);
+    bool parseChunk(std::size_t cut, bool final);
     Error notWellFormed(std::size_t line, std::size_t column, const char* what) const;
 
     static void onStart(void* self, const char* name, const char** attributes);
@@ -156,8 +164,22 @@ private:
     XmlParser* m_previousParser;
     std::string m_partName;
     std::vector<OpenElement> m_open;
-    std::string_view m_tree; // the part being walked as a tree
-    std::ptrdiff_t m_treeOffset = 0;
+    std::string_view m_tree; // the part or chunk being walked as a tree
+    pugi::xml_node_struct* m_treeNode = nullptr; // the element being started, for error locations
+    std::ptrdiff_t m_treeErrorOffset = 0;
+    const char* m_treeError = "";
+
+    // A part streamed as a tree: what was received and not yet parsed, the
+    // names of the elements open where it starts and where its scan stands.
+    enum class StreamMode : unsigned char { Undecided, Tree, Expat };
+    StreamMode m_streamMode = StreamMode::Undecided;
+    std::string m_pending;
+    std::string m_chunk;
+    std::size_t m_scanned = 0;
+    std::vector<std::string> m_chunkOpen;
+    std::vector<std::string> m_scanOpen;
+    std::size_t m_linesBefore = 1;
+    bool m_sawElement = false;
     bool m_failed = false;
     Error m_error{ErrorCode::Damaged, {}};
     // Prefix bindings in scope, innermost last.

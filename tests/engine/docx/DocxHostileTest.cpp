@@ -330,6 +330,31 @@ TEST(DocxPackage, PartsAreReadThroughTheirOwnNamespaceBindings)
     }
 }
 
+// A run's text longer than the 64 KiB slices a part is inflated in, placed
+// so that a slice ends inside a reference or between CR and LF: however the
+// text is cut on its way, they arrive whole.
+TEST(DocxPackage, LongTextCrossesSlicesWhole)
+{
+    const std::string unit = "zx&amp;y&#x41;\r\n"; // 16 bytes: slices end at the same place in each
+    const std::string head = document("").substr(0, document("").find("</w:body>")) +
+                             "<w:p><w:r><w:t xml:space=\"preserve\">";
+    for (std::size_t splitAt : {std::size_t(4), std::size_t(10), std::size_t(15)}) {
+        const std::size_t pad = (65536 - head.size() - splitAt) % unit.size();
+        std::string run(pad, 'p');
+        std::string expected(pad, 'p');
+        for (int i = 0; i < 20000; ++i) {
+            run += unit;
+            expected += "zx&yA\n";
+        }
+        auto result = read(buildZip(minimalPackage(head + run + "</w:t></w:r></w:p></w:body></w:document>")));
+        ASSERT_TRUE(result.ok()) << result.error().description;
+        const std::string text = renderPlainText(result.value());
+        const auto differs = std::mismatch(text.begin(), text.end(), expected.begin(), expected.end()).first;
+        EXPECT_TRUE(text == expected + "\n") << "split at " << splitAt << ": first difference at byte "
+                                              << differs - text.begin();
+    }
+}
+
 TEST(DocxHostile, ZipLevelEncryptionIsPasswordProtection)
 {
     std::vector<ZipEntry> entries = minimalPackage(document(""));

@@ -29,6 +29,7 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parent.parent
 FORMATS = ("docx", "doc", "rtf")
+KEPT_MARKER = "<!-- measured by hand: kept when the table is made again -->"
 
 WORDS = (
     "annual report budget committee minutes revenue forecast quarter project "
@@ -271,7 +272,10 @@ def write_report(results, args, root, out_dir):
     if failed:
         lines += ["", "**Not valid as a measure: " + ", ".join(failed) +
                   " did not convert every document, so those figures time failures.**"]
-    (out_dir / "benchmark.md").write_text("\n".join(lines) + "\n")
+    # Measurements added by hand below the marker survive a new run.
+    report = out_dir / "benchmark.md"
+    kept = report.read_text().partition(KEPT_MARKER)[2] if report.exists() else ""
+    report.write_text("\n".join(lines) + "\n" + (f"\n{KEPT_MARKER}{kept}" if kept else ""))
     draw_chart(results, out_dir / "benchmark.png", args.docs)
 
 

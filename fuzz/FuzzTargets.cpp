@@ -53,17 +53,25 @@ bool runZip(const std::uint8_t* data, std::size_t size)
     if (!package)
         return package.error().number() > 0 && !package.error().description.empty();
     const std::vector<std::string> names = package.value()->partNames();
+    std::string whole;
     for (const std::string& name : names) {
         const engine::Status status = package.value()->read(name, [](std::string_view) { return engine::Status{}; });
         if (!status && (status.error().number() <= 0 || status.error().description.empty()))
+            return false;
+        // In one call, as small parts are read: no more than the declared size.
+        const engine::Status inOneCall = package.value()->readWhole(name, whole, 1u << 20);
+        if (!inOneCall && (inOneCall.error().number() <= 0 || inOneCall.error().description.empty()))
+            return false;
+        if (inOneCall && whole.size() > package.value()->declaredSize(name))
             return false;
     }
     return true;
 }
 
 // One XML part straight into the part readers, skipping the zip layer: the
-// first byte picks the reader (styles, numbering, or a story kind), the rest
-// is the part.
+// first byte picks the reader (styles, numbering, or a story kind) and the
+// parser (expat, the whole tree, or the tree in chunks of a few bytes fed in
+// small pieces), the rest is the part.
 bool runOoxmlPart(const std::uint8_t* data, std::size_t size)
 {
     if (size == 0)
@@ -79,16 +87,33 @@ bool runOoxmlPart(const std::uint8_t* data, std::size_t size)
     context.numbering = &numbering;
     context.options = kEverything;
     context.document = &document;
+    const int path = data[0] / 6 % 3;
+    auto parse = [&](engine::docx::XmlParser& parser) -> engine::Status {
+        if (path == 1) {
+            std::string text(part);
+            if (auto status = parser.parseTree(text))
+                return *status;
+            return parser.parse(part);
+        }
+        if (path == 2) {
+            for (std::size_t at = 0; at < part.size(); at += 5) {
+                if (engine::Status status = parser.stream(part.substr(at, 5), false, 16); !status)
+                    return status;
+            }
+            return parser.stream({}, true, 16);
+        }
+        return parser.parse(part);
+    };
     engine::Status status;
     switch (data[0] % 6) {
     case 0: {
         engine::docx::XmlParser parser(styles, "styles");
-        status = parser.parse(part);
+        status = parse(parser);
         break;
     }
     case 1: {
         engine::docx::XmlParser parser(numbering, "numbering");
-        status = parser.parse(part);
+        status = parse(parser);
         break;
     }
     default: {
@@ -101,7 +126,7 @@ bool runOoxmlPart(const std::uint8_t* data, std::size_t size)
         std::vector<engine::Block> blocks;
         StoryReader reader(context, kind, kind == StoryReader::Part::HeaderFooter ? &blocks : nullptr);
         engine::docx::XmlParser parser(reader, "story");
-        status = parser.parse(part);
+        status = parse(parser);
         document.headersFooters.push_back(std::move(blocks));
         break;
     }

@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include "Limits.h"
+#include "TextEncoding.h"
 
 namespace plainora::engine::docx {
 
@@ -372,6 +373,66 @@ bool treeCanParse(std::string_view text)
     return text.substr(0, root).find("<!DOCTYPE") == std::string_view::npos;
 }
 
+bool isXmlChar(std::uint32_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// The checks expat makes and the tree parser does not: every byte part of
+// well-formed UTF-8, no control character, every numeric character
+// reference naming a character XML allows. ASCII without '&' or a control
+// byte goes eight bytes at a time.
+bool isCleanXmlText(std::string_view text)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (i + 8 <= text.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            const std::uint64_t ampersands = word ^ (kOnes * '&');
+            const std::uint64_t special =
+                (word | ((word - kOnes * 0x20) & ~word) | ((ampersands - kOnes) & ~ampersands)) & kHigh;
+            if (!special) {
+                i += 8;
+                continue;
+            }
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            std::size_t end = i;
+            while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80)
+                ++end;
+            if (!isValidUtf8(text.substr(i, end - i)))
+                return false;
+            i = end;
+            continue;
+        }
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            return false;
+        if (c == '&' && text.substr(i).starts_with("&#")) {
+            const bool hex = text.substr(i).starts_with("&#x");
+            std::size_t at = i + (hex ? 3 : 2);
+            std::uint32_t value = 0;
+            bool any = false;
+            for (; at < text.size() && text[at] != ';'; ++at) {
+                const int digit = hex ? hexDigitValue(static_cast<unsigned char>(text[at]))
+                                      : (text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -1);
+                if (digit < 0 || value > 0x10FFFF)
+                    return false;
+                value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
+                any = true;
+            }
+            if (!any || !isXmlChar(value))
+                return false;
+        }
+        ++i;
+    }
+    return true;
+}
+
 // Line and column (from 1) of a byte offset, as expat reports them.
 std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t offset)
 {
@@ -391,7 +452,7 @@ std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::si
 
 std::optional<Status> XmlParser::parseTree(std::string& text)
 {
-    if (!treeCanParse(text))
+    if (!treeCanParse(text) || !isCleanXmlText(text))
         return std::nullopt;
     pugi::xml_document tree;
     if (!loadTree(tree, text) || !tree.document_element())
@@ -540,6 +601,13 @@ Status XmlParser::stream(std::string_view bytes, bool last, std::size_t chunkByt
                     cut = ampersand;
                 if (cut > 0 && m_pending[cut - 1] == '\r')
                     --cut;
+                if (cut > 0 && static_cast<unsigned char>(m_pending[cut - 1]) >= 0x80) {
+                    // nor a character, whose last bytes may not have come yet
+                    while (cut > 0 && (static_cast<unsigned char>(m_pending[cut - 1]) & 0xC0) == 0x80)
+                        --cut;
+                    if (cut > 0)
+                        --cut;
+                }
                 if (cut > 0 && !parseChunk(cut, false))
                     return m_error;
                 i = m_pending.size();
@@ -592,6 +660,10 @@ bool XmlParser::parseChunk(std::size_t cut, bool final)
         m_chunk += '>';
     }
     const std::string_view consumed(m_pending.data(), cut);
+    if (!isCleanXmlText(consumed)) {
+        fail(notWellFormed(m_linesBefore, 1, "invalid character or character reference"));
+        return false;
+    }
     pugi::xml_document tree;
     if (!loadTree(tree, m_chunk)) {
         // Located in the part as received, not in the chunk the parser overwrote.

@@ -330,21 +330,32 @@ TEST(DocxPackage, PartsAreReadThroughTheirOwnNamespaceBindings)
     }
 }
 
+// What XML forbids in a part is damage on every path, whichever parser reads it.
+TEST(DocxHostile, CharactersXmlForbidsAreDamage)
+{
+    for (const std::string& text : {std::string("caf\xE9"), std::string("a\x01z"), std::string("&#1;"),
+                                    std::string("&#xD800;"), std::string("&#x110000;"), std::string("&#;")}) {
+        auto result = read(buildZip(minimalPackage(document("<w:p><w:r><w:t>" + text + "</w:t></w:r></w:p>"))));
+        ASSERT_FALSE(result.ok()) << text;
+        EXPECT_EQ(result.error().code, ErrorCode::Damaged) << text;
+    }
+}
+
 // A run's text longer than the 64 KiB slices a part is inflated in, placed
-// so that a slice ends inside a reference or between CR and LF: however the
-// text is cut on its way, they arrive whole.
+// so that a slice ends inside a character, a reference or between CR and
+// LF: however the text is cut on its way, they arrive whole.
 TEST(DocxPackage, LongTextCrossesSlicesWhole)
 {
-    const std::string unit = "zx&amp;y&#x41;\r\n"; // 16 bytes: slices end at the same place in each
+    const std::string unit = "\xC3\xA9&amp;y&#x41;\r\n"; // 16 bytes: slices end at the same place in each
     const std::string head = document("").substr(0, document("").find("</w:body>")) +
                              "<w:p><w:r><w:t xml:space=\"preserve\">";
-    for (std::size_t splitAt : {std::size_t(4), std::size_t(10), std::size_t(15)}) {
+    for (std::size_t splitAt : {std::size_t(1), std::size_t(4), std::size_t(10), std::size_t(15)}) {
         const std::size_t pad = (65536 - head.size() - splitAt) % unit.size();
         std::string run(pad, 'p');
         std::string expected(pad, 'p');
         for (int i = 0; i < 20000; ++i) {
             run += unit;
-            expected += "zx&yA\n";
+            expected += "\xC3\xA9&yA\n";
         }
         auto result = read(buildZip(minimalPackage(head + run + "</w:t></w:r></w:p></w:body></w:document>")));
         ASSERT_TRUE(result.ok()) << result.error().description;

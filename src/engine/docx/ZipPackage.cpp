@@ -81,6 +81,7 @@ Result<std::unique_ptr<ZipPackage>> ZipPackage::open(ByteView bytes, const ZipLi
     }
     zip_error_fini(&error);
     std::unique_ptr<ZipPackage> package(new ZipPackage(archive, limits));
+    package->m_fileBytes = bytes.size();
 
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     if (count < 0)
@@ -215,12 +216,17 @@ Status ZipPackage::readWhole(std::string_view partName, std::string& out, std::u
         return read(partName, [&](std::string_view slice) { out.append(slice); return Status{}; }, maxBytes);
     if (Status status = countInflated(partName, stat.size, stat.size, stat.comp_size, entryLimit); !status)
         return status;
+    // The compressed data lies within the file, and deflate never expands
+    // more than 1032 times: larger declared sizes are lies, refused before
+    // a buffer for them is made.
+    const bool stored = stat.comp_method == ZIP_CM_STORE;
+    if (stat.comp_size > m_fileBytes || (stored ? stat.size != stat.comp_size : stat.size / 1032 > stat.comp_size))
+        return damaged("a part of its zip container does not inflate to the size it declares.");
 
     zip_file_t* file = zip_fopen_index(m_archive, stat.index, ZIP_FL_COMPRESSED);
     if (!file)
         return fromZipError(zip_error_code_zip(zip_get_error(m_archive)));
     std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, &zip_fclose);
-    const bool stored = stat.comp_method == ZIP_CM_STORE;
     std::string& raw = stored ? out : m_compressed;
     raw.resize(static_cast<std::size_t>(stat.comp_size));
     const zip_int64_t n = zip_fread(file, raw.data(), raw.size());

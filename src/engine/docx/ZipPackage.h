@@ -69,6 +69,7 @@ private:
     std::vector<std::string> m_names;
     std::unordered_map<std::string, std::int64_t> m_indexByLowerName;
     std::uint64_t m_inflatedTotal = 0;
+    std::uint64_t m_fileBytes = 0;
     std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> m_inflater{nullptr, nullptr};
     std::string m_compressed; // scratch for readWhole
 };

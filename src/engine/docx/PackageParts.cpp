@@ -30,10 +30,23 @@ public:
         const std::uint64_t maxBytes = size == Size::Small ? limits::kMaxSmallPartBytes : limits::kMaxArchiveEntryBytes;
         bool treeFailed = false;
         if (m_zip->declaredSize(partName) <= treeParsedPartBytes().load(std::memory_order_relaxed)) {
-            if (Status status = m_zip->readWhole(partName, m_text, maxBytes); !status)
+            // A handler may parse another part while this one's tree is
+            // walked (an imported chunk's content type): each parse takes a
+            // buffer of its own, and gives it back for the next.
+            std::string text;
+            if (!m_spareBuffers.empty()) {
+                text = std::move(m_spareBuffers.back());
+                m_spareBuffers.pop_back();
+            }
+            Status status = m_zip->readWhole(partName, text, maxBytes);
+            std::optional<Status> parsed;
+            if (status)
+                parsed = parser.parseTree(text);
+            m_spareBuffers.push_back(std::move(text));
+            if (!status)
                 return status;
-            if (std::optional<Status> status = parser.parseTree(m_text))
-                return *status;
+            if (parsed)
+                return *parsed;
             treeFailed = true; // expat reports the fault where it lies
         }
         const std::size_t chunkBytes = treeFailed ? 0 : streamedChunkBytes().load(std::memory_order_relaxed);
@@ -60,7 +73,7 @@ public:
 
 private:
     std::unique_ptr<ZipPackage> m_zip;
-    std::string m_text; // the part being parsed as a tree, its capacity kept for the next
+    std::vector<std::string> m_spareBuffers; // for parts parsed as a tree, their capacity kept
 };
 
 struct FlatPart {

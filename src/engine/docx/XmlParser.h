@@ -1,11 +1,12 @@
 #pragma once
 // A namespace-aware XML reader for untrusted parts, with two engines behind
-// one set of events: expat for parts fed piece by piece (bounded memory
-// whatever their size), and pugixml for a part held whole in memory (many
-// times faster). Entity declarations with a value are refused (billion
-// laughs), external entities are never fetched, element depth and text are
-// bounded. Namespaces are reduced to the few families the readers care
-// about, with the Strict and Transitional URIs of one vocabulary folded
+// one set of events: pugixml, many times faster, for a part held whole and
+// for a large part streamed a chunk at a time (bounded memory), and expat
+// for what pugixml cannot take (other encodings, document types) and to
+// report a fault where it lies. Entity declarations with a value are refused
+// (billion laughs), external entities are never fetched, element depth and
+// text are bounded. Namespaces are reduced to the few families the readers
+// care about, with the Strict and Transitional URIs of one vocabulary folded
 // together.
 
 #include <cstddef>
@@ -47,8 +48,6 @@ enum class Ns : unsigned char {
     Known,     // a namespace whose markup the readers understand without text of its own (DrawingML, VML, ...)
 };
 
-// Attributes as expat hands them: name/value pairs, the names already split
-// into namespace and local name by the parser.
 class XmlParser;
 
 // The attributes of one element, as either engine hands them, their
@@ -184,7 +183,7 @@ private:
     Error m_error{ErrorCode::Damaged, {}};
     // Prefix bindings in scope, innermost last.
     std::vector<Binding> m_bindings;
-    // Prefixes looked up since the bindings last changed (tree parses).
+    // Prefixes looked up since the bindings last changed.
     mutable std::vector<std::pair<std::string, const Ns*>> m_resolved;
 };
 

@@ -1,6 +1,6 @@
 #include "BatchPlanning.h"
 
-#include "BatchPlan.h"
+#include "cli/BatchPlan.h"
 
 #include <optional>
 #include <pybind11/stl.h>

@@ -1,7 +1,7 @@
-#include "Dialog1.h"
+#include "app/Dialog1.h"
 
-#include "ProgramLinks.h"
-#include "Twips.h"
+#include "app/ProgramLinks.h"
+#include "ui/Twips.h"
 
 #include <QDesktopServices>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "PictureButton.h"
+#include "app/PictureButton.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>

@@ -1,4 +1,4 @@
-#include "ProgramLinks.h"
+#include "app/ProgramLinks.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "QtWindowServices.h"
+#include "app/QtWindowServices.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -2,7 +2,7 @@
 // The window's services on the real desktop: QMessageBox, the desktop's
 // default handlers and the application's override cursor.
 
-#include "WindowServices.h"
+#include "ui/WindowServices.h"
 
 class QWidget;
 

@@ -1,14 +1,14 @@
-#include "form1.h"
+#include "app/form1.h"
 
-#include "Artwork.h"
-#include "EntryListView.h"
-#include "ImageList.h"
-#include "InputDocumentList.h"
-#include "OutputDirectoryBox.h"
-#include "PictureButton.h"
-#include "StateFiles.h"
-#include "Twips.h"
-#include "WindowServices.h"
+#include "app/Artwork.h"
+#include "app/PictureButton.h"
+#include "doclist/EntryListView.h"
+#include "doclist/ImageList.h"
+#include "doclist/InputDocumentList.h"
+#include "outdirs/OutputDirectoryBox.h"
+#include "state/StateFiles.h"
+#include "ui/Twips.h"
+#include "ui/WindowServices.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

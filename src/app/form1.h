@@ -2,7 +2,7 @@
 // The main window: its controls and menus, the start-up and shut-down
 // sequences, and the routing of every command to its operation.
 
-#include "ConversionModule.h"
+#include "convert/ConversionModule.h"
 
 #include <QMainWindow>
 #include <memory>

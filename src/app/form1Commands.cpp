@@ -2,16 +2,16 @@
 // entries, the output directories, the settings, the About box) or hand a
 // target to the shell (View, Help, HomePage).
 
-#include "CCommonDialogs.h"
-#include "Dialog1.h"
-#include "EntryListView.h"
-#include "InputDocumentList.h"
-#include "NativePath.h"
-#include "OutputDirectoryBox.h"
-#include "ProgramLinks.h"
-#include "Setting.h"
-#include "WindowServices.h"
-#include "form1.h"
+#include "app/Dialog1.h"
+#include "app/ProgramLinks.h"
+#include "app/form1.h"
+#include "convert/NativePath.h"
+#include "dialogs/CCommonDialogs.h"
+#include "doclist/EntryListView.h"
+#include "doclist/InputDocumentList.h"
+#include "outdirs/OutputDirectoryBox.h"
+#include "state/Setting.h"
+#include "ui/WindowServices.h"
 
 #include <QCoreApplication>
 #include <QTreeWidget>

@@ -1,8 +1,8 @@
 // The Convert command of the main window (Command6, menu Separate).
 
-#include "BatchRun.h"
-#include "InputDocumentList.h"
-#include "form1.h"
+#include "app/form1.h"
+#include "convert/BatchRun.h"
+#include "doclist/InputDocumentList.h"
 
 namespace plainora {
 

@@ -1,10 +1,10 @@
 // The main window's ways in from the desktop: paths given on the command line
 // and documents or folders dropped onto either list.
 
-#include "EntryDropTarget.h"
-#include "EntryListView.h"
-#include "EntryPathAdder.h"
-#include "form1.h"
+#include "app/form1.h"
+#include "doclist/EntryDropTarget.h"
+#include "doclist/EntryListView.h"
+#include "doclist/EntryPathAdder.h"
 
 #include <QDir>
 

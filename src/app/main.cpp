@@ -1,10 +1,10 @@
 // plainora: the desktop program.
 
-#include "QtDialogBackend.h"
-#include "QtWindowServices.h"
-#include "StateDirectory.h"
-#include "TerminationSignals.h"
-#include "form1.h"
+#include "app/QtWindowServices.h"
+#include "app/TerminationSignals.h"
+#include "app/form1.h"
+#include "dialogs/QtDialogBackend.h"
+#include "state/StateDirectory.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -1,21 +1,20 @@
-#include "BatchPlan.h"
+#include "cli/BatchPlan.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
+#include "engine/DocumentNames.h"
+#include "rules/FolderScan.h"
+#include "rules/OutputNaming.h"
+#include "rules/PathKind.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
+#include <sys/stat.h>
 #include <utility>
-
-#include "DocumentNames.h"
-#include "FolderScan.h"
-#include "OutputNaming.h"
-#include "PathKind.h"
 
 namespace plainora::cli {
 

@@ -3,13 +3,13 @@
 // which documents, in which order, and the text file each one becomes. A
 // parallel run follows the plan, so its result is that of a serial run.
 
+#include "cli/CliOptions.h"
+#include "engine/Error.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "CliOptions.h"
-#include "Error.h"
 
 namespace plainora::cli {
 

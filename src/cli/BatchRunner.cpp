@@ -1,4 +1,8 @@
-#include "BatchRunner.h"
+#include "cli/BatchRunner.h"
+
+#include "engine/Engine.h"
+#include "engine/FileIo.h"
+#include "engine/PlainTextWriter.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,10 +12,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-
-#include "Engine.h"
-#include "FileIo.h"
-#include "PlainTextWriter.h"
 
 namespace plainora::cli {
 

@@ -5,13 +5,13 @@
 // an earlier one's text file is written after it, so any number of jobs gives
 // the result of a serial run.
 
+#include "cli/BatchPlan.h"
+#include "engine/Options.h"
+
 #include <cstddef>
 #include <functional>
 #include <string_view>
 #include <vector>
-
-#include "BatchPlan.h"
-#include "Options.h"
 
 namespace plainora::cli {
 

@@ -1,10 +1,10 @@
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
+
+#include "engine/TextEncoding.h"
 
 #include <algorithm>
 #include <optional>
 #include <thread>
-
-#include "TextEncoding.h"
 
 namespace plainora::cli {
 

@@ -3,10 +3,10 @@
 // touching the file system, so that every usage error is found before any
 // document is read.
 
+#include "engine/Options.h"
+
 #include <string>
 #include <vector>
-
-#include "Options.h"
 
 namespace plainora::cli {
 

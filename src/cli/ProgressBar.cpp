@@ -1,10 +1,9 @@
-#include "ProgressBar.h"
-
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include "cli/ProgressBar.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace plainora::cli {
 

@@ -1,17 +1,16 @@
 // plainora-cli: converts Word documents into plain-text files from the
 // command line, on the engine and the naming rule of the desktop program.
 
-#include <unistd.h>
+#include "cli/BatchPlan.h"
+#include "cli/BatchRunner.h"
+#include "cli/CliOptions.h"
+#include "cli/ProgressBar.h"
+#include "engine/Engine.h"
 
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
-
-#include "BatchPlan.h"
-#include "BatchRunner.h"
-#include "CliOptions.h"
-#include "Engine.h"
-#include "ProgressBar.h"
 
 namespace {
 

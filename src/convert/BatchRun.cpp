@@ -1,10 +1,10 @@
-#include "BatchRun.h"
+#include "convert/BatchRun.h"
 
-#include "ConversionModule.h"
-#include "NativePath.h"
-#include "OutputNaming.h"
-#include "ResponsiveRun.h"
-#include "WindowServices.h"
+#include "convert/ConversionModule.h"
+#include "convert/NativePath.h"
+#include "convert/ResponsiveRun.h"
+#include "rules/OutputNaming.h"
+#include "ui/WindowServices.h"
 
 #include <QProgressBar>
 #include <QTreeWidget>

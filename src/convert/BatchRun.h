@@ -4,7 +4,7 @@
 // the output folder is opened at the end. Closing the window stops the run
 // after the document being converted.
 
-#include "DocumentConversion.h"
+#include "convert/DocumentConversion.h"
 
 #include <QObject>
 #include <QPointer>

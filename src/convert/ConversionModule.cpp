@@ -1,7 +1,7 @@
-#include "ConversionModule.h"
+#include "convert/ConversionModule.h"
 
-#include "NativePath.h"
-#include "WindowServices.h"
+#include "convert/NativePath.h"
+#include "ui/WindowServices.h"
 
 #include <sys/stat.h>
 

@@ -1,8 +1,8 @@
-#include "DocumentConversion.h"
+#include "convert/DocumentConversion.h"
 
-#include "ConversionModule.h"
-#include "NativePath.h"
-#include "WindowServices.h"
+#include "convert/ConversionModule.h"
+#include "convert/NativePath.h"
+#include "ui/WindowServices.h"
 
 #include <exception>
 #include <new>

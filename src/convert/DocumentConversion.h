@@ -4,7 +4,7 @@
 // ".txt", quit. The native engine plays the converter; tests may put another
 // in its place.
 
-#include "Engine.h"
+#include "engine/Engine.h"
 
 #include <QString>
 #include <functional>

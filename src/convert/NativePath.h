@@ -2,7 +2,7 @@
 // Paths cross from Qt strings to the Qt-free rules in the file system's own
 // encoding, so a name that is not valid UTF-8 still round-trips.
 
-#include "PathKind.h"
+#include "rules/PathKind.h"
 
 #include <QFile>
 #include <QString>

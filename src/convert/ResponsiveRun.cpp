@@ -1,4 +1,4 @@
-#include "ResponsiveRun.h"
+#include "convert/ResponsiveRun.h"
 
 #include <QAction>
 #include <QCoreApplication>

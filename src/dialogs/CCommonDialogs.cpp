@@ -1,4 +1,4 @@
-#include "CCommonDialogs.h"
+#include "dialogs/CCommonDialogs.h"
 
 #include <QDir>
 #include <array>

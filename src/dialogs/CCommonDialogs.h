@@ -4,8 +4,8 @@
 // with the owning window, set the inputs, call one Show operation and read the
 // results when it returned true.
 
-#include "CommonDialogsError.h"
-#include "DialogBackend.h"
+#include "dialogs/CommonDialogsError.h"
+#include "dialogs/DialogBackend.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "DialogBackend.h"
+#include "dialogs/DialogBackend.h"
 
-#include "QtDialogBackend.h"
+#include "dialogs/QtDialogBackend.h"
 
 namespace plainora {
 

@@ -1,4 +1,4 @@
-#include "QtDialogBackend.h"
+#include "dialogs/QtDialogBackend.h"
 
 #include <QColorDialog>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // The dialogs of the running program: Qt's own (never the desktop's native
 // ones), so that every desktop and the offscreen tests behave alike.
 
-#include "DialogBackend.h"
+#include "dialogs/DialogBackend.h"
 
 namespace plainora {
 

@@ -1,6 +1,6 @@
-#include "EntryDropTarget.h"
+#include "doclist/EntryDropTarget.h"
 
-#include "NativePath.h"
+#include "convert/NativePath.h"
 
 #include <QAbstractItemView>
 #include <QDropEvent>

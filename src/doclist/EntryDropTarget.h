@@ -2,7 +2,7 @@
 // Lets documents and folders dragged from a file manager be dropped onto a
 // list view: the dropped paths are added as entries, in the order dropped.
 
-#include "EntryPathAdder.h"
+#include "doclist/EntryPathAdder.h"
 
 #include <QObject>
 

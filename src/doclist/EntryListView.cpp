@@ -1,4 +1,4 @@
-#include "EntryListView.h"
+#include "doclist/EntryListView.h"
 
 namespace plainora {
 

@@ -1,7 +1,7 @@
-#include "EntryPathAdder.h"
+#include "doclist/EntryPathAdder.h"
 
-#include "InputDocumentList.h"
-#include "NativePath.h"
+#include "convert/NativePath.h"
+#include "doclist/InputDocumentList.h"
 
 #include <QDir>
 #include <QMimeData>

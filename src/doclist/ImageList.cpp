@@ -1,4 +1,4 @@
-#include "ImageList.h"
+#include "doclist/ImageList.h"
 
 namespace plainora {
 

@@ -1,9 +1,9 @@
-#include "InputDocumentList.h"
+#include "doclist/InputDocumentList.h"
 
-#include "FolderScan.h"
-#include "ImageList.h"
-#include "NativePath.h"
-#include "WindowServices.h"
+#include "convert/NativePath.h"
+#include "doclist/ImageList.h"
+#include "rules/FolderScan.h"
+#include "ui/WindowServices.h"
 
 #include <QFileInfo>
 #include <QScopedValueRollback>

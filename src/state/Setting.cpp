@@ -1,8 +1,8 @@
-#include "Setting.h"
+#include "state/Setting.h"
 
-#include "StateFiles.h"
-#include "Twips.h"
-#include "WindowServices.h"
+#include "state/StateFiles.h"
+#include "ui/Twips.h"
+#include "ui/WindowServices.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "StateFiles.h"
+#include "state/StateFiles.h"
 
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The About box: its layout, its texts, its two links and OK.
 
-#include "Dialog1.h"
+#include "app/Dialog1.h"
 
 #include "GTestQtPrinters.h"
-#include "ProgramLinks.h"
+#include "app/ProgramLinks.h"
 
 #include <QApplication>
 #include <QFile>

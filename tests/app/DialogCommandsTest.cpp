@@ -3,10 +3,10 @@
 // dialogs answered by a script: Add Word, Add Folder, the output directory
 // list, View, Help, HomePage, About and Settings.
 
-#include "Dialog1.h"
-#include "ProgramLinks.h"
-#include "Setting.h"
 #include "WindowFixture.h"
+#include "app/Dialog1.h"
+#include "app/ProgramLinks.h"
+#include "state/Setting.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

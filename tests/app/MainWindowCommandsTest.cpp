@@ -2,8 +2,8 @@
 // selecting, removing and moving entries, shut-down by the switches, the
 // output folder check and the routing of every command.
 
-#include "StateFiles.h"
 #include "WindowFixture.h"
+#include "state/StateFiles.h"
 
 #include <QLineEdit>
 

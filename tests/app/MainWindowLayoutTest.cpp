@@ -1,10 +1,10 @@
 // The main window as the user sees it: size, border, controls, captions,
 // tab order, menus, typeface and pictures.
 
-#include "Artwork.h"
-#include "ImageList.h"
-#include "PictureButton.h"
 #include "WindowFixture.h"
+#include "app/Artwork.h"
+#include "app/PictureButton.h"
+#include "doclist/ImageList.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The real services hand every shell target to the desktop as the right URL:
 // folders and files as local files, web and mail addresses as they are.
 
-#include "QtWindowServices.h"
+#include "app/QtWindowServices.h"
 
 #include "TempFolder.h"
 

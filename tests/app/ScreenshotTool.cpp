@@ -3,11 +3,11 @@
 // its first entry selected, into a PNG, for comparing with the layout tables.
 // Runs on any platform plugin (offscreen, or xvfb-run for a real X server).
 
-#include "EntryListView.h"
-#include "InputDocumentList.h"
-#include "QtDialogBackend.h"
 #include "RecordingServices.h"
-#include "form1.h"
+#include "app/form1.h"
+#include "dialogs/QtDialogBackend.h"
+#include "doclist/EntryListView.h"
+#include "doclist/InputDocumentList.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

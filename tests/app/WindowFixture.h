@@ -2,14 +2,14 @@
 // A main window on a temporary state folder with recording services and
 // scripted dialogs, shown so that tests can click and type on its real widgets.
 
-#include "EntryListView.h"
-#include "ImageList.h"
-#include "InputDocumentList.h"
-#include "OutputDirectoryBox.h"
 #include "RecordingServices.h"
 #include "ScriptedDialogBackend.h"
 #include "TempFolder.h"
-#include "form1.h"
+#include "app/form1.h"
+#include "doclist/EntryListView.h"
+#include "doclist/ImageList.h"
+#include "doclist/InputDocumentList.h"
+#include "outdirs/OutputDirectoryBox.h"
 
 #include <QApplication>
 #include <QMenuBar>

@@ -1,14 +1,13 @@
-#include "BatchPlan.h"
-
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
+#include "cli/BatchPlan.h"
 
 #include "TempFolder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace plainora::cli {
 namespace {

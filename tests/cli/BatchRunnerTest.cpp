@@ -1,11 +1,10 @@
-#include "BatchRunner.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "cli/BatchRunner.h"
 
 #include "TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace plainora::cli {
 namespace {

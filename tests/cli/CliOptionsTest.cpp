@@ -1,7 +1,6 @@
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

@@ -1,10 +1,10 @@
 // The output folder check on real folders: its three refusals and the
 // creation of a typed folder.
 
-#include "ConversionModule.h"
 #include "FileSystemCases.h"
 #include "RecordingServices.h"
 #include "TempFolder.h"
+#include "convert/ConversionModule.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>

@@ -2,13 +2,13 @@
 // folders, the failure step at each step, and a save that fails on the
 // disk without harming the file that was there.
 
-#include "DocumentConversion.h"
+#include "convert/DocumentConversion.h"
 
-#include "ConversionModule.h"
 #include "Engine.h"
 #include "RecordingServices.h"
 #include "ScriptedConverterFactory.h"
 #include "TempFolder.h"
+#include "convert/ConversionModule.h"
 
 #include <QDir>
 #include <QFile>

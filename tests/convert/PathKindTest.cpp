@@ -1,8 +1,8 @@
 // The one test of what a path names, on real folders.
 
 #include "FileSystemCases.h"
-#include "NativePath.h"
 #include "TempFolder.h"
+#include "convert/NativePath.h"
 
 #include <gtest/gtest.h>
 

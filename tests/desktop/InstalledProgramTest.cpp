@@ -2,8 +2,8 @@
 // the installed program started offscreen through its bindir link.
 
 #include "FileSystemCases.h"
-#include "StateFiles.h"
 #include "TempFolder.h"
+#include "state/StateFiles.h"
 
 #include <QDir>
 #include <QFile>

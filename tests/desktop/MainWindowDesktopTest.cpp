@@ -1,8 +1,8 @@
 // The main window's ways in from the desktop: paths from the command line
 // after the restored list, and drops onto either list.
 
-#include "StateFiles.h"
 #include "WindowFixture.h"
+#include "state/StateFiles.h"
 
 #include <QDir>
 #include <QDropEvent>

@@ -1,6 +1,6 @@
 // The rules of the common dialogs object, driven through the scripted backend.
 
-#include "CCommonDialogs.h"
+#include "dialogs/CCommonDialogs.h"
 
 #include "GTestQtPrinters.h"
 #include "ScriptedDialogBackend.h"

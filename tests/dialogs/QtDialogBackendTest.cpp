@@ -1,10 +1,10 @@
 // Smoke tests of the real Qt dialogs: each is opened through CCommonDialogs,
 // inspected while it is shown, and closed from a timer.
 
-#include "QtDialogBackend.h"
+#include "dialogs/QtDialogBackend.h"
 
-#include "CCommonDialogs.h"
 #include "GTestQtPrinters.h"
+#include "dialogs/CCommonDialogs.h"
 
 #include <QApplication>
 #include <QColorDialog>

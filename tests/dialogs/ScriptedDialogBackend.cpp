@@ -1,6 +1,6 @@
 #include "ScriptedDialogBackend.h"
 
-#include "CommonDialogsError.h"
+#include "dialogs/CommonDialogsError.h"
 
 namespace plainora {
 

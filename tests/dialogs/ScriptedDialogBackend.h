@@ -2,7 +2,7 @@
 // A dialog backend for tests: records every request and answers from queues
 // filled by the test. An empty queue answers like a cancel.
 
-#include "DialogBackend.h"
+#include "dialogs/DialogBackend.h"
 
 #include <deque>
 #include <set>

@@ -1,11 +1,11 @@
 // Entries from outside the dialogs: program arguments and dropped URLs, added
 // by path kind on plain views and real files and folders.
 
-#include "EntryPathAdder.h"
+#include "doclist/EntryPathAdder.h"
 
 #include "DocumentListsFixture.h"
-#include "EntryDropTarget.h"
 #include "FileSystemCases.h"
+#include "doclist/EntryDropTarget.h"
 
 #include <QApplication>
 #include <QDropEvent>

@@ -1,10 +1,10 @@
 // The folder scan on real folders.
 
-#include "FolderScan.h"
+#include "rules/FolderScan.h"
 
 #include "FileSystemCases.h"
-#include "NativePath.h"
 #include "TempFolder.h"
+#include "convert/NativePath.h"
 
 #include <algorithm>
 #include <dirent.h>

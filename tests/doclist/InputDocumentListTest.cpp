@@ -1,11 +1,11 @@
 // The rules of the entry list and the document list, on plain views and real
 // folders.
 
-#include "InputDocumentList.h"
+#include "doclist/InputDocumentList.h"
 
 #include "DocumentListsFixture.h"
 #include "FileSystemCases.h"
-#include "NativePath.h"
+#include "convert/NativePath.h"
 
 #include <QTreeWidget>
 #include <gtest/gtest.h>

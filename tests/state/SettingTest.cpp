@@ -1,7 +1,7 @@
 // The settings dialog on its own: its layout, how it reads "set.txt" when it
 // opens, and what OK, Cancel, the close box and the keyboard write.
 
-#include "Setting.h"
+#include "state/Setting.h"
 
 #include "RecordingServices.h"
 #include "TempFolder.h"

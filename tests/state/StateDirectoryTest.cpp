@@ -1,4 +1,4 @@
-#include "StateDirectory.h"
+#include "state/StateDirectory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "StateFiles.h"
+#include "state/StateFiles.h"
 
 #include "FileSystemCases.h"
 #include "TempFolder.h"

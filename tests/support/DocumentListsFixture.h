@@ -2,10 +2,10 @@
 // The entry list and the document list on two plain views, with recording
 // services and a real temporary folder for the paths they name.
 
-#include "ImageList.h"
-#include "InputDocumentList.h"
 #include "RecordingServices.h"
 #include "TempFolder.h"
+#include "doclist/ImageList.h"
+#include "doclist/InputDocumentList.h"
 
 #include <QPixmap>
 #include <QTreeWidget>

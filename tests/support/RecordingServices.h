@@ -3,7 +3,7 @@
 // shell target and every change of the busy pointer.
 
 #include "QtPrint.h"
-#include "WindowServices.h"
+#include "ui/WindowServices.h"
 
 #include <QList>
 #include <QString>

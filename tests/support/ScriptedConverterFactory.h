@@ -4,7 +4,7 @@
 // delay per document, and a record of every call in order. Safe to use from
 // the run's worker thread.
 
-#include "DocumentConversion.h"
+#include "convert/DocumentConversion.h"
 
 #include <chrono>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "OutputNaming.h"
+#include "rules/OutputNaming.h"
 
 namespace plainora {
 

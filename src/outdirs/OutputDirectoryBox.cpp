@@ -1,4 +1,4 @@
-#include "OutputDirectoryBox.h"
+#include "outdirs/OutputDirectoryBox.h"
 
 #include <QLineEdit>
 

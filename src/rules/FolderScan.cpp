@@ -1,4 +1,4 @@
-#include "FolderScan.h"
+#include "rules/FolderScan.h"
 
 #include <cerrno>
 #include <dirent.h>

@@ -1,4 +1,4 @@
-#include "PathKind.h"
+#include "rules/PathKind.h"
 
 #include <sys/stat.h>
 

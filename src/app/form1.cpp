@@ -7,6 +7,7 @@
 #include "doclist/InputDocumentList.h"
 #include "outdirs/OutputDirectoryBox.h"
 #include "state/StateFiles.h"
+#include "ui/ProgramFont.h"
 #include "ui/Twips.h"
 #include "ui/WindowServices.h"
 
@@ -38,9 +39,7 @@ form1::form1(QString stateDirectory, WindowServices& services, std::shared_ptr<D
     // A fixed single border: a close box, no minimise or maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSizeF(8.25);
-    setFont(arial);
+    setFont(programFont());
 
     m_imageList1 = new ImageList({Artwork(QStringLiteral("document")), Artwork(QStringLiteral("folder")),
                                   Artwork(QStringLiteral("missing"))},

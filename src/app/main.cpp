@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "dialogs/QtDialogBackend.h"
 #include "state/StateDirectory.h"
+#include "ui/ProgramFont.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -28,9 +29,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(PLAINORA_VERSION));
     // Wayland compositors match the window to its desktop entry (name, icon) by this.
     QGuiApplication::setDesktopFileName(QStringLiteral(PLAINORA_DESKTOP_ID));
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSizeF(8.25);
-    QApplication::setFont(arial);
+    QApplication::setFont(plainora::programFont());
 
     plainora::QtWindowServices services;
     plainora::form1 window(plainora::StateDirectoryForThisProgram(), services,

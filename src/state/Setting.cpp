@@ -1,6 +1,7 @@
 #include "state/Setting.h"
 
 #include "state/StateFiles.h"
+#include "ui/ProgramFont.h"
 #include "ui/Twips.h"
 #include "ui/WindowServices.h"
 
@@ -20,9 +21,7 @@ Setting::Setting(QString stateDirectory, WindowServices& services, QWidget* pare
     setObjectName(QStringLiteral("Setting"));
     setWindowTitle(QStringLiteral("Setting"));
     setModal(true);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSizeF(8.25);
-    setFont(arial);
+    setFont(programFont());
 
     // The client area opens at a fixed place on the screen, whatever the owner.
     const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();

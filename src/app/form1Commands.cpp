@@ -96,40 +96,17 @@ void form1::Browse()
     if (path.isEmpty())
         return;
 
-    // Newest first; a folder chosen twice is listed twice.
-    m_combo2->insertItem(0, path);
-    m_combo2->setCurrentIndex(0);
+    m_combo2->addDirectory(path);
 }
 
 void form1::RemoveCurrentOutputDirectory()
 {
-    const int count = m_combo2->count();
-    const int selected = m_combo2->currentIndex();
-    if (count == 0 || selected == -1)
-        return;
-    m_combo2->removeItem(selected);
-    const int remaining = count - 1;
-    if (selected < remaining) {
-        m_combo2->setCurrentIndex(selected); // the entry that moved up
-    } else if (remaining > 0) {
-        m_combo2->setCurrentIndex(selected - 1); // the new last entry
-    } else {
-        // Nothing left to select: the removed directory is not left in the
-        // field, where Convert and View would still use it.
-        m_combo2->setCurrentIndex(-1);
-        m_combo2->clearEditText();
-    }
+    m_combo2->removeSelected();
 }
 
 void form1::RemoveAllOutputDirectory()
 {
-    const bool hadSelection = m_combo2->currentIndex() != -1;
-    const int count = m_combo2->count();
-    for (int i = 0; i < count; ++i)
-        m_combo2->removeItem(0);
-    // As above: a removed entry does not stay in the field. Typed text does.
-    if (hadSelection)
-        m_combo2->clearEditText();
+    m_combo2->removeAll();
 }
 
 void form1::View()

@@ -27,6 +27,43 @@ QStringList OutputDirectoryBox::entries() const
     return list;
 }
 
+void OutputDirectoryBox::addDirectory(const QString& path)
+{
+    insertItem(0, path);
+    setCurrentIndex(0);
+}
+
+void OutputDirectoryBox::removeSelected()
+{
+    const int total = count();
+    const int selected = currentIndex();
+    if (total == 0 || selected == -1)
+        return;
+    removeItem(selected);
+    const int remaining = total - 1;
+    if (selected < remaining) {
+        setCurrentIndex(selected); // the entry that moved up
+    } else if (remaining > 0) {
+        setCurrentIndex(selected - 1); // the new last entry
+    } else {
+        // Nothing left to select: the removed directory is not left in the
+        // field, where Convert and View would still use it.
+        setCurrentIndex(-1);
+        clearEditText();
+    }
+}
+
+void OutputDirectoryBox::removeAll()
+{
+    const bool hadSelection = currentIndex() != -1;
+    const int total = count();
+    for (int i = 0; i < total; ++i)
+        removeItem(0);
+    // As above: a removed entry does not stay in the field. Typed text does.
+    if (hadSelection)
+        clearEditText();
+}
+
 void OutputDirectoryBox::deselectKeepingText(const QString& text)
 {
     if (currentIndex() == -1)

@@ -17,6 +17,15 @@ public:
     // The list's entries, index 0 first.
     QStringList entries() const;
 
+    // Puts a directory at the top of the list and selects it; a directory
+    // added twice is listed twice.
+    void addDirectory(const QString& path);
+    // Removes the selected entry and selects its neighbour; nothing when no
+    // entry is selected.
+    void removeSelected();
+    // Empties the list; text the user typed stays in the field.
+    void removeAll();
+
 private:
     void deselectKeepingText(const QString& text);
 };

@@ -41,15 +41,15 @@ form1::form1(QString stateDirectory, WindowServices& services, std::shared_ptr<D
                    Qt::WindowCloseButtonHint);
     setFont(programFont());
 
-    m_imageList1 = new ImageList({Artwork(QStringLiteral("document")), Artwork(QStringLiteral("folder")),
-                                  Artwork(QStringLiteral("missing"))},
-                                 this);
-    m_imageList1->setObjectName(QStringLiteral("ImageList1"));
+    m_imageList = new ImageList({Artwork(QStringLiteral("document")), Artwork(QStringLiteral("folder")),
+                                 Artwork(QStringLiteral("missing"))},
+                                this);
+    m_imageList->setObjectName(QStringLiteral("ImageList1"));
 
     buildMenus();
     buildControls();
     applyFontToPopups();
-    m_lists = std::make_unique<InputDocumentList>(*m_listView1, *m_listView2, *m_imageList1, m_services);
+    m_lists = std::make_unique<InputDocumentList>(*m_entryList, *m_documentList, *m_imageList, m_services);
     // The client area is fixed; the window is its size plus the menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -96,31 +96,31 @@ void form1::buildControls()
     auto* command9 =
         pictureButton("Command9", "exit", 32, QStringLiteral("Exit"), twipRect(9120, 0, 970, 975));
 
-    m_listView1 = new EntryListView(client);
-    m_listView1->setObjectName(QStringLiteral("ListView1"));
-    m_listView1->setGeometry(twipRect(120, 1080, 5175, 4935));
+    m_entryList = new EntryListView(client);
+    m_entryList->setObjectName(QStringLiteral("ListView1"));
+    m_entryList->setGeometry(twipRect(120, 1080, 5175, 4935));
 
-    m_listView2 = new QTreeWidget(client);
-    m_listView2->setObjectName(QStringLiteral("ListView2"));
-    m_listView2->setGeometry(twipRect(5880, 1080, 4215, 4935));
-    EntryListView::SetUpReportView(*m_listView2);
+    m_documentList = new QTreeWidget(client);
+    m_documentList->setObjectName(QStringLiteral("ListView2"));
+    m_documentList->setGeometry(twipRect(5880, 1080, 4215, 4935));
+    EntryListView::SetUpReportView(*m_documentList);
 
     auto* command3 = pictureButton("Command3", "up", 32, QString(), twipRect(5400, 2160, 370, 610));
     auto* command4 = pictureButton("Command4", "down", 32, QString(), twipRect(5400, 3000, 370, 610));
 
-    m_progressBar1 = new QProgressBar(client);
-    m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    m_progressBar1->setGeometry(twipRect(120, 6480, 10095, 255));
-    m_progressBar1->setRange(0, 100);
-    m_progressBar1->setValue(0);
-    m_progressBar1->setTextVisible(false);
+    m_progressBar = new QProgressBar(client);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setGeometry(twipRect(120, 6480, 10095, 255));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
 
     auto* command11 = pushButton("Command11", QStringLiteral("View"), twipRect(9120, 6120, 855, 325));
     auto* command10 = pushButton("Command10", QStringLiteral("Browse"), twipRect(8040, 6120, 975, 325));
 
-    m_combo2 = new OutputDirectoryBox(client);
-    m_combo2->setObjectName(QStringLiteral("Combo2"));
-    m_combo2->setGeometry(twipRect(2160, 6120, 5775, 330));
+    m_outputDirectoryBox = new OutputDirectoryBox(client);
+    m_outputDirectoryBox->setObjectName(QStringLiteral("Combo2"));
+    m_outputDirectoryBox->setGeometry(twipRect(2160, 6120, 5775, 330));
 
     auto* label1 = new QLabel(client);
     label1->setObjectName(QStringLiteral("Label1"));
@@ -129,9 +129,10 @@ void form1::buildControls()
     label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label1->setGeometry(twipRect(120, 6120, 1935, 255));
 
-    const QList<QWidget*> tabOrder{command5,  command1,    command2,    command6, command8, command7,
-                                   command9,  m_listView1, m_listView2, command3, command4, m_progressBar1,
-                                   command11, command10,   m_combo2,    label1};
+    const QList<QWidget*> tabOrder{command5, command1,      command2,    command6,       command8,
+                                   command7, command9,      m_entryList, m_documentList, command3,
+                                   command4, m_progressBar, command11,   command10,      m_outputDirectoryBox,
+                                   label1};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -147,7 +148,7 @@ void form1::buildControls()
     connect(command9, &QPushButton::clicked, this, &form1::Exit);
     connect(command10, &QPushButton::clicked, this, &form1::Browse);
     connect(command11, &QPushButton::clicked, this, &form1::View);
-    connect(m_listView1, &EntryListView::ItemClick, this, &form1::SelectEntry);
+    connect(m_entryList, &EntryListView::ItemClick, this, &form1::SelectEntry);
 }
 
 void form1::buildMenus()
@@ -196,25 +197,25 @@ void form1::buildMenus()
 void form1::Form_Load()
 {
     // ImageList1 is the entry list's small-icon list.
-    m_listView1->setIconSize(QSize(16, 16));
-    m_listView1->setColumnCount(1);
-    m_listView1->setHeaderLabels({EntryColumnCaption});
-    m_listView1->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
-    m_listView1->header()->setStretchLastSection(false);
-    m_listView1->setColumnWidth(0, px(4800));
-    m_listView2->setColumnCount(1);
-    m_listView2->setHeaderLabels({DocumentColumnCaption});
-    m_listView2->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
-    m_listView2->header()->setStretchLastSection(false);
-    m_listView2->setColumnWidth(0, px(3700));
+    m_entryList->setIconSize(QSize(16, 16));
+    m_entryList->setColumnCount(1);
+    m_entryList->setHeaderLabels({EntryColumnCaption});
+    m_entryList->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
+    m_entryList->header()->setStretchLastSection(false);
+    m_entryList->setColumnWidth(0, px(4800));
+    m_documentList->setColumnCount(1);
+    m_documentList->setHeaderLabels({DocumentColumnCaption});
+    m_documentList->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
+    m_documentList->header()->setStretchLastSection(false);
+    m_documentList->setColumnWidth(0, px(3700));
 
     const StateFiles files(m_stateDirectory);
     QString entriesError;
     QString outputsError;
     m_lists->RestoreEntries(files.LoadEntryList(&entriesError));
-    m_combo2->addItems(files.LoadOutputDirectories(&outputsError));
-    if (m_combo2->count() > 0)
-        m_combo2->setCurrentIndex(0);
+    m_outputDirectoryBox->addItems(files.LoadOutputDirectories(&outputsError));
+    if (m_outputDirectoryBox->count() > 0)
+        m_outputDirectoryBox->setCurrentIndex(0);
 
     // A list that could not be read is not overwritten at exit with what
     // little the window then holds: the user's remembered entries stay.
@@ -252,7 +253,7 @@ void form1::Form_Unload()
         failures.append(tr("The list of documents and folders could not be saved to \"%1\": %2.")
                             .arg(files.filePath(StateFiles::EntryListFileName), error));
     if (switches.saveOutputDirectories && !m_outputListUnread &&
-        !files.SaveOutputDirectories(m_combo2->entries(), &error, &leftOut))
+        !files.SaveOutputDirectories(m_outputDirectoryBox->entries(), &error, &leftOut))
         failures.append(tr("The list of output directories could not be saved to \"%1\": %2.")
                             .arg(files.filePath(StateFiles::OutputDirectoriesFileName), error));
     if (!failures.isEmpty())
@@ -294,7 +295,8 @@ void form1::closeEvent(QCloseEvent* event)
 
 bool form1::CheckOutputFolder()
 {
-    return m_conversion.CheckOutputFolder(m_combo2->currentText(), m_combo2->currentIndex(), m_services);
+    return m_conversion.CheckOutputFolder(m_outputDirectoryBox->currentText(),
+                                          m_outputDirectoryBox->currentIndex(), m_services);
 }
 
 void form1::RemoveFile()

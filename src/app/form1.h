@@ -42,11 +42,11 @@ public:
     // The Convert command's run; owned by the window, made on first use.
     BatchRun& batchRun();
 
-    EntryListView* ListView1() const { return m_listView1; }
-    QTreeWidget* ListView2() const { return m_listView2; }
-    OutputDirectoryBox* Combo2() const { return m_combo2; }
-    QProgressBar* ProgressBar1() const { return m_progressBar1; }
-    const ImageList& ImageList1() const { return *m_imageList1; }
+    EntryListView* ListView1() const { return m_entryList; }
+    QTreeWidget* ListView2() const { return m_documentList; }
+    OutputDirectoryBox* Combo2() const { return m_outputDirectoryBox; }
+    QProgressBar* ProgressBar1() const { return m_progressBar; }
+    const ImageList& ImageList1() const { return *m_imageList; }
 
     // The output folder check on what Combo2 shows (its text and selected index).
     bool CheckOutputFolder();
@@ -99,11 +99,11 @@ private:
     bool m_entryListUnread = false;
     bool m_outputListUnread = false;
 
-    ImageList* m_imageList1 = nullptr;
-    EntryListView* m_listView1 = nullptr;
-    QTreeWidget* m_listView2 = nullptr;
-    OutputDirectoryBox* m_combo2 = nullptr;
-    QProgressBar* m_progressBar1 = nullptr;
+    ImageList* m_imageList = nullptr;
+    EntryListView* m_entryList = nullptr;
+    QTreeWidget* m_documentList = nullptr;
+    OutputDirectoryBox* m_outputDirectoryBox = nullptr;
+    QProgressBar* m_progressBar = nullptr;
     std::unique_ptr<InputDocumentList> m_lists;
 };
 

@@ -72,8 +72,8 @@ void form1::AddWord()
     // Whatever file was picked is a document entry; its extension is not tested.
     // Selecting it lists its document.
     m_lists->AppendEntry(path, InputDocumentList::DocumentIcon);
-    m_lists->SelectPosition(m_listView1->topLevelItemCount());
-    m_listView1->viewport()->update();
+    m_lists->SelectPosition(m_entryList->topLevelItemCount());
+    m_entryList->viewport()->update();
 }
 
 void form1::AddFolder()
@@ -84,10 +84,10 @@ void form1::AddFolder()
 
     // A folder becomes an entry whatever it holds; the root stays "/".
     m_lists->AppendEntry(path, InputDocumentList::FolderIcon);
-    const int position = m_listView1->topLevelItemCount();
+    const int position = m_entryList->topLevelItemCount();
     m_lists->SelectPosition(position); // lists its documents
-    m_listView1->viewport()->update();
-    m_listView1->scrollToItem(m_listView1->topLevelItem(position - 1));
+    m_entryList->viewport()->update();
+    m_entryList->scrollToItem(m_entryList->topLevelItem(position - 1));
 }
 
 void form1::Browse()
@@ -96,23 +96,23 @@ void form1::Browse()
     if (path.isEmpty())
         return;
 
-    m_combo2->addDirectory(path);
+    m_outputDirectoryBox->addDirectory(path);
 }
 
 void form1::RemoveCurrentOutputDirectory()
 {
-    m_combo2->removeSelected();
+    m_outputDirectoryBox->removeSelected();
 }
 
 void form1::RemoveAllOutputDirectory()
 {
-    m_combo2->removeAll();
+    m_outputDirectoryBox->removeAll();
 }
 
 void form1::View()
 {
     // The text as typed, trailing separators included.
-    const QString folder = m_combo2->currentText();
+    const QString folder = m_outputDirectoryBox->currentText();
     if (GetPathKind(folder) == PathKind::Folder)
         m_services.openInShell(folder);
 }

@@ -11,7 +11,7 @@ BatchRun& form1::batchRun()
     auto* run = findChild<BatchRun*>(QString(), Qt::FindDirectChildrenOnly);
     if (!run) {
         run = new BatchRun(
-            *this, *m_listView2, *m_progressBar1, m_conversion, m_services,
+            *this, *m_documentList, *m_progressBar, m_conversion, m_services,
             [this] { return CheckOutputFolder(); },
             [this](int row) { return m_lists->GetDocumentPath(row); });
         run->setExitControl(findChild<QWidget*>(QStringLiteral("Command9")));

@@ -17,8 +17,8 @@ void form1::AddPathsFromCommandLine(const QStringList& arguments)
 
 void form1::acceptDroppedEntries()
 {
-    new EntryDropTarget(*m_listView1, *m_lists);
-    new EntryDropTarget(*m_listView2, *m_lists);
+    new EntryDropTarget(*m_entryList, *m_lists);
+    new EntryDropTarget(*m_documentList, *m_lists);
 }
 
 } // namespace plainora

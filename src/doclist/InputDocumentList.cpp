@@ -19,9 +19,9 @@ constexpr int IconRole = Qt::UserRole;
 
 InputDocumentList::InputDocumentList(QTreeWidget& entryList, QTreeWidget& documentList,
                                      const ImageList& images, WindowServices& services)
-    : m_entries(entryList), m_documents(documentList), m_images(images), m_services(services)
+    : m_entryList(entryList), m_documentList(documentList), m_imageList(images), m_services(services)
 {
-    m_following = QObject::connect(&m_entries, &QTreeWidget::itemSelectionChanged, &m_entries,
+    m_following = QObject::connect(&m_entryList, &QTreeWidget::itemSelectionChanged, &m_entryList,
                                    [this] { followSelection(); });
 }
 
@@ -47,9 +47,9 @@ QTreeWidgetItem* InputDocumentList::AppendEntry(const QString& path, int icon)
 {
     auto* item = new QTreeWidgetItem(QStringList{path});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    item->setIcon(0, m_images.image(icon));
+    item->setIcon(0, m_imageList.image(icon));
     item->setData(0, IconRole, icon);
-    m_entries.addTopLevelItem(item);
+    m_entryList.addTopLevelItem(item);
     return item;
 }
 
@@ -62,8 +62,8 @@ void InputDocumentList::RestoreEntries(const QStringList& lines)
 QStringList InputDocumentList::EntryTexts() const
 {
     QStringList texts;
-    for (int i = 0; i < m_entries.topLevelItemCount(); ++i)
-        texts.append(m_entries.topLevelItem(i)->text(0));
+    for (int i = 0; i < m_entryList.topLevelItemCount(); ++i)
+        texts.append(m_entryList.topLevelItem(i)->text(0));
     return texts;
 }
 
@@ -74,29 +74,29 @@ int InputDocumentList::EntryIconOf(const QTreeWidgetItem& entry)
 
 QTreeWidgetItem* InputDocumentList::selectedEntry() const
 {
-    const QList<QTreeWidgetItem*> selected = m_entries.selectedItems();
+    const QList<QTreeWidgetItem*> selected = m_entryList.selectedItems();
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
 int InputDocumentList::SelectedPosition() const
 {
     QTreeWidgetItem* selected = selectedEntry();
-    return selected ? m_entries.indexOfTopLevelItem(selected) + 1 : 0;
+    return selected ? m_entryList.indexOfTopLevelItem(selected) + 1 : 0;
 }
 
 void InputDocumentList::SelectPosition(int position)
 {
-    QTreeWidgetItem* item = m_entries.topLevelItem(position - 1);
+    QTreeWidgetItem* item = m_entryList.topLevelItem(position - 1);
     if (!item)
         return;
-    m_entries.setCurrentItem(item);
+    m_entryList.setCurrentItem(item);
     item->setSelected(true);
-    m_entries.scrollToItem(item);
+    m_entryList.scrollToItem(item);
 }
 
 void InputDocumentList::RemoveFile()
 {
-    const int count = m_entries.topLevelItemCount();
+    const int count = m_entryList.topLevelItemCount();
     const int position = SelectedPosition();
     if (count == 0 || position == 0)
         return;
@@ -105,7 +105,7 @@ void InputDocumentList::RemoveFile()
         m_shownEntry = nullptr;
     delete removed;
     if (count - 1 == 0) {
-        m_documents.clear();
+        m_documentList.clear();
         return;
     }
     SelectPosition(position == 1 ? 1 : position - 1);
@@ -116,14 +116,14 @@ QTreeWidgetItem* InputDocumentList::takeEntry(int position)
 {
     // The view selects a neighbour of the row taken out: no choice of the user's.
     const QScopedValueRollback holding(m_holdingSelection, true);
-    return m_entries.takeTopLevelItem(position - 1);
+    return m_entryList.takeTopLevelItem(position - 1);
 }
 
 void InputDocumentList::moveSelectedEntry(int from, int to)
 {
     // The entry leaves the list for a moment; its documents stay listed.
     const QScopedValueRollback holding(m_holdingSelection, true);
-    m_entries.insertTopLevelItem(to - 1, m_entries.takeTopLevelItem(from - 1));
+    m_entryList.insertTopLevelItem(to - 1, m_entryList.takeTopLevelItem(from - 1));
     SelectPosition(to);
 }
 
@@ -137,7 +137,7 @@ void InputDocumentList::MoveUp()
 
 void InputDocumentList::MoveDown()
 {
-    const int count = m_entries.topLevelItemCount();
+    const int count = m_entryList.topLevelItemCount();
     const int position = SelectedPosition();
     if (position == 0 || position >= count)
         return;
@@ -147,8 +147,8 @@ void InputDocumentList::MoveDown()
 void InputDocumentList::RemoveAllItems()
 {
     m_shownEntry = nullptr;
-    m_entries.clear();
-    m_documents.clear();
+    m_entryList.clear();
+    m_documentList.clear();
 }
 
 void InputDocumentList::SelectEntry()
@@ -170,7 +170,7 @@ void InputDocumentList::showDocumentsOf(QTreeWidgetItem& entry)
 {
     BusyPointer busy(m_services);
     m_shownEntry = &entry;
-    m_documents.clear();
+    m_documentList.clear();
     const QString path = entry.text(0);
     if (GetPathKind(path) == PathKind::File) {
         appendDocumentRow(QFileInfo(path).fileName());
@@ -178,7 +178,7 @@ void InputDocumentList::showDocumentsOf(QTreeWidgetItem& entry)
         for (const std::string& name : ScanFolderForDocuments(toNativePath(path)))
             appendDocumentRow(fromNativePath(name));
     }
-    m_documents.viewport()->update();
+    m_documentList.viewport()->update();
 }
 
 void InputDocumentList::appendDocumentRow(const QString& name)
@@ -186,13 +186,13 @@ void InputDocumentList::appendDocumentRow(const QString& name)
     auto* row = new QTreeWidgetItem(QStringList{name});
     row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     row->setCheckState(0, Qt::Checked);
-    m_documents.addTopLevelItem(row);
+    m_documentList.addTopLevelItem(row);
 }
 
 QString InputDocumentList::GetDocumentPath(int row) const
 {
     const QString entry = m_shownEntry ? m_shownEntry->text(0) : QString();
-    const QTreeWidgetItem* document = row >= 1 ? m_documents.topLevelItem(row - 1) : nullptr;
+    const QTreeWidgetItem* document = row >= 1 ? m_documentList.topLevelItem(row - 1) : nullptr;
     const QString name = document ? document->text(0) : QString();
     switch (GetPathKind(entry)) {
     case PathKind::File:

@@ -70,9 +70,9 @@ private:
     void showDocumentsOf(QTreeWidgetItem& entry);
     void appendDocumentRow(const QString& name);
 
-    QTreeWidget& m_entries;
-    QTreeWidget& m_documents;
-    const ImageList& m_images;
+    QTreeWidget& m_entryList;
+    QTreeWidget& m_documentList;
+    const ImageList& m_imageList;
     WindowServices& m_services;
     // The entry the document list belongs to; entries are only deleted here.
     QTreeWidgetItem* m_shownEntry = nullptr;

@@ -195,14 +195,19 @@ void TextCollector::closeListElement()
     endParagraph();
 }
 
-void TextCollector::openFootnote(const librevenge::RVNGPropertyList& properties)
+void TextCollector::openNote(StoryKind kind, const librevenge::RVNGPropertyList& properties, int& count)
 {
     std::string mark = stringProperty(properties, "text:label");
     if (mark.empty())
-        mark = std::to_string(intProperty(properties, "librevenge:number", m_footnotes + 1));
-    ++m_footnotes;
+        mark = std::to_string(intProperty(properties, "librevenge:number", count + 1));
+    ++count;
     append("[" + mark + "]");
-    m_stories.open(StoryKind::Footnote, true, std::move(mark));
+    m_stories.open(kind, true, std::move(mark));
+}
+
+void TextCollector::openFootnote(const librevenge::RVNGPropertyList& properties)
+{
+    openNote(StoryKind::Footnote, properties, m_footnotes);
 }
 
 void TextCollector::closeFootnote()
@@ -212,12 +217,7 @@ void TextCollector::closeFootnote()
 
 void TextCollector::openEndnote(const librevenge::RVNGPropertyList& properties)
 {
-    std::string mark = stringProperty(properties, "text:label");
-    if (mark.empty())
-        mark = std::to_string(intProperty(properties, "librevenge:number", m_endnotes + 1));
-    ++m_endnotes;
-    append("[" + mark + "]");
-    m_stories.open(StoryKind::Endnote, true, std::move(mark));
+    openNote(StoryKind::Endnote, properties, m_endnotes);
 }
 
 void TextCollector::closeEndnote()

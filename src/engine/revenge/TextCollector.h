@@ -111,6 +111,8 @@ private:
     };
 
     Stories::Story& story() { return m_stories.current(); }
+    // The mark the library gives, else the next number of count.
+    void openNote(StoryKind kind, const librevenge::RVNGPropertyList& properties, int& count);
     void closeStory(StoryKind kind);
     void append(std::string_view text);
     void endParagraph();

@@ -2,14 +2,14 @@
 // .docx reader (read + render), single-threaded, on the small, medium and
 // large documents of bench/make_docx_bench_data.py.
 
+#include "Engine.h"
+#include "PlainTextWriter.h"
+
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <zip.h>
-
-#include "Engine.h"
-#include "PlainTextWriter.h"
 
 namespace {
 
@@ -54,7 +54,8 @@ void extract(benchmark::State& state, const std::string& name)
     }
     state.SetItemsProcessed(state.iterations()); // documents
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * xmlBytes));
-    state.counters["docs/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["docs/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["xmlMB"] = static_cast<double>(xmlBytes) / 1e6;
 }
 

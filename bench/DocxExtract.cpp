@@ -2,10 +2,10 @@
 // (environment, default 1), writing nothing: the unit the comparison script
 // times against other tools, with /usr/bin/time -v for the peak memory.
 
+#include "Engine.h"
+
 #include <cstdio>
 #include <cstdlib>
-
-#include "Engine.h"
 
 int main(int argc, char** argv)
 {

@@ -1,8 +1,8 @@
 // The library candidates for the .docx reader, on the same documents:
 // inflating word/document.xml with libzip's zlib stream (into a growing
 // string, or slice by slice as the reader does), with zlib directly on the
-// raw deflate data, or with libdeflate in one call, and parsing it with expat (streaming) or pugixml (in-memory
-// tree). Each parse collects the w:t text, as the reader does.
+// raw deflate data, or with libdeflate in one call, and parsing it with expat (streaming) or pugixml
+// (in-memory tree). Each parse collects the w:t text, as the reader does.
 
 #include <benchmark/benchmark.h>
 #include <cstring>
@@ -91,7 +91,8 @@ std::string inflateWithLibdeflate(zip_t* archive, libdeflate_decompressor* decom
     const std::string compressed = compressedDocumentPart(archive, stat);
     std::string out(stat.size, '\0');
     size_t actual = 0;
-    libdeflate_deflate_decompress(decompressor, compressed.data(), compressed.size(), out.data(), out.size(), &actual);
+    libdeflate_deflate_decompress(decompressor, compressed.data(), compressed.size(), out.data(), out.size(),
+                                  &actual);
     out.resize(actual);
     return out;
 }
@@ -132,8 +133,7 @@ void inflateZlib(benchmark::State& state, const std::string& name)
 }
 
 // Times one way of streaming document.xml out of the package.
-template <std::size_t (*Stream)(zip_t*)>
-void streamPart(benchmark::State& state, const std::string& name)
+template <std::size_t (*Stream)(zip_t*)> void streamPart(benchmark::State& state, const std::string& name)
 {
     zip_t* archive = openArchive(state, name);
     if (!archive)
@@ -172,7 +172,8 @@ void inflateLibdeflate(benchmark::State& state, const std::string& name)
     zip_close(archive);
 }
 
-struct ExpatText {
+struct ExpatText
+{
     std::string text;
     bool inText = false;
 };
@@ -214,7 +215,8 @@ void parsePugixml(benchmark::State& state, const std::string& name)
         pugi::xml_document document;
         document.load_buffer(xml.data(), xml.size(), pugi::parse_default);
         std::string text;
-        struct Walker : pugi::xml_tree_walker {
+        struct Walker : pugi::xml_tree_walker
+        {
             std::string* out;
             bool for_each(pugi::xml_node& node) override
             {

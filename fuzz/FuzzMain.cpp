@@ -1,7 +1,7 @@
 // libFuzzer entry; PLAINORA_FUZZ_TARGET names the target (see FuzzTargets.cpp).
-#include <cstdlib>
-
 #include "FuzzTargets.h"
+
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,8 +1,5 @@
 #include "FuzzTargets.h"
 
-#include <algorithm>
-#include <string>
-
 #include "Engine.h"
 #include "FormatSniffer.h"
 #include "PlainTextWriter.h"
@@ -13,6 +10,9 @@
 #include "docx/StyleSheet.h"
 #include "docx/XmlParser.h"
 #include "docx/ZipPackage.h"
+
+#include <algorithm>
+#include <string>
 
 namespace plainora::fuzz {
 
@@ -55,7 +55,8 @@ bool runZip(const std::uint8_t* data, std::size_t size)
     const std::vector<std::string> names = package.value()->partNames();
     std::string whole;
     for (const std::string& name : names) {
-        const engine::Status status = package.value()->read(name, [](std::string_view) { return engine::Status{}; });
+        const engine::Status status =
+            package.value()->read(name, [](std::string_view) { return engine::Status{}; });
         if (!status && (status.error().number() <= 0 || status.error().description.empty()))
             return false;
         // In one call, as small parts are read: no more than the declared
@@ -119,8 +120,9 @@ bool runOoxmlPart(const std::uint8_t* data, std::size_t size)
         break;
     }
     default: {
-        static constexpr StoryReader::Part kParts[] = {StoryReader::Part::Document, StoryReader::Part::Footnotes,
-                                                       StoryReader::Part::Comments, StoryReader::Part::HeaderFooter};
+        static constexpr StoryReader::Part kParts[] = {
+            StoryReader::Part::Document, StoryReader::Part::Footnotes, StoryReader::Part::Comments,
+            StoryReader::Part::HeaderFooter};
         const StoryReader::Part kind = kParts[data[0] % 6 - 2];
         // Notes and comments are only kept when the body referred to them.
         document.footnotes.push_back(engine::Note{"1", {}});
@@ -180,7 +182,9 @@ std::string compoundFileOf(std::string_view word, std::string_view table)
 {
     constexpr std::size_t kSector = 512;
     constexpr std::uint32_t kEnd = 0xFFFFFFFE, kFatSector = 0xFFFFFFFD, kFree = 0xFFFFFFFF;
-    auto sectors = [&](std::size_t bytes) { return (std::max<std::size_t>(bytes, 4096) + kSector - 1) / kSector; };
+    auto sectors = [&](std::size_t bytes) {
+        return (std::max<std::size_t>(bytes, 4096) + kSector - 1) / kSector;
+    };
     const std::size_t wordSectors = sectors(word.size()), tableSectors = sectors(table.size());
     std::size_t fatSectors = 1;
     while (fatSectors * (kSector / 4) < fatSectors + 1 + wordSectors + tableSectors)
@@ -189,7 +193,9 @@ std::string compoundFileOf(std::string_view word, std::string_view table)
         return {};
     const std::size_t total = fatSectors + 1 + wordSectors + tableSectors;
     std::string file((1 + total) * kSector, '\0');
-    auto put16 = [&](std::size_t at, std::uint16_t v) { file[at] = char(v & 0xFF), file[at + 1] = char(v >> 8); };
+    auto put16 = [&](std::size_t at, std::uint16_t v) {
+        file[at] = char(v & 0xFF), file[at + 1] = char(v >> 8);
+    };
     auto put32 = [&](std::size_t at, std::uint32_t v) {
         for (int i = 0; i < 4; ++i)
             file[at + i] = char((v >> (8 * i)) & 0xFF);
@@ -244,9 +250,9 @@ bool runDocText(const std::uint8_t* data, std::size_t size)
 {
     if (size < 4)
         return true;
-    const std::size_t wordSize = std::min<std::size_t>(
-        size - 4, std::size_t(data[0]) | std::size_t(data[1]) << 8 | std::size_t(data[2]) << 16 |
-                      std::size_t(data[3] & 0x7F) << 24);
+    const std::size_t wordSize =
+        std::min<std::size_t>(size - 4, std::size_t(data[0]) | std::size_t(data[1]) << 8 |
+                                            std::size_t(data[2]) << 16 | std::size_t(data[3] & 0x7F) << 24);
     const std::string_view all(reinterpret_cast<const char*>(data) + 4, size - 4);
     const std::string file = compoundFileOf(all.substr(0, wordSize), all.substr(wordSize));
     if (file.empty())
@@ -256,8 +262,7 @@ bool runDocText(const std::uint8_t* data, std::size_t size)
 
 // One import library on its own, as the engine calls it once the library
 // recognised the content.
-template <engine::ImportLibrary Library>
-bool runImportLibrary(const std::uint8_t* data, std::size_t size)
+template <engine::ImportLibrary Library> bool runImportLibrary(const std::uint8_t* data, std::size_t size)
 {
     return honoursContract(engine::readWithImportLibrary(Library, ByteView(data, size), kEverything));
 }

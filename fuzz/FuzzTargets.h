@@ -11,7 +11,8 @@
 
 namespace plainora::fuzz {
 
-struct Target {
+struct Target
+{
     std::string_view name;
     bool (*run)(const std::uint8_t* data, std::size_t size);
 };

@@ -7,9 +7,8 @@
 #include <pybind11/pybind11.h>
 // clang-format on
 
-#include "plainora/plainora.h"
-
 #include "BatchPlanning.h"
+#include "plainora/plainora.h"
 
 #include <memory>
 #include <string>

@@ -18,6 +18,7 @@ build_packages=(
   xvfb xauth
   desktop-file-utils appstream
   groff-base
+  clang-format
 )
 dev_packages=(
   python3 python3-docx python3-matplotlib

@@ -43,7 +43,9 @@ std::vector<std::string> visibleSubfolders(const std::string& folder)
             continue;
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_UNKNOWN) {
-            struct stat info {};
+            struct stat info
+            {
+            };
             isFolder = ::lstat(joinPath(folder, name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
         }
         if (isFolder)
@@ -55,7 +57,9 @@ std::vector<std::string> visibleSubfolders(const std::string& folder)
 
 std::optional<FolderIdentity> identityOf(const std::string& path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(path.c_str(), &info) != 0)
         return std::nullopt;
     return FolderIdentity{info.st_dev, info.st_ino};
@@ -63,7 +67,8 @@ std::optional<FolderIdentity> identityOf(const std::string& path)
 
 void collectFolder(const std::string& root, bool recursive, std::vector<PlannedDocument>& documents)
 {
-    struct Pending {
+    struct Pending
+    {
         std::string path;
         std::string relative;
     };
@@ -88,7 +93,9 @@ void collectFolder(const std::string& root, bool recursive, std::vector<PlannedD
 
 std::string skipReason(const std::string& path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(path.c_str(), &info) != 0)
         return errno == EACCES ? "permission denied" : "no such file or folder";
     if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
@@ -115,8 +122,12 @@ std::string creationReason(int error)
 
 bool isSameFile(const std::string& a, const std::string& b)
 {
-    struct stat infoA {};
-    struct stat infoB {};
+    struct stat infoA
+    {
+    };
+    struct stat infoB
+    {
+    };
     return ::stat(a.c_str(), &infoA) == 0 && ::stat(b.c_str(), &infoB) == 0 && infoA.st_dev == infoB.st_dev &&
            infoA.st_ino == infoB.st_ino;
 }
@@ -152,7 +163,9 @@ engine::Result<std::string> prepareOutputFolder(const std::string& typedFolder)
         return engine::makeError(engine::ErrorCode::OutputFailed, "The output folder name is empty.");
     if (GetPathKind(folder) != PathKind::Folder && ::mkdir(folder.c_str(), 0777) != 0) {
         const int error = errno;
-        struct stat info {};
+        struct stat info
+        {
+        };
         // A folder made since the test above is usable too.
         const bool existingFolder =
             error == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);

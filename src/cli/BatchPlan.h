@@ -15,7 +15,8 @@ namespace plainora::cli {
 
 inline constexpr std::size_t kNoDocument = static_cast<std::size_t>(-1);
 
-struct PlannedDocument {
+struct PlannedDocument
+{
     std::string sourcePath;     // the PATH argument, joined with the names found under it
     std::string relativeFolder; // the subfolder under the PATH argument ("" at its top)
     std::string outputPath;     // the text file; empty with --stdout
@@ -28,12 +29,14 @@ struct PlannedDocument {
 };
 
 // A PATH argument that names neither a file nor a folder.
-struct SkippedPath {
+struct SkippedPath
+{
     std::string path;
     std::string reason;
 };
 
-struct BatchPlan {
+struct BatchPlan
+{
     std::vector<PlannedDocument> documents;
     std::vector<SkippedPath> skipped;
 };

@@ -17,14 +17,16 @@ namespace plainora::cli {
 
 namespace {
 
-struct Outcome {
+struct Outcome
+{
     bool finished = false;
     std::string text; // --stdout: the encoded text until it is written
     std::optional<engine::Error> error;
     std::size_t replacedCharacters = 0;
 };
 
-class Batch {
+class Batch
+{
 public:
     Batch(const std::vector<PlannedDocument>& documents, const RunSettings& settings,
           const RunCallbacks& callbacks)

@@ -15,7 +15,8 @@
 
 namespace plainora::cli {
 
-struct RunSettings {
+struct RunSettings
+{
     unsigned jobs = 1;
     bool toStdout = false;
     engine::ReadOptions read;
@@ -23,7 +24,8 @@ struct RunSettings {
 };
 
 // Called on the thread that runs the batch, never concurrently.
-struct RunCallbacks {
+struct RunCallbacks
+{
     // --stdout: a document's text, in plan order; false when it could not
     // be written (the document then counts as failed).
     std::function<bool(std::string_view text)> writeText;
@@ -33,7 +35,8 @@ struct RunCallbacks {
     std::function<void(std::size_t finished, std::size_t total)> progress;
 };
 
-struct RunSummary {
+struct RunSummary
+{
     std::size_t converted = 0;
     std::size_t failed = 0;
     std::size_t replacedCharacters = 0; // characters the encoding could not hold

@@ -28,7 +28,8 @@ std::optional<unsigned> parseJobCount(const std::string& text)
 // Walks the arguments the way getopt_long does: bundled short flags (-rq),
 // attached or separate values (-j4, -j 4, --jobs=4, --jobs 4), "--" ending
 // the options, and "-" alone taken as a path.
-class Parser {
+class Parser
+{
 public:
     Parser(const std::vector<std::string>& args, unsigned defaultJobs) : m_args(args)
     {

@@ -10,7 +10,8 @@
 
 namespace plainora::cli {
 
-struct CliOptions {
+struct CliOptions
+{
     std::vector<std::string> paths; // documents and folders, in the order given
     std::string outputFolder = "."; // -o; the current directory by default
     bool outputGiven = false;
@@ -25,7 +26,8 @@ struct CliOptions {
 
 enum class CliAction { Run, ShowHelp, ShowVersion, UsageError };
 
-struct ParsedCommandLine {
+struct ParsedCommandLine
+{
     CliAction action = CliAction::Run;
     CliOptions options;
     std::string error; // for UsageError: what is wrong, without the program name

@@ -7,7 +7,8 @@
 
 namespace plainora::cli {
 
-class ProgressBar {
+class ProgressBar
+{
 public:
     // fd is the terminal's descriptor; enabled false draws nothing.
     ProgressBar(int fd, bool enabled);

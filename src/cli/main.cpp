@@ -29,7 +29,8 @@ std::string plural(std::size_t count, const char* one, const char* many)
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-class Console {
+class Console
+{
 public:
     explicit Console(bool progress) : m_bar(STDERR_FILENO, progress) {}
 

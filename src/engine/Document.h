@@ -11,15 +11,18 @@ namespace plainora::engine {
 
 struct Block;
 
-struct TableCell {
+struct TableCell
+{
     std::vector<Block> blocks;
 };
 
-struct TableRow {
+struct TableRow
+{
     std::vector<TableCell> cells;
 };
 
-struct Block {
+struct Block
+{
     enum class Kind { Paragraph, Table };
 
     Kind kind = Kind::Paragraph;
@@ -46,12 +49,14 @@ struct Block {
 
 // A footnote, endnote or comment: the mark as displayed in the body ("1",
 // "*", "iv") and its content.
-struct Note {
+struct Note
+{
     std::string mark;
     std::vector<Block> blocks;
 };
 
-struct Document {
+struct Document
+{
     std::vector<Block> body;
     // Filled only when the read options ask for them, in document order.
     // The writer prints each distinct header or footer once.

@@ -9,17 +9,43 @@ const std::vector<std::string_view>& readableExtensions()
 {
     static const std::vector<std::string_view> kExtensions = {
         // Word, its templates, RTF, MS Write, Word's web pages
-        ".doc", ".dot", ".docx", ".docm", ".dotx", ".dotm", ".rtf", ".wri", ".htm", ".html", ".mht", ".mhtml",
+        ".doc",
+        ".dot",
+        ".docx",
+        ".docm",
+        ".dotx",
+        ".dotm",
+        ".rtf",
+        ".wri",
+        ".htm",
+        ".html",
+        ".mht",
+        ".mhtml",
         // OpenDocument text
-        ".odt", ".ott", ".fodt",
+        ".odt",
+        ".ott",
+        ".fodt",
         // WordPerfect
-        ".wpd", ".wp", ".wp4", ".wp5", ".wp6", ".wpt",
+        ".wpd",
+        ".wp",
+        ".wp4",
+        ".wp5",
+        ".wp6",
+        ".wpt",
         // Microsoft Works and Word for DOS's kin
         ".wps",
         // old Mac word processors (MacWrite, Word for Mac, ClarisWorks/AppleWorks, WriteNow)
-        ".mcw", ".mw", ".mwd", ".cwk", ".wn",
+        ".mcw",
+        ".mw",
+        ".mwd",
+        ".cwk",
+        ".wn",
         // Pages, StarWriter, AbiWord
-        ".pages", ".sdw", ".abw", ".zabw", ".awt",
+        ".pages",
+        ".sdw",
+        ".abw",
+        ".zabw",
+        ".awt",
     };
     return kExtensions;
 }

@@ -3,14 +3,14 @@
 // into text, and the four conversion operations a front end drives
 // (create a converter, open a document, save it as plain text, quit).
 
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "Document.h"
 #include "Error.h"
 #include "Options.h"
 #include "TextEncoding.h"
+
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace plainora::engine {
 
@@ -21,13 +21,15 @@ Result<Document> readDocumentFile(const std::string& path, const ReadOptions& op
 // Reads a file and renders it in the plain-text layout (UTF-8, LF).
 Result<std::string> extractText(const std::string& path, const ReadOptions& options = {});
 
-struct ConverterOptions {
+struct ConverterOptions
+{
     ReadOptions read;
     OutputOptions output;
 };
 
 // One conversion instance: open a document, save it as text, quit.
-class Converter {
+class Converter
+{
 public:
     static Result<std::unique_ptr<Converter>> create(const ConverterOptions& options = {});
 

@@ -21,7 +21,8 @@ enum class ErrorCode : int {
     EncodingFailed = 10,      // the output encoding is unknown to iconv
 };
 
-struct Error {
+struct Error
+{
     ErrorCode code;
     std::string description;
 
@@ -34,8 +35,8 @@ inline Error makeError(ErrorCode code, std::string description)
 }
 
 // A value or the reason there is none.
-template <typename T>
-class Result {
+template <typename T> class Result
+{
 public:
     Result(T value) : m_state(std::move(value)) {}
     Result(Error error) : m_state(std::move(error)) {}
@@ -53,7 +54,8 @@ private:
 };
 
 // Result of an operation that yields nothing on success.
-class Status {
+class Status
+{
 public:
     Status() = default;
     Status(Error error) : m_error(std::move(error)), m_failed(true) {}

@@ -1,13 +1,12 @@
 #include "FileIo.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <utility>
 
 namespace plainora::engine {
@@ -49,8 +48,8 @@ std::string folderOf(const std::string& path)
 
 Error inputTooLarge(std::uint64_t maxBytes)
 {
-    return makeError(ErrorCode::TooLarge,
-                     "The document is larger than Plainora reads (" + std::to_string(maxBytes >> 20) + " MB).");
+    return makeError(ErrorCode::TooLarge, "The document is larger than Plainora reads (" +
+                                              std::to_string(maxBytes >> 20) + " MB).");
 }
 
 Result<MappedFile> MappedFile::open(const std::string& path, std::uint64_t maxBytes)
@@ -66,7 +65,9 @@ Result<MappedFile> MappedFile::open(const std::string& path, std::uint64_t maxBy
         return makeError(ErrorCode::FileUnreadable,
                          "The document could not be opened: " + systemReason(error) + ".");
     }
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return makeError(ErrorCode::FileUnreadable, "The path does not name a regular file.");
@@ -116,15 +117,15 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes)
     std::string temp = folderOf(path) + "/.plainora-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
-        return makeError(ErrorCode::OutputFailed,
-                         "The text file could not be written to \"" + folderOf(path) +
-                             "\": " + systemReason(errno) + ". Choose another output folder.");
+        return makeError(ErrorCode::OutputFailed, "The text file could not be written to \"" +
+                                                      folderOf(path) + "\": " + systemReason(errno) +
+                                                      ". Choose another output folder.");
     }
     auto fail = [&](int error) -> Status {
         ::close(fd);
         ::unlink(temp.c_str());
-        return makeError(ErrorCode::OutputFailed, "The text file \"" + path + "\" could not be written: " +
-                                                      systemReason(error) + ".");
+        return makeError(ErrorCode::OutputFailed,
+                         "The text file \"" + path + "\" could not be written: " + systemReason(error) + ".");
     };
     const char* data = bytes.data();
     std::size_t left = bytes.size();

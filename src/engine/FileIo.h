@@ -2,18 +2,19 @@
 // Reading a source file within a stated limit, and writing an output file so
 // that a failure never leaves half a file or destroys the previous one.
 
+#include "Error.h"
+#include "TextEncoding.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "Error.h"
-#include "TextEncoding.h"
 
 namespace plainora::engine {
 
 // A read-only view of a whole file, memory-mapped so that large documents do
 // not have to be copied into memory.
-class MappedFile {
+class MappedFile
+{
 public:
     static Result<MappedFile> open(const std::string& path, std::uint64_t maxBytes);
 

@@ -14,18 +14,18 @@ std::string toRoman(int value, bool upper)
     if (value <= 0 || value >= 4000)
         return std::to_string(value);
     static constexpr std::array<std::pair<int, const char*>, 13> kParts{{{1000, "m"},
-                                                                       {900, "cm"},
-                                                                       {500, "d"},
-                                                                       {400, "cd"},
-                                                                       {100, "c"},
-                                                                       {90, "xc"},
-                                                                       {50, "l"},
-                                                                       {40, "xl"},
-                                                                       {10, "x"},
-                                                                       {9, "ix"},
-                                                                       {5, "v"},
-                                                                       {4, "iv"},
-                                                                       {1, "i"}}};
+                                                                         {900, "cm"},
+                                                                         {500, "d"},
+                                                                         {400, "cd"},
+                                                                         {100, "c"},
+                                                                         {90, "xc"},
+                                                                         {50, "l"},
+                                                                         {40, "xl"},
+                                                                         {10, "x"},
+                                                                         {9, "ix"},
+                                                                         {5, "v"},
+                                                                         {4, "iv"},
+                                                                         {1, "i"}}};
     std::string out;
     for (const auto& [amount, letters] : kParts) {
         while (value >= amount) {
@@ -113,20 +113,21 @@ std::string ordinalWords(int value)
 {
     std::string words = cardinalWords(value);
     static constexpr std::array<std::pair<const char*, const char*>, 12> kIrregular{{{"one", "first"},
-                                                                                   {"two", "second"},
-                                                                                   {"three", "third"},
-                                                                                   {"five", "fifth"},
-                                                                                   {"eight", "eighth"},
-                                                                                   {"nine", "ninth"},
-                                                                                   {"twelve", "twelfth"},
-                                                                                   {"twenty", "twentieth"},
-                                                                                   {"thirty", "thirtieth"},
-                                                                                   {"forty", "fortieth"},
-                                                                                   {"fifty", "fiftieth"},
-                                                                                   {"sixty", "sixtieth"}}};
+                                                                                     {"two", "second"},
+                                                                                     {"three", "third"},
+                                                                                     {"five", "fifth"},
+                                                                                     {"eight", "eighth"},
+                                                                                     {"nine", "ninth"},
+                                                                                     {"twelve", "twelfth"},
+                                                                                     {"twenty", "twentieth"},
+                                                                                     {"thirty", "thirtieth"},
+                                                                                     {"forty", "fortieth"},
+                                                                                     {"fifty", "fiftieth"},
+                                                                                     {"sixty", "sixtieth"}}};
     for (const auto& [plain, ordinal] : kIrregular) {
         const std::string suffix = plain;
-        if (words.size() >= suffix.size() && words.compare(words.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        if (words.size() >= suffix.size() &&
+            words.compare(words.size() - suffix.size(), suffix.size(), suffix) == 0) {
             const std::size_t start = words.size() - suffix.size();
             if (start == 0 || words[start - 1] == ' ' || words[start - 1] == '-')
                 return words.substr(0, start) + ordinal;
@@ -277,24 +278,42 @@ char32_t mapSymbolFontCharacter(std::string_view fontName, char32_t cp)
     const char32_t code = (cp >= 0xF000 && cp <= 0xF0FF) ? cp - 0xF000 : cp;
     if (symbol) {
         switch (code) {
-        case 0xB7: return U'\u2022'; // bullet
-        case 0xA8: return U'\u2666';
-        case 0xA9: return U'\u2665';
-        case 0xAA: return U'\u2660';
-        case 0xAB: return U'\u2194';
-        case 0xAE: return U'\u2192';
-        case 0xB0: return U'\u00B0';
-        case 0xB1: return U'\u00B1';
-        case 0xB4: return U'\u00D7';
-        case 0xB8: return U'\u00F7';
-        case 0xB9: return U'\u2260';
-        case 0xA3: return U'\u2264';
-        case 0xB3: return U'\u2265';
-        case 0xA5: return U'\u221E';
-        case 0xD6: return U'\u221A';
-        case 0xE5: return U'\u2211';
-        case 0x2D: return U'\u2212';
-        default: break;
+        case 0xB7:
+            return U'\u2022'; // bullet
+        case 0xA8:
+            return U'\u2666';
+        case 0xA9:
+            return U'\u2665';
+        case 0xAA:
+            return U'\u2660';
+        case 0xAB:
+            return U'\u2194';
+        case 0xAE:
+            return U'\u2192';
+        case 0xB0:
+            return U'\u00B0';
+        case 0xB1:
+            return U'\u00B1';
+        case 0xB4:
+            return U'\u00D7';
+        case 0xB8:
+            return U'\u00F7';
+        case 0xB9:
+            return U'\u2260';
+        case 0xA3:
+            return U'\u2264';
+        case 0xB3:
+            return U'\u2265';
+        case 0xA5:
+            return U'\u221E';
+        case 0xD6:
+            return U'\u221A';
+        case 0xE5:
+            return U'\u2211';
+        case 0x2D:
+            return U'\u2212';
+        default:
+            break;
         }
         // Greek letters sit on the Latin letters of the Symbol font.
         static constexpr char32_t kGreekUpper[26] = {
@@ -313,25 +332,44 @@ char32_t mapSymbolFontCharacter(std::string_view fontName, char32_t cp)
     }
     if (wingdings) {
         switch (code) {
-        case 0x9F: return U'\u2022';
-        case 0xA7: return U'\u25AA'; // small black square
-        case 0xA8: return U'\u25FB';
-        case 0x6C: return U'\u25CF';
-        case 0x6E: return U'\u25A0';
-        case 0x6F: return U'\u25A1';
-        case 0x71: return U'\u2751';
-        case 0x75: return U'\u25C6';
-        case 0x76: return U'\u2756';
-        case 0xD8: return U'\u27A2';
-        case 0xE0: return U'\u2794';
-        case 0xE8: return U'\u2794';
-        case 0xF0: return U'\u21E8';
-        case 0xFB: return U'\u2717';
-        case 0xFC: return U'\u2713';
-        case 0xFD: return U'\u2612';
-        case 0xFE: return U'\u2611';
-        case 0x4A: return U'\u263A';
-        default: return U'\u2022';
+        case 0x9F:
+            return U'\u2022';
+        case 0xA7:
+            return U'\u25AA'; // small black square
+        case 0xA8:
+            return U'\u25FB';
+        case 0x6C:
+            return U'\u25CF';
+        case 0x6E:
+            return U'\u25A0';
+        case 0x6F:
+            return U'\u25A1';
+        case 0x71:
+            return U'\u2751';
+        case 0x75:
+            return U'\u25C6';
+        case 0x76:
+            return U'\u2756';
+        case 0xD8:
+            return U'\u27A2';
+        case 0xE0:
+            return U'\u2794';
+        case 0xE8:
+            return U'\u2794';
+        case 0xF0:
+            return U'\u21E8';
+        case 0xFB:
+            return U'\u2717';
+        case 0xFC:
+            return U'\u2713';
+        case 0xFD:
+            return U'\u2612';
+        case 0xFE:
+            return U'\u2611';
+        case 0x4A:
+            return U'\u263A';
+        default:
+            return U'\u2022';
         }
     }
     return U'\u2022'; // webdings: no faithful mapping, keep a bullet

@@ -8,18 +8,18 @@
 namespace plainora::engine {
 
 enum class NumberFormat {
-    Decimal,            // 1, 2, 3
-    DecimalZero,        // 01, 02, ... 10
-    LowerLetter,        // a .. z, aa .. zz, aaa
-    UpperLetter,        // A .. Z, AA
-    LowerRoman,         // i, ii, iii
-    UpperRoman,         // I, II, III
-    Ordinal,            // 1st, 2nd, 3rd
-    CardinalText,       // One, Two
-    OrdinalText,        // First, Second
-    Chicago,            // *, †, ‡, §, then doubled: **, ††
-    Bullet,             // the level text is the bullet itself
-    None,               // no number
+    Decimal,      // 1, 2, 3
+    DecimalZero,  // 01, 02, ... 10
+    LowerLetter,  // a .. z, aa .. zz, aaa
+    UpperLetter,  // A .. Z, AA
+    LowerRoman,   // i, ii, iii
+    UpperRoman,   // I, II, III
+    Ordinal,      // 1st, 2nd, 3rd
+    CardinalText, // One, Two
+    OrdinalText,  // First, Second
+    Chicago,      // *, †, ‡, §, then doubled: **, ††
+    Bullet,       // the level text is the bullet itself
+    None,         // no number
 };
 
 // ECMA-376 Part 1 17.18.59 ST_NumberFormat names ("decimal", "lowerRoman", ...);
@@ -36,7 +36,8 @@ std::string formatListNumber(int value, NumberFormat format);
 
 // How the automatically numbered notes of one kind (footnotes or endnotes)
 // are numbered in a section.
-struct NoteNumbering {
+struct NoteNumbering
+{
     NumberFormat format = NumberFormat::Decimal;
     int start = 1;
     // Numbering starts again at each section. Restarting on each page is
@@ -45,7 +46,8 @@ struct NoteNumbering {
 };
 
 // Gives the marks of one kind of notes in document order.
-class NoteCounter {
+class NoteCounter
+{
 public:
     // The mark of the next automatically numbered note, which lies in the
     // given section (sections counted from 0 in document order).

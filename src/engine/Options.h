@@ -5,7 +5,8 @@
 namespace plainora::engine {
 
 // What a reader puts into the model besides the body and the notes.
-struct ReadOptions {
+struct ReadOptions
+{
     bool includeHeadersFooters = false;
     bool includeComments = false;
 };
@@ -13,7 +14,8 @@ struct ReadOptions {
 enum class LineEnd { Lf, CrLf };
 
 // How the rendered text is written out.
-struct OutputOptions {
+struct OutputOptions
+{
     std::string encoding = "UTF-8"; // any iconv name
     LineEnd lineEnd = LineEnd::Lf;
 };

@@ -1,10 +1,10 @@
 #include "PlainTextWriter.h"
 
+#include "TextEncoding.h"
+
 #include <algorithm>
 #include <set>
 #include <vector>
-
-#include "TextEncoding.h"
 
 namespace plainora::engine {
 

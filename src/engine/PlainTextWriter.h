@@ -2,11 +2,11 @@
 // The plain-text layout, written once for every format (see the README,
 // "Output format"): UTF-8, LF, one line per paragraph and per table row.
 
-#include <string>
-
 #include "Document.h"
 #include "Error.h"
 #include "Options.h"
+
+#include <string>
 
 namespace plainora::engine {
 
@@ -15,7 +15,8 @@ std::string renderPlainText(const Document& document);
 
 // Converts rendered text to the output options' encoding and line ends.
 // replacedCharacters counts characters the encoding could not hold.
-struct OutputText {
+struct OutputText
+{
     std::string bytes;
     std::size_t replacedCharacters = 0;
 };

@@ -2,12 +2,12 @@
 // Entry points of the format readers. Each takes the whole file's bytes and
 // fills the one document model, or says exactly what is wrong.
 
-#include <optional>
-
 #include "Document.h"
 #include "Error.h"
 #include "Options.h"
 #include "TextEncoding.h"
+
+#include <optional>
 
 namespace plainora::engine {
 

@@ -5,25 +5,26 @@
 // blocks; when it closes they land where the layout wants them. State holds
 // what the reader tracks per story (paragraph, table and list state).
 
+#include "BlockBuilder.h"
+#include "Document.h"
+
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "BlockBuilder.h"
-#include "Document.h"
-
 namespace plainora::engine {
 
 enum class StoryKind { Body, HeaderFooter, Footnote, Endnote, Comment, TextBox };
 
-template <typename State>
-class StoryStack {
+template <typename State> class StoryStack
+{
 public:
-    struct Story {
+    struct Story
+    {
         Story(StoryKind kind, bool kept, std::string mark) : kind(kind), kept(kept), mark(std::move(mark)) {}
         StoryKind kind;
-        bool kept; // false: content the options leave out, collected nowhere
+        bool kept;        // false: content the options leave out, collected nowhere
         std::string mark; // notes and comments
         BlockBuilder builder;
         int tableDepth = 0;

@@ -19,9 +19,10 @@ Status TextBudget::status() const
 {
     if (!m_exceeded)
         return {};
-    return makeError(ErrorCode::TooLarge, "The document holds more than " + std::to_string(m_limit >> 20) +
-                                              " MiB of text, more than Plainora converts. Split it into smaller "
-                                              "documents in a word processor.");
+    return makeError(ErrorCode::TooLarge,
+                     "The document holds more than " + std::to_string(m_limit >> 20) +
+                         " MiB of text, more than Plainora converts. Split it into smaller "
+                         "documents in a word processor.");
 }
 
 } // namespace plainora::engine

@@ -4,15 +4,16 @@
 // hold (limits::kMaxTextBytes) is enforced in one place and reads the same
 // whatever the format.
 
-#include <cstddef>
-#include <cstdint>
-
 #include "Error.h"
 #include "Limits.h"
 
+#include <cstddef>
+#include <cstdint>
+
 namespace plainora::engine {
 
-class TextBudget {
+class TextBudget
+{
 public:
     explicit TextBudget(std::uint64_t limit = limits::kMaxTextBytes) : m_limit(limit) {}
 

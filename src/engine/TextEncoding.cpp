@@ -1,16 +1,16 @@
 #include "TextEncoding.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <iconv.h>
 #include <memory>
 
 namespace plainora::engine {
 
 namespace {
 
-struct IconvCloser {
+struct IconvCloser
+{
     void operator()(void* handle) const { iconv_close(static_cast<iconv_t>(handle)); }
 };
 using IconvHandle = std::unique_ptr<void, IconvCloser>;
@@ -197,7 +197,8 @@ const char* guessUtf16(ByteView bytes, std::size_t* bomLength)
 {
     if (bomLength)
         *bomLength = 0;
-    if (bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+    if (bytes.size() >= 2 &&
+        ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
         if (bomLength)
             *bomLength = 2;
         return bytes[0] == 0xFF ? "UTF-16LE" : "UTF-16BE";
@@ -263,8 +264,8 @@ std::array<std::string, 256> singleByteTable(const std::string& charset)
         std::size_t inLeft = 1;
         char* outPtr = out;
         std::size_t outLeft = sizeof out;
-        if (cd && iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0 &&
-            outPtr != out) {
+        if (cd && iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+            inLeft == 0 && outPtr != out) {
             table[b].assign(out, outPtr - out);
         } else {
             appendUtf8(table[b], 0xFFFD);

@@ -1,14 +1,14 @@
 #pragma once
 // Character set conversions shared by the readers and the writer.
 
+#include "Error.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
-
-#include "Error.h"
 
 namespace plainora::engine {
 
@@ -65,7 +65,8 @@ bool isMultiByteCodePage(int codePage);
 // Windows-1252.
 std::array<std::string, 256> singleByteTable(const std::string& charset);
 
-struct EncodedText {
+struct EncodedText
+{
     std::string bytes;
     std::size_t replacedCharacters = 0; // characters the target could not hold
 };

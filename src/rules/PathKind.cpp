@@ -20,7 +20,9 @@ PathKind GetPathKind(const std::string& path)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
         return PathKind::Nothing;
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(path.c_str(), &info) != 0)
         return PathKind::Nothing;
     if (S_ISDIR(info.st_mode))

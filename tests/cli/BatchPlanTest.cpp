@@ -40,7 +40,8 @@ BatchPlan collect(std::vector<std::string> paths, bool recursive = false)
 
 // A folder with documents at three levels, non-documents, a hidden file and
 // folder, and a symbolic link back to the top.
-class TreeTest : public ::testing::Test {
+class TreeTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -72,8 +73,8 @@ TEST_F(TreeTest, AFolderGivesItsOwnDocumentsInNameOrder)
 TEST(FolderOfManyFormats, GivesEveryReadableExtensionOnly)
 {
     TempFolder tmp;
-    for (const char* name : {"a.odt", "b.RTF", "c.wpd", "d.Pages", "e.fodt", "f.wps", "g.abw", "h.sdw", "i.wri",
-                             "j.txt", "k.pdf", "l.odtx", "m.doc.txt", "odt", "n.xlsx"})
+    for (const char* name : {"a.odt", "b.RTF", "c.wpd", "d.Pages", "e.fodt", "f.wps", "g.abw", "h.sdw",
+                             "i.wri", "j.txt", "k.pdf", "l.odtx", "m.doc.txt", "odt", "n.xlsx"})
         tmp.write(std::string("in/") + name, "x\n");
     const BatchPlan plan = collect({tmp / "in"});
     EXPECT_EQ(sources(plan, tmp.path()),
@@ -120,7 +121,8 @@ TEST_F(TreeTest, TheSameDocumentGivenTwiceIsPlannedTwice)
               (std::vector<std::string>{"/in/b.doc", "/in/A.DOCX", "/in/b.doc"}));
 }
 
-class NamingTest : public ::testing::Test {
+class NamingTest : public ::testing::Test
+{
 protected:
     BatchPlan planFor(const std::vector<std::string>& names)
     {

@@ -13,7 +13,8 @@ using test::kPdfBytes;
 using test::readFile;
 using test::TempFolder;
 
-struct Recorded {
+struct Recorded
+{
     std::string text;
     std::vector<std::string> failures; // "source|description"
     std::vector<std::size_t> progress;

@@ -1,16 +1,15 @@
 // Runs the built plainora-cli and checks its exact output bytes, messages and
 // exit status.
 
-#include <gtest/gtest.h>
-
-#include <cctype>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "DocumentNames.h"
 #include "RunProcess.h"
 #include "TempFolder.h"
+
+#include <cctype>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace plainora::cli::test {
 namespace {
@@ -65,15 +64,18 @@ TEST(CliEndToEndTest, HelpAndManPageNameEveryExtensionAFolderGives)
     for (std::string_view extension : plainora::engine::readableExtensions()) {
         const std::string word = std::string(extension) + " ";
         const std::string last = std::string(extension) + "\n";
-        EXPECT_TRUE(help.find(word) != std::string::npos || help.find(last) != std::string::npos) << extension;
-        EXPECT_TRUE(manPage.find(word) != std::string::npos || manPage.find(std::string(extension) + "\"") !=
-                    std::string::npos) << extension;
+        EXPECT_TRUE(help.find(word) != std::string::npos || help.find(last) != std::string::npos)
+            << extension;
+        EXPECT_TRUE(manPage.find(word) != std::string::npos ||
+                    manPage.find(std::string(extension) + "\"") != std::string::npos)
+            << extension;
     }
 }
 
 TEST(CliEndToEndTest, UsageErrorsExitWithTwoAndAHint)
 {
-    const struct {
+    const struct
+    {
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
@@ -93,7 +95,8 @@ TEST(CliEndToEndTest, UsageErrorsExitWithTwoAndAHint)
     }
 }
 
-class ConversionTest : public ::testing::Test {
+class ConversionTest : public ::testing::Test
+{
 protected:
     TempFolder m_tmp;
 };
@@ -246,7 +249,6 @@ TEST_F(ConversionTest, TheProgressBarIsDrawnOnlyOnATerminal)
     EXPECT_EQ(quiet.err, "");
 }
 
-
 // Real documents of every reader, as a user converts a folder of them: each
 // text file is the fixture's expected text.
 TEST_F(ConversionTest, RealDocumentsOfEveryFormatConvertToTheirExpectedText)
@@ -254,8 +256,9 @@ TEST_F(ConversionTest, RealDocumentsOfEveryFormatConvertToTheirExpectedText)
     const std::filesystem::path fixtures = PLAINORA_TEST_DATA_DIR "/doc";
     for (const char* name : {"table", "notes", "fields"}) {
         for (const char* extension : {".source.docx", ".doc", ".rtf"}) {
-            const std::string copy = m_tmp.write(std::string("in/") + name + extension,
-                                                 readFile((fixtures / (std::string(name) + extension)).string()));
+            const std::string copy =
+                m_tmp.write(std::string("in/") + name + extension,
+                            readFile((fixtures / (std::string(name) + extension)).string()));
             const ProcessResult r = cli({"-q", "--stdout", copy});
             EXPECT_EQ(r.exitCode, 0) << copy << r.err;
             EXPECT_EQ(r.out, readFile((fixtures / (std::string(name) + ".txt")).string())) << copy;
@@ -266,7 +269,8 @@ TEST_F(ConversionTest, RealDocumentsOfEveryFormatConvertToTheirExpectedText)
         const std::string copy = m_tmp.write(std::string("in/") + name, readFile((odf / name).string()));
         const ProcessResult r = cli({"-q", "--stdout", copy});
         EXPECT_EQ(r.exitCode, 0) << copy << r.err;
-        EXPECT_EQ(r.out, readFile((odf / std::filesystem::path(name).replace_extension(".txt")).string())) << copy;
+        EXPECT_EQ(r.out, readFile((odf / std::filesystem::path(name).replace_extension(".txt")).string()))
+            << copy;
     }
     // The folder scan takes every extension the engine reads: the .rtf copies
     // too, which share their .doc twins' text file names (in name order, the
@@ -276,7 +280,8 @@ TEST_F(ConversionTest, RealDocumentsOfEveryFormatConvertToTheirExpectedText)
     EXPECT_NE(folder.err.find("\"in/notes.doc\" and \"in/notes.rtf\" both become \"out/notes.txt\""),
               std::string::npos)
         << folder.err;
-    EXPECT_NE(folder.err.find("plainora-cli: 11 converted, 0 failed, 0 skipped\n"), std::string::npos) << folder.err;
+    EXPECT_NE(folder.err.find("plainora-cli: 11 converted, 0 failed, 0 skipped\n"), std::string::npos)
+        << folder.err;
     EXPECT_EQ(readFile(m_tmp / "out/lists.txt"), readFile((odf / "lists.txt").string()));
     EXPECT_EQ(readFile(m_tmp / "out/table.txt"), readFile((fixtures / "table.txt").string()));
     EXPECT_EQ(readFile(m_tmp / "out/tablesource.txt"), readFile((fixtures / "table.txt").string()));

@@ -78,7 +78,8 @@ TEST(CliOptionsTest, HelpAndVersionStopTheParsingWhereTheyStand)
 
 TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong)
 {
-    const struct {
+    const struct
+    {
         std::vector<std::string> args;
         std::string error;
     } cases[] = {

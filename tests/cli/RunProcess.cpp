@@ -1,14 +1,13 @@
 #include "RunProcess.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <spawn.h>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <stdexcept>
 
 extern char** environ;
 

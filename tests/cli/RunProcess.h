@@ -7,7 +7,8 @@
 
 namespace plainora::cli::test {
 
-struct ProcessResult {
+struct ProcessResult
+{
     int exitCode = -1; // -1 when the program did not exit normally
     std::string out;
     std::string err;

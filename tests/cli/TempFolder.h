@@ -1,17 +1,17 @@
 #pragma once
 // A scratch folder for one test, removed with everything in it afterwards.
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <stdlib.h>
 #include <string>
 
 namespace plainora::cli::test {
 
-class TempFolder {
+class TempFolder
+{
 public:
     TempFolder()
     {

@@ -84,18 +84,21 @@ protected:
 TEST_F(ConvertDocumentTest, DocumentsBecomeTheirTextAtTheBasePlusTxt)
 {
     m_folder.folder("out");
-    const struct {
+    const struct
+    {
         const char* folder;
         const char* name;
         const char* extension;
-    } documents[] = {{"docx", "paragraphs", "docx"}, {"docx", "tables", "docx"}, {"docx", "lists", "docx"},
-                     {"docx", "notes", "docx"},      {"odf", "lists", "odt"},     {"odf", "structure", "fodt"}};
+    } documents[] = {{"docx", "paragraphs", "docx"}, {"docx", "tables", "docx"},
+                     {"docx", "lists", "docx"},      {"docx", "notes", "docx"},
+                     {"odf", "lists", "odt"},        {"odf", "structure", "fodt"}};
     for (const auto& d : documents) {
         const QString name = QStringLiteral("%1.%2").arg(d.name, d.extension);
         const QString source = m_folder.write(QStringLiteral("in/") + name, fixture(name, d.folder));
         const QString base = QStringLiteral("out/%1-%2").arg(d.name, d.extension);
         EXPECT_EQ(convert(source, m_folder.path(base)), DocumentConversion::Converted);
-        EXPECT_EQ(m_folder.read(base + ".txt"), fixture(QStringLiteral("%1.txt").arg(d.name), d.folder)) << name.toStdString();
+        EXPECT_EQ(m_folder.read(base + ".txt"), fixture(QStringLiteral("%1.txt").arg(d.name), d.folder))
+            << name.toStdString();
     }
     EXPECT_TRUE(m_services.messages.empty());
 }

@@ -235,9 +235,9 @@ TEST_F(InstalledProgram, TheInstalledTreeValidatesForSoftwareCentres)
 {
     // Metadata, desktop entry and icon checked together, as a software centre reads them.
     int exitCode = -1;
-    const QString report = run(QStringLiteral(PLAINORA_APPSTREAMCLI),
-                               {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), s_prefix->path()},
-                               &exitCode);
+    const QString report =
+        run(QStringLiteral(PLAINORA_APPSTREAMCLI),
+            {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), s_prefix->path()}, &exitCode);
     EXPECT_EQ(exitCode, 0) << report.toStdString();
 }
 
@@ -245,7 +245,8 @@ TEST_F(InstalledProgram, EveryVersionSaysTheProjectVersion)
 {
     const QString version = QStringLiteral(PLAINORA_PROJECT_VERSION);
     int exitCode = -1;
-    EXPECT_EQ(run(launcher(), {QStringLiteral("--version")}, &exitCode), QStringLiteral("Plainora %1\n").arg(version));
+    EXPECT_EQ(run(launcher(), {QStringLiteral("--version")}, &exitCode),
+              QStringLiteral("Plainora %1\n").arg(version));
     EXPECT_EQ(exitCode, 0);
 
     QXmlStreamReader xml(
@@ -261,7 +262,8 @@ TEST_F(InstalledProgram, EveryVersionSaysTheProjectVersion)
 
     exitCode = -1;
     const QString cli = installed(BinDir + QStringLiteral("/plainora-cli"));
-    EXPECT_EQ(run(cli, {QStringLiteral("--version")}, &exitCode), QStringLiteral("plainora-cli %1\n").arg(version));
+    EXPECT_EQ(run(cli, {QStringLiteral("--version")}, &exitCode),
+              QStringLiteral("plainora-cli %1\n").arg(version));
     EXPECT_EQ(exitCode, 0);
 }
 

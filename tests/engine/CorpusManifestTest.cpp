@@ -65,7 +65,8 @@ void expectAsManifestSays(const std::string& file, const plainora::engine::testi
 
 TEST(CorpusManifest, EveryFileEndsAsItsManifestSays)
 {
-    ASSERT_TRUE(fs::is_directory(kCorpus)) << "the shared corpus is not at " << kCorpus << " (set PLAINORA_CORPUS_DIR)";
+    ASSERT_TRUE(fs::is_directory(kCorpus))
+        << "the shared corpus is not at " << kCorpus << " (set PLAINORA_CORPUS_DIR)";
     const auto manifest = readCorpusManifest(kCorpus);
     ASSERT_GT(manifest.size(), 250u);
     for (const auto& [file, entry] : manifest)
@@ -121,7 +122,8 @@ std::size_t longestParagraphLine(const std::vector<Block>& blocks, std::size_t p
 // line is longer than the document's longest paragraph, or 2,000 characters.
 TEST(CorpusManifest, NoLineIsLongerThanTheLongestParagraph)
 {
-    ASSERT_TRUE(fs::is_directory(kCorpus)) << "the shared corpus is not at " << kCorpus << " (set PLAINORA_CORPUS_DIR)";
+    ASSERT_TRUE(fs::is_directory(kCorpus))
+        << "the shared corpus is not at " << kCorpus << " (set PLAINORA_CORPUS_DIR)";
     std::size_t checked = 0;
     for (const auto& [file, entry] : readCorpusManifest(kCorpus)) {
         auto document = readDocumentFile((kCorpus / file).string(), ReadOptions{true, true});
@@ -153,8 +155,10 @@ TEST(CorpusManifest, NoLineIsLongerThanTheLongestParagraph)
 // LibreOffice as one UTF-16 piece, these are not.
 TEST(CorpusManifest, RealWordFilesGiveTheirKnownLines)
 {
-    ASSERT_TRUE(fs::is_directory(kCorpus)) << "the shared corpus is not at " << kCorpus << " (set PLAINORA_CORPUS_DIR)";
-    struct KnownText {
+    ASSERT_TRUE(fs::is_directory(kCorpus))
+        << "the shared corpus is not at " << kCorpus << " (set PLAINORA_CORPUS_DIR)";
+    struct KnownText
+    {
         const char* file;
         const char* exercises;
         std::vector<std::string> lines;
@@ -162,7 +166,8 @@ TEST(CorpusManifest, RealWordFilesGiveTheirKnownLines)
     const KnownText documents[] = {
         {"doc/simple-table.doc",
          "Word 97, one 8-bit piece, a table",
-         {"This is a Word document that was created using Word 97 \u2013 SR2.  It contains a paragraph, a table "
+         {"This is a Word document that was created using Word 97 \u2013 SR2.  It contains a paragraph, a "
+          "table "
           "consisting of 2 rows and 3 columns and a final paragraph.",
           "Cell 1,1\tCell 1,2\tCell 1,3", "Cell 2,1\tCell 2,2\tCell 2,3", "This text is below the table."}},
         {"doc/simple-list.doc",
@@ -172,7 +177,8 @@ TEST(CorpusManifest, RealWordFilesGiveTheirKnownLines)
         {"doc/cap.stanford.edu_profiles_viewbiosketch_facultyid=4009&name=m_maciver.doc",
          "Word 2002, three pieces, 8-bit and UTF-16",
          {"Professional Positions:",
-          "December 1991 to June 1998\tAssistant Professor of Neurophysiology, Department of Anesthesia, Stanford "
+          "December 1991 to June 1998\tAssistant Professor of Neurophysiology, Department of Anesthesia, "
+          "Stanford "
           "University School of Medicine.",
           "1983\tMental Health Advisory Council of Alberta:  Research Scholarship",
           "University of Calgary, Alberta, Canada\tPhD\t1987\tNeuroscience"}},
@@ -188,8 +194,10 @@ TEST(CorpusManifest, RealWordFilesGiveTheirKnownLines)
           "\u0427\u0435\u0440\u0432\u0435\u043d \u0431\u0440\u044f\u0433\t65"}},
         {"rtf/rtfjs_sample.rtf",
          "Word 2003 RTF: hidden text, a bulleted list, a table, a footnote",
-         {"Hi! I\u2019m a test file. This is some bold text, and some italic text, as well as some underline text. "
-          "And a bit of  text. So we\u2019re going to end this paragraph here and go on to a nice little list:",
+         {"Hi! I\u2019m a test file. This is some bold text, and some italic text, as well as some underline "
+          "text. "
+          "And a bit of  text. So we\u2019re going to end this paragraph here and go on to a nice little "
+          "list:",
           "\u2022\tItem 3", "Next row\tNext row \tNext row", "This para has a [1]footnote.",
           "[1] This is the actual content of the footnote."}},
         {"rtf/rtfjs_wmf-and-emf.rtf",

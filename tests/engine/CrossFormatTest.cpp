@@ -1,17 +1,16 @@
 // One document saved as .docx, as Word 97 .doc and as RTF must give the same
 // text: the three readers are held to one layout.
 
-#include <gtest/gtest.h>
+#include "Engine.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include "Engine.h"
 
 namespace fs = std::filesystem;
 using namespace plainora::engine;
@@ -33,7 +32,8 @@ std::vector<std::string> sharedFixtures()
     for (const auto& entry : fs::directory_iterator(kFixtures)) {
         const std::string file = entry.path().filename().string();
         const std::string suffix = ".source.docx";
-        if (file.size() <= suffix.size() || file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
+        if (file.size() <= suffix.size() ||
+            file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
             continue;
         const std::string name = file.substr(0, file.size() - suffix.size());
         if (fs::exists(kFixtures / (name + ".doc")) && fs::exists(kFixtures / (name + ".rtf")))
@@ -43,10 +43,11 @@ std::vector<std::string> sharedFixtures()
     return names;
 }
 
-
 } // namespace
 
-class CrossFormat : public ::testing::TestWithParam<std::string> {};
+class CrossFormat : public ::testing::TestWithParam<std::string>
+{
+};
 
 TEST_P(CrossFormat, DocxDocAndRtfGiveTheSameText)
 {
@@ -71,12 +72,11 @@ TEST_P(CrossFormat, DocxDocAndRtfGiveTheSameText)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, CrossFormat, ::testing::ValuesIn(sharedFixtures()),
-                         [](const auto& info) {
-                             std::string name = info.param;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Fixtures, CrossFormat, ::testing::ValuesIn(sharedFixtures()), [](const auto& info) {
+    std::string name = info.param;
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    }
+    return name;
+});

@@ -1,9 +1,9 @@
-#include <gtest/gtest.h>
-
-#include <string>
+#include "FormatSniffer.h"
 
 #include "Engine.h"
-#include "FormatSniffer.h"
+
+#include <gtest/gtest.h>
+#include <string>
 
 using namespace plainora::engine;
 
@@ -23,21 +23,26 @@ TEST(FormatSniffer, RecognisesFormatsByContent)
     EXPECT_EQ(formatOf("PK\x03\x04rest"), Format::OoxmlPackage);
     EXPECT_EQ(formatOf("\xEF\xBB\xBF  {\\rtf1\\ansi hello}"), Format::Rtf);
     EXPECT_EQ(formatOf("<!DOCTYPE html><html><body>x</body></html>"), Format::Html);
-    EXPECT_EQ(formatOf("<?xml version=\"1.0\"?><?mso-application progid=\"Word.Document\"?><w:wordDocument/>"),
-              Format::FlatXml);
+    EXPECT_EQ(
+        formatOf("<?xml version=\"1.0\"?><?mso-application progid=\"Word.Document\"?><w:wordDocument/>"),
+        Format::FlatXml);
     EXPECT_EQ(formatOf("Dear reader,\r\nplain text.\r\n"), Format::PlainText);
     EXPECT_EQ(formatOf(std::string("\x9B\xA5\x21\x00", 4) + std::string(60, '\0')), Format::WordForDos);
     // MS Write: 31 BE, dty 0, wTool 0xAB00.
-    EXPECT_EQ(formatOf(std::string("\x31\xBE\x00\x00\x00\xAB", 6) + std::string(122, '\0')), Format::WordForDos);
+    EXPECT_EQ(formatOf(std::string("\x31\xBE\x00\x00\x00\xAB", 6) + std::string(122, '\0')),
+              Format::WordForDos);
     // Word processors the import libraries read, and flat OpenDocument:
     // text goes to the OpenDocument reader, a spreadsheet is named.
     EXPECT_EQ(formatOf(std::string("\xFFWPC\x10\x00\x00\x00\x01\x0A", 10)), Format::ImportLibrary);
-    EXPECT_EQ(formatOf("<?xml version=\"1.0\"?>\n<!DOCTYPE abiword PUBLIC \"-//ABISOURCE//DTD AWML 1.0 Strict//EN\" "
-                       "\"\">\n<abiword version=\"3.0\"><section><p>x</p></section></abiword>"),
-              Format::ImportLibrary);
-    const std::string flat = "<?xml version=\"1.0\"?><office:document xmlns:office=\"urn:oasis:names:tc:opendocument:"
-                             "xmlns:office:1.0\" office:version=\"1.3\" office:mimetype=\"application/vnd.oasis."
-                             "opendocument.";
+    EXPECT_EQ(
+        formatOf(
+            "<?xml version=\"1.0\"?>\n<!DOCTYPE abiword PUBLIC \"-//ABISOURCE//DTD AWML 1.0 Strict//EN\" "
+            "\"\">\n<abiword version=\"3.0\"><section><p>x</p></section></abiword>"),
+        Format::ImportLibrary);
+    const std::string flat =
+        "<?xml version=\"1.0\"?><office:document xmlns:office=\"urn:oasis:names:tc:opendocument:"
+        "xmlns:office:1.0\" office:version=\"1.3\" office:mimetype=\"application/vnd.oasis."
+        "opendocument.";
     EXPECT_EQ(formatOf(flat + "text\"/>"), Format::OpenDocument);
     EXPECT_EQ(formatOf(flat + "spreadsheet\"/>"), Format::Other);
 }

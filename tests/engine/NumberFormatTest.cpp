@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "NumberFormat.h"
+
+#include <gtest/gtest.h>
 
 using namespace plainora::engine;
 
@@ -29,7 +29,8 @@ TEST(NoteCounter, CountsOnThroughSectionsOrStartsAgainInEach)
 {
     const NoteNumbering continuous{NumberFormat::LowerRoman, 3, false};
     const NoteNumbering restarting{NumberFormat::UpperLetter, 2, true};
-    struct Step {
+    struct Step
+    {
         const NoteNumbering* numbering;
         int section;
         const char* mark;

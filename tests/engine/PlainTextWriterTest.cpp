@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "PlainTextWriter.h"
+
+#include <gtest/gtest.h>
 
 using namespace plainora::engine;
 
@@ -93,7 +93,9 @@ TEST(PlainTextWriter, HeadersOnceThenNotesThenComments)
 {
     Document document;
     document.body = {Block::paragraph("Body[1]")};
-    document.headersFooters = {{Block::paragraph("Head")}, {Block::paragraph("Head")}, {Block::paragraph("")},
+    document.headersFooters = {{Block::paragraph("Head")},
+                               {Block::paragraph("Head")},
+                               {Block::paragraph("")},
                                {Block::paragraph("Foot")}};
     document.footnotes = {Note{"1", {Block::paragraph("First note"), Block::paragraph("more")}}};
     document.endnotes = {Note{"i", {Block::paragraph("End")}}};
@@ -117,7 +119,8 @@ TEST(PlainTextWriter, EncodesLineEndsAndCountsUnrepresentableCharacters)
         EXPECT_EQ(same.value().replacedCharacters, 0u);
     }
 
-    auto latin = encodeOutput("caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD\n", OutputOptions{"ISO-8859-1", LineEnd::Lf});
+    auto latin =
+        encodeOutput("caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD\n", OutputOptions{"ISO-8859-1", LineEnd::Lf});
     ASSERT_TRUE(latin.ok());
     EXPECT_EQ(latin.value().bytes, "caf\xE9 ? ?\n");
     EXPECT_EQ(latin.value().replacedCharacters, 2u);

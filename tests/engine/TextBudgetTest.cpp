@@ -1,7 +1,8 @@
-#include <gtest/gtest.h>
+#include "TextBudget.h"
 
 #include "Limits.h"
-#include "TextBudget.h"
+
+#include <gtest/gtest.h>
 
 using namespace plainora::engine;
 

@@ -1,13 +1,14 @@
-#include <gtest/gtest.h>
-
 #include "TextEncoding.h"
+
+#include <gtest/gtest.h>
 
 using namespace plainora::engine;
 
 TEST(TextEncoding, Utf16WithSurrogatesAndLoneSurrogates)
 {
     const std::uint8_t pair[] = {'A', 0, 0x3D, 0xD8, 0x00, 0xDE, 0x00, 0xD8, 'b', 0};
-    EXPECT_EQ(utf16leToUtf8(pair), "A\xF0\x9F\x98\x80\xEF\xBF\xBD" "b");
+    EXPECT_EQ(utf16leToUtf8(pair), "A\xF0\x9F\x98\x80\xEF\xBF\xBD"
+                                   "b");
 }
 
 TEST(TextEncoding, DecodesCodePagesAndMarksUndecodableBytes)
@@ -18,7 +19,8 @@ TEST(TextEncoding, DecodesCodePagesAndMarksUndecodableBytes)
     const std::uint8_t cyrillic[] = {0xCF, 0xF0, 0xE8};
     EXPECT_EQ(decodeToUtf8(cyrillic, "CP1251"), "\xD0\x9F\xD1\x80\xD0\xB8");
     const std::uint8_t windows[] = {0x80, 'x', 0x81};
-    EXPECT_EQ(decodeToUtf8(windows, "CP1252"), "\xE2\x82\xAC" "x\xEF\xBF\xBD");
+    EXPECT_EQ(decodeToUtf8(windows, "CP1252"), "\xE2\x82\xAC"
+                                               "x\xEF\xBF\xBD");
 }
 
 TEST(TextEncoding, ValidatesUtf8Strictly)
@@ -37,7 +39,9 @@ TEST(TextEncoding, RepairsIllFormedUtf8)
 {
     const std::string mark = "\xEF\xBF\xBD";
     EXPECT_EQ(repairUtf8("ok \xC3\xA9 \xF0\x9F\x98\x80"), "ok \xC3\xA9 \xF0\x9F\x98\x80");
-    EXPECT_EQ(repairUtf8("a\xF4\x9D\x8B\x8E" "b"), "a" + mark + mark + mark + mark + "b");
+    EXPECT_EQ(repairUtf8("a\xF4\x9D\x8B\x8E"
+                         "b"),
+              "a" + mark + mark + mark + mark + "b");
     EXPECT_EQ(repairUtf8("\xC0\xAF\xED\xA0\x80"), mark + mark + mark + mark + mark);
     EXPECT_EQ(repairUtf8("caf\xE9"), "caf" + mark);
     EXPECT_EQ(repairUtf8("end \xE2\x82"), "end " + mark + mark);

@@ -1,12 +1,11 @@
-#include <gtest/gtest.h>
+#include "FuzzTargets.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <ostream>
 #include <string>
-
-#include "FuzzTargets.h"
 
 namespace fs = std::filesystem;
 
@@ -18,7 +17,9 @@ void PrintTo(const Target& target, std::ostream* out)
 }
 } // namespace plainora::fuzz
 
-class FuzzRegression : public ::testing::TestWithParam<plainora::fuzz::Target> {};
+class FuzzRegression : public ::testing::TestWithParam<plainora::fuzz::Target>
+{
+};
 
 TEST_P(FuzzRegression, EveryFindingKeepsTheContract)
 {

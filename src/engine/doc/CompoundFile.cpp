@@ -308,7 +308,8 @@ Result<StreamData> CompoundFile::readStream(std::uint32_t id) const
         const std::uint64_t take = std::min<std::uint64_t>(kMiniSectorSize, remaining);
         if (!fits(m_miniStream, offset, take))
             return damagedError("a stream points beyond the end of the mini stream");
-        runs.append(ByteView(m_miniStream).subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(take)));
+        runs.append(
+            ByteView(m_miniStream).subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(take)));
         remaining -= take;
     }
     return StreamData(std::move(runs));

@@ -177,9 +177,10 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
         char16_t* out = text.m_chars.data() + piece.cpStart;
         const std::uint64_t sliceChars = kTextSliceBytes / piece.charSize();
         for (std::uint32_t done = 0; done < count;) {
-            const std::uint32_t chars = static_cast<std::uint32_t>(std::min<std::uint64_t>(sliceChars, count - done));
-            const ByteView in =
-                stream.read(piece.fc + std::uint64_t{done} * piece.charSize(), chars * piece.charSize(), scratch);
+            const std::uint32_t chars =
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(sliceChars, count - done));
+            const ByteView in = stream.read(piece.fc + std::uint64_t{done} * piece.charSize(),
+                                            chars * piece.charSize(), scratch);
             if (piece.compressed) {
                 const auto& map = *sources.byteMap;
                 for (std::uint32_t i = 0; i < chars; ++i)

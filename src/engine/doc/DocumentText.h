@@ -31,7 +31,7 @@ public:
     struct Sources
     {
         ScatteredBytes wordDocument; // read in place, never copied whole
-        ByteView table; // empty for Word 6/95
+        ByteView table;              // empty for Word 6/95
         const Fib* fib = nullptr;
         const PieceTable* pieces = nullptr;
         const StyleSheet* styles = nullptr;

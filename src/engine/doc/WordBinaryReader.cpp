@@ -160,9 +160,11 @@ public:
                     context.sectionEnds.insert(sed->position(i) - 1);
         }
         const std::vector<SectionNotes> sections = readSections(sed, numbering);
-        document.footnotes = readNotes(context, FcLcb::PlcffndRef, FcLcb::PlcffndTxt, kFootnotes, sections, numbering);
+        document.footnotes =
+            readNotes(context, FcLcb::PlcffndRef, FcLcb::PlcffndTxt, kFootnotes, sections, numbering);
         if (m_word97)
-            document.endnotes = readNotes(context, FcLcb::PlcfendRef, FcLcb::PlcfendTxt, kEndnotes, sections, numbering);
+            document.endnotes =
+                readNotes(context, FcLcb::PlcfendRef, FcLcb::PlcfendTxt, kEndnotes, sections, numbering);
         std::vector<std::vector<Block>> unanchored;
         if (m_word97)
             readTextBoxes(context, unanchored);
@@ -217,7 +219,8 @@ private:
     // section's own properties ([MS-DOC] 2.8.26 PlcfSed, 2.9.253 Sed, 2.9.260 SEPX).
     // Read only for a document with notes, and only so many property bytes
     // in all: sections of a hostile file could all point at the largest SEPX.
-    std::vector<SectionNotes> readSections(const std::optional<Plc>& sed, const NotesNumbering& numbering) const
+    std::vector<SectionNotes> readSections(const std::optional<Plc>& sed,
+                                           const NotesNumbering& numbering) const
     {
         std::vector<SectionNotes> sections;
         if (!sed || (m_fib.block(FcLcb::PlcffndRef).lcb == 0 && m_fib.block(FcLcb::PlcfendRef).lcb == 0))
@@ -244,7 +247,8 @@ private:
 
     // [MS-DOC] 2.8.19-2.8.20: the k-th reference belongs to the k-th text.
     std::vector<Note> readNotes(StoryContext& context, FcLcb refs, FcLcb texts, Part part,
-                                const std::vector<SectionNotes>& sections, const NotesNumbering& documentNumbering)
+                                const std::vector<SectionNotes>& sections,
+                                const NotesNumbering& documentNumbering)
     {
         std::vector<Note> notes;
         const auto refPlc = Plc::parse(m_table, m_fib.block(refs), 2);

@@ -1,9 +1,9 @@
 #include "ListNumbering.h"
 
-#include <cstring>
-
 #include "StyleSheet.h"
 #include "TextEncoding.h"
+
+#include <cstring>
 
 namespace plainora::engine::docx {
 
@@ -87,7 +87,9 @@ void ListNumbering::startElement(Ns ns, std::string_view local, const XmlAttribu
         level->legal = onOff(val);
     } else if (local == "suff") {
         const std::string_view suffix = val ? val : "tab";
-        level->suffix = suffix == "space" ? Suffix::Space : suffix == "nothing" ? Suffix::Nothing : Suffix::Tab;
+        level->suffix = suffix == "space"     ? Suffix::Space
+                        : suffix == "nothing" ? Suffix::Nothing
+                                              : Suffix::Tab;
     } else if (local == "pStyle") {
         level->paragraphStyle = val ? val : "";
     } else if (local == "rPr") {
@@ -145,7 +147,8 @@ const ListNumbering::AbstractNum* ListNumbering::abstractFor(int numId, int* abs
     return nullptr;
 }
 
-const ListNumbering::Level& ListNumbering::levelOf(const Num& num, const AbstractNum& abstract, int level) const
+const ListNumbering::Level& ListNumbering::levelOf(const Num& num, const AbstractNum& abstract,
+                                                   int level) const
 {
     const auto index = static_cast<std::size_t>(level);
     if (num.levelOverride[index])

@@ -3,20 +3,21 @@
 // their instances with overrides, and the running counters a word processor
 // keeps while it lays the document out.
 
+#include "NumberFormat.h"
+#include "XmlParser.h"
+
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
-#include "NumberFormat.h"
-#include "XmlParser.h"
-
 namespace plainora::engine::docx {
 
 class StyleSheet;
 
-class ListNumbering : public XmlHandler {
+class ListNumbering : public XmlHandler
+{
 public:
     static constexpr int kLevels = 9;
 
@@ -37,7 +38,8 @@ public:
 
 private:
     enum class Suffix { Tab, Space, Nothing };
-    struct Level {
+    struct Level
+    {
         int start = 0;
         NumberFormat format = NumberFormat::Decimal;
         std::string text;
@@ -48,17 +50,20 @@ private:
         std::string paragraphStyle;
         std::string font;
     };
-    struct AbstractNum {
+    struct AbstractNum
+    {
         std::array<Level, kLevels> levels;
         std::string numStyleLink;
     };
-    struct Num {
+    struct Num
+    {
         int abstractId = -1;
         std::array<std::optional<int>, kLevels> startOverride;
         std::array<std::optional<Level>, kLevels> levelOverride;
         bool used = false;
     };
-    struct Counters {
+    struct Counters
+    {
         std::array<int, kLevels> value{};
         std::array<bool, kLevels> started{};
     };

@@ -9,10 +9,6 @@
 // [X] imported chunks (altChunk): HTML, MHT, RTF, plain text and .docx, read where they stand
 // [ ] glossary building blocks (not body text)
 
-#include <algorithm>
-#include <map>
-#include <set>
-
 #include "FormatSniffer.h"
 #include "Limits.h"
 #include "ListNumbering.h"
@@ -22,13 +18,18 @@
 #include "StyleSheet.h"
 #include "ZipPackage.h"
 
+#include <algorithm>
+#include <map>
+#include <set>
+
 namespace plainora::engine {
 
 namespace docx {
 namespace {
 
 // The document's note numbering from the settings part ([E1] 17.11.11, 17.11.17).
-class SettingsHandler : public XmlHandler {
+class SettingsHandler : public XmlHandler
+{
 public:
     explicit SettingsHandler(StoryContext& context) : m_context(context) {}
 
@@ -61,11 +62,13 @@ private:
 
 Error notWord(const std::string& lookAlike)
 {
-    return makeError(ErrorCode::NotAWordDocument, "The file is not a Word document: it looks like " + lookAlike + ".");
+    return makeError(ErrorCode::NotAWordDocument,
+                     "The file is not a Word document: it looks like " + lookAlike + ".");
 }
 
 // What a package without a Word main part is.
-std::string describePackage(PackageParts& parts, const std::string& mainTarget, const std::string& contentType)
+std::string describePackage(PackageParts& parts, const std::string& mainTarget,
+                            const std::string& contentType)
 {
     const std::string target = asciiLower(mainTarget);
     if (contentType.find("spreadsheetml") != std::string::npos || target.starts_with("xl/") ||
@@ -136,7 +139,8 @@ Result<Document> readChunk(std::string_view bytes, const std::string& mediaType,
     case Format::PlainText:
         return readPlainText(view, options);
     default:
-        return makeError(ErrorCode::NotAWordDocument, "its content (" + mediaType + ") is of no kind Plainora reads");
+        return makeError(ErrorCode::NotAWordDocument,
+                         "its content (" + mediaType + ") is of no kind Plainora reads");
     }
 }
 
@@ -145,7 +149,8 @@ Result<Document> readChunk(std::string_view bytes, const std::string& mediaType,
 // too deep in chunks importing chunks is left out, as the word processor
 // leaves it; one that is too large fails the document, as the rest of it would.
 Status importChunk(PackageParts& parts, const std::vector<Relationship>& related, std::string_view id,
-                   const ReadOptions& options, int chunkDepth, StoryContext& context, std::vector<Block>& into)
+                   const ReadOptions& options, int chunkDepth, StoryContext& context,
+                   std::vector<Block>& into)
 {
     Document& document = *context.document;
     const auto it = std::find_if(related.begin(), related.end(),
@@ -157,7 +162,8 @@ Status importChunk(PackageParts& parts, const std::vector<Relationship>& related
     if (!bytes)
         return bytes.error();
     auto mediaType = contentTypeOf(parts, it->target);
-    auto chunk = readChunk(bytes.value(), mediaType ? mediaType.value() : std::string(), options, chunkDepth + 1);
+    auto chunk =
+        readChunk(bytes.value(), mediaType ? mediaType.value() : std::string(), options, chunkDepth + 1);
     if (!chunk)
         return chunk.error().code == ErrorCode::TooLarge ? Status(chunk.error()) : Status{};
     Document& imported = chunk.value();
@@ -194,7 +200,8 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, in
     const std::string type = contentType.value();
     const bool wordType = type.empty() || type.find("wordprocessingml") != std::string::npos ||
                           type.find("ms-word") != std::string::npos;
-    if (!wordType || (main.empty() && (declaredMain.empty() || !asciiLower(declaredMain).starts_with("word/"))))
+    if (!wordType ||
+        (main.empty() && (declaredMain.empty() || !asciiLower(declaredMain).starts_with("word/"))))
         return notWord(describePackage(parts, declaredMain, type));
     if (main.empty())
         return makeError(ErrorCode::Damaged, "The document is damaged: its main part \"" + declaredMain +
@@ -267,8 +274,9 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, in
     if (options.includeHeadersFooters) {
         std::set<std::string> seen;
         for (const std::string& id : context.headerFooterIds) {
-            const auto it = std::find_if(related.begin(), related.end(),
-                                         [&](const Relationship& relationship) { return relationship.id == id; });
+            const auto it =
+                std::find_if(related.begin(), related.end(),
+                             [&](const Relationship& relationship) { return relationship.id == id; });
             if (it == related.end() || it->target.empty() || !parts.contains(it->target) ||
                 !seen.insert(asciiLower(it->target)).second)
                 continue;

@@ -1,10 +1,10 @@
 #include "PackageParts.h"
 
-#include <unordered_map>
-
 #include "Limits.h"
 #include "TextEncoding.h"
 #include "ZipPackage.h"
+
+#include <unordered_map>
 
 namespace plainora::engine::docx {
 
@@ -12,12 +12,14 @@ namespace {
 
 Error smallPartTooLarge(std::string_view partName)
 {
-    return makeError(ErrorCode::TooLarge, "The document is too large or hostile: part " + std::string(partName) +
-                                              " is larger than the " + std::to_string(limits::kMaxSmallPartBytes >> 20) +
+    return makeError(ErrorCode::TooLarge, "The document is too large or hostile: part " +
+                                              std::string(partName) + " is larger than the " +
+                                              std::to_string(limits::kMaxSmallPartBytes >> 20) +
                                               " MiB Plainora reads from a part of its kind.");
 }
 
-class ZipParts : public PackageParts {
+class ZipParts : public PackageParts
+{
 public:
     explicit ZipParts(std::unique_ptr<ZipPackage> zip) : m_zip(std::move(zip)) {}
 
@@ -27,7 +29,8 @@ public:
     Status parse(std::string_view partName, XmlHandler& handler, Size size) override
     {
         XmlParser parser(handler, "/" + std::string(partName));
-        const std::uint64_t maxBytes = size == Size::Small ? limits::kMaxSmallPartBytes : limits::kMaxArchiveEntryBytes;
+        const std::uint64_t maxBytes =
+            size == Size::Small ? limits::kMaxSmallPartBytes : limits::kMaxArchiveEntryBytes;
         bool treeFailed = false;
         if (m_zip->declaredSize(partName) <= treeParsedPartBytes().load(std::memory_order_relaxed)) {
             // A handler may parse another part while this one's tree is
@@ -53,7 +56,8 @@ public:
         auto feed = [&](std::string_view slice, bool last) {
             return chunkBytes ? parser.stream(slice, last, chunkBytes) : parser.feed(slice, last);
         };
-        if (Status status = m_zip->read(partName, [&](std::string_view slice) { return feed(slice, false); }, maxBytes);
+        if (Status status = m_zip->read(
+                partName, [&](std::string_view slice) { return feed(slice, false); }, maxBytes);
             !status)
             return status;
         return feed({}, true);
@@ -62,10 +66,11 @@ public:
     Result<std::string> read(std::string_view partName) override
     {
         std::string bytes;
-        if (Status status = m_zip->read(partName, [&](std::string_view slice) {
-                bytes.append(slice);
-                return Status{};
-            });
+        if (Status status = m_zip->read(partName,
+                                        [&](std::string_view slice) {
+                                            bytes.append(slice);
+                                            return Status{};
+                                        });
             !status)
             return status.error();
         return bytes;
@@ -76,7 +81,8 @@ private:
     std::vector<std::string> m_spareBuffers; // for parts parsed as a tree, their capacity kept
 };
 
-struct FlatPart {
+struct FlatPart
+{
     std::string name;
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -84,7 +90,8 @@ struct FlatPart {
 };
 
 // Collects the byte range of each pkg:xmlData's content.
-class FlatOpcScanner : public XmlHandler {
+class FlatOpcScanner : public XmlHandler
+{
 public:
     explicit FlatOpcScanner(std::string_view file) : m_file(file) {}
 
@@ -111,12 +118,13 @@ public:
     {
         if (ns == Ns::Pkg && local == "xmlData" && m_dataDepth == m_depth) {
             const long long end = parser()->currentByteIndex();
-            if (m_contentStart >= 0 && end > m_contentStart && static_cast<std::size_t>(end) <= m_file.size()) {
+            if (m_contentStart >= 0 && end > m_contentStart &&
+                static_cast<std::size_t>(end) <= m_file.size()) {
                 std::string name = m_partName;
                 while (!name.empty() && name.front() == '/')
                     name.erase(0, 1);
-                parts.push_back({name, static_cast<std::size_t>(m_contentStart), static_cast<std::size_t>(end),
-                                 std::move(m_namespaces)});
+                parts.push_back({name, static_cast<std::size_t>(m_contentStart),
+                                 static_cast<std::size_t>(end), std::move(m_namespaces)});
             }
             m_dataDepth = 0;
         }
@@ -136,7 +144,8 @@ private:
     std::string m_namespaces;
 };
 
-class FlatParts : public PackageParts {
+class FlatParts : public PackageParts
+{
 public:
     FlatParts(std::string_view file, std::vector<FlatPart> parts) : m_file(file), m_parts(std::move(parts))
     {
@@ -144,7 +153,10 @@ public:
             m_index.emplace(asciiLower(m_parts[i].name), i);
     }
 
-    bool contains(std::string_view partName) const override { return m_index.count(asciiLower(partName)) != 0; }
+    bool contains(std::string_view partName) const override
+    {
+        return m_index.count(asciiLower(partName)) != 0;
+    }
 
     std::vector<std::string> partNames() const override
     {
@@ -160,8 +172,8 @@ public:
     {
         const auto it = m_index.find(asciiLower(partName));
         if (it == m_index.end())
-            return makeError(ErrorCode::Damaged,
-                             "The document is damaged: the part \"" + std::string(partName) + "\" is missing.");
+            return makeError(ErrorCode::Damaged, "The document is damaged: the part \"" +
+                                                     std::string(partName) + "\" is missing.");
         const FlatPart& part = m_parts[it->second];
         if (size == Size::Small && part.end - part.begin > limits::kMaxSmallPartBytes)
             return smallPartTooLarge(part.name);
@@ -179,8 +191,8 @@ public:
     {
         const auto it = m_index.find(asciiLower(partName));
         if (it == m_index.end())
-            return makeError(ErrorCode::Damaged,
-                             "The document is damaged: the part \"" + std::string(partName) + "\" is missing.");
+            return makeError(ErrorCode::Damaged, "The document is damaged: the part \"" +
+                                                     std::string(partName) + "\" is missing.");
         const FlatPart& part = m_parts[it->second];
         return std::string(m_file.substr(part.begin, part.end - part.begin));
     }
@@ -191,7 +203,8 @@ private:
     std::unordered_map<std::string, std::size_t> m_index;
 };
 
-class RelationshipsHandler : public XmlHandler {
+class RelationshipsHandler : public XmlHandler
+{
 public:
     explicit RelationshipsHandler(std::string_view sourcePart) : m_sourcePart(sourcePart) {}
 
@@ -210,7 +223,8 @@ public:
         const std::string_view typeUri(type);
         static constexpr std::string_view kTransitional =
             "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-        static constexpr std::string_view kStrict = "http://purl.oclc.org/ooxml/officeDocument/relationships/";
+        static constexpr std::string_view kStrict =
+            "http://purl.oclc.org/ooxml/officeDocument/relationships/";
         if (typeUri.starts_with(kTransitional))
             relationship.type = typeUri.substr(kTransitional.size());
         else if (typeUri.starts_with(kStrict))
@@ -230,7 +244,8 @@ private:
     std::string m_sourcePart;
 };
 
-class ContentTypesHandler : public XmlHandler {
+class ContentTypesHandler : public XmlHandler
+{
 public:
     explicit ContentTypesHandler(std::string_view partName) : m_part(asciiLower(partName))
     {
@@ -269,7 +284,6 @@ private:
     std::string m_part;
     std::string m_extension;
 };
-
 
 } // namespace
 
@@ -357,8 +371,8 @@ Result<std::vector<Relationship>> readRelationships(PackageParts& parts, std::st
     else if (slash == std::string_view::npos)
         relsName = "_rels/" + std::string(partName) + ".rels";
     else
-        relsName = std::string(partName.substr(0, slash + 1)) + "_rels/" + std::string(partName.substr(slash + 1)) +
-                   ".rels";
+        relsName = std::string(partName.substr(0, slash + 1)) + "_rels/" +
+                   std::string(partName.substr(slash + 1)) + ".rels";
     if (!parts.contains(relsName))
         return std::vector<Relationship>{};
     RelationshipsHandler handler(partName);

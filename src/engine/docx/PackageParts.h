@@ -3,6 +3,10 @@
 // from a Flat OPC file, and the package relationships that link them
 // ([E2] 6.5: /_rels/.rels and /dir/_rels/name.xml.rels).
 
+#include "Error.h"
+#include "TextEncoding.h"
+#include "XmlParser.h"
+
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -11,15 +15,12 @@
 #include <string_view>
 #include <vector>
 
-#include "Error.h"
-#include "TextEncoding.h"
-#include "XmlParser.h"
-
 namespace plainora::engine::docx {
 
 class ZipPackage;
 
-class PackageParts {
+class PackageParts
+{
 public:
     virtual ~PackageParts() = default;
     // Part names are given without the leading '/' and compare ASCII
@@ -48,7 +49,8 @@ std::atomic<std::size_t>& streamedChunkBytes();
 // the file, which must outlive the parts.
 Result<std::unique_ptr<PackageParts>> flatOpcParts(std::string_view file);
 
-struct Relationship {
+struct Relationship
+{
     std::string id;
     std::string type;   // the last segment of the type URI ("officeDocument", "styles", ...)
     std::string target; // the resolved part name, empty for external or escaping targets

@@ -1,15 +1,15 @@
 #include "StoryReader.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cstring>
-#include <unordered_map>
-
 #include "EquationField.h"
 #include "Limits.h"
 #include "ListNumbering.h"
 #include "StyleSheet.h"
 #include "TextEncoding.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <unordered_map>
 
 namespace plainora::engine::docx {
 
@@ -78,7 +78,8 @@ enum class StoryReader::Tag : unsigned char {
     ListPr,
 };
 
-struct StoryReader::Paragraph {
+struct StoryReader::Paragraph
+{
     std::string text;
     std::vector<Block> anchored; // text boxes, after the paragraph
     std::string style;
@@ -92,7 +93,8 @@ struct StoryReader::Paragraph {
     std::optional<std::string> legacyLabel; // Word 2003 XML: the label as Word displayed it
 };
 
-struct StoryReader::Table {
+struct StoryReader::Table
+{
     std::vector<TableRow> rows;
     TableRow row;
     TableCell cell;
@@ -100,7 +102,8 @@ struct StoryReader::Table {
     bool mergeContinue = false;
 };
 
-struct StoryReader::Field {
+struct StoryReader::Field
+{
     bool inResult = false;
     enum class Kind { Plain, CheckBox, DropDown } kind = Kind::Plain;
     std::optional<bool> checkDefault;
@@ -112,14 +115,16 @@ struct StoryReader::Field {
     bool resultShown = false; // the result gave text
 };
 
-struct StoryReader::ContentControl {
+struct StoryReader::ContentControl
+{
     bool checkBox = false;
     bool checked = false;
     bool suppressing = false;
 };
 
 // The state of the story a text box or an inline note interrupts.
-struct StoryReader::SavedStory {
+struct StoryReader::SavedStory
+{
     std::vector<std::unique_ptr<Paragraph>> paragraphs;
     std::vector<Field> fields;
     int codeFields = 0;
@@ -130,8 +135,8 @@ struct StoryReader::SavedStory {
     std::string carryText;
     std::vector<Block> carryBlocks;
     std::unique_ptr<std::vector<Block>> blocks; // what the interruption reads
-    std::size_t tagDepth = 0;       // of the interrupting element
-    std::size_t containerDepth = 0; // below the interruption's own container
+    std::size_t tagDepth = 0;                   // of the interrupting element
+    std::size_t containerDepth = 0;             // below the interruption's own container
     enum class Kind { TextBox, Note, HeaderFooter } kind = Kind::TextBox;
 };
 
@@ -155,7 +160,8 @@ void replacePendingMarks(std::vector<Block>& blocks, const std::vector<std::stri
             continue;
         std::string out;
         std::size_t from = 0;
-        for (std::size_t at = text.find(kMarkStart[0]); at != std::string::npos; at = text.find(kMarkStart[0], from)) {
+        for (std::size_t at = text.find(kMarkStart[0]); at != std::string::npos;
+             at = text.find(kMarkStart[0], from)) {
             const std::size_t end = text.find(kMarkEnd, at);
             std::size_t index = marks.size();
             if (end != std::string::npos)
@@ -173,7 +179,8 @@ void replacePendingMarks(std::vector<Block>& blocks, const std::vector<std::stri
     }
 }
 
-std::string_view attrOr(const XmlAttributes& attributes, std::string_view local, std::string_view fallback = {})
+std::string_view attrOr(const XmlAttributes& attributes, std::string_view local,
+                        std::string_view fallback = {})
 {
     const char* value = attributes.get(Ns::W, local);
     return value ? std::string_view(value) : fallback;
@@ -397,9 +404,10 @@ void StoryReader::resolveParagraph()
             label = m_context.numbering->nextLabel(*paragraph.numId, paragraph.level.value_or(0));
         } else if (styles && !style.empty()) {
             if (const auto numbering = styles->numbering(style)) {
-                const int level = paragraph.level ? *paragraph.level
-                                                  : m_context.numbering->levelForStyle(numbering->numId, style,
-                                                                                       numbering->level);
+                const int level =
+                    paragraph.level
+                        ? *paragraph.level
+                        : m_context.numbering->levelForStyle(numbering->numId, style, numbering->level);
                 label = m_context.numbering->nextLabel(numbering->numId, level);
             }
         }
@@ -504,8 +512,8 @@ void StoryReader::noteReference(bool endnote, const XmlAttributes& attributes)
     if (m_part != Part::Document) {
         // Headers, footers and comments are read after the body: its marks are known.
         NoteCounter& counter = endnote ? m_context.endnoteCounter : m_context.footnoteCounter;
-        notes[index].mark =
-            counter.next(endnote ? m_context.endnoteNumbering : m_context.footnoteNumbering, m_context.section);
+        notes[index].mark = counter.next(endnote ? m_context.endnoteNumbering : m_context.footnoteNumbering,
+                                         m_context.section);
         appendText("[" + notes[index].mark + "]");
         return;
     }
@@ -526,8 +534,9 @@ void StoryReader::resolveNoteMarks()
         const auto section = static_cast<std::size_t>(pending.section);
         const bool known = section < m_context.sectionNumbering.size();
         const NoteNumbering& numbering =
-            pending.endnote ? (known ? m_context.sectionNumbering[section].second : m_context.endnoteNumbering)
-                            : (known ? m_context.sectionNumbering[section].first : m_context.footnoteNumbering);
+            pending.endnote
+                ? (known ? m_context.sectionNumbering[section].second : m_context.endnoteNumbering)
+                : (known ? m_context.sectionNumbering[section].first : m_context.footnoteNumbering);
         NoteCounter& counter = pending.endnote ? m_context.endnoteCounter : m_context.footnoteCounter;
         std::string mark = counter.next(numbering, pending.section);
         std::vector<Note>& notes = pending.endnote ? document.endnotes : document.footnotes;
@@ -546,7 +555,8 @@ void StoryReader::endSection()
     if (m_sectionNumbering) {
         const auto section = static_cast<std::size_t>(m_context.section);
         if (m_context.sectionNumbering.size() <= section)
-            m_context.sectionNumbering.resize(section + 1, {m_context.footnoteNumbering, m_context.endnoteNumbering});
+            m_context.sectionNumbering.resize(section + 1,
+                                              {m_context.footnoteNumbering, m_context.endnoteNumbering});
         m_context.sectionNumbering[section] = *m_sectionNumbering;
         m_sectionNumbering.reset();
     }
@@ -676,7 +686,8 @@ void StoryReader::startElement(Ns ns, std::string_view local, const XmlAttribute
             m_controls.back().checkBox = true;
         } else if (!m_controls.empty() && local == "checked") {
             const char* value = attributes.get(Ns::W14, "val");
-            m_controls.back().checked = value && (std::strcmp(value, "1") == 0 || std::strcmp(value, "true") == 0);
+            m_controls.back().checked =
+                value && (std::strcmp(value, "1") == 0 || std::strcmp(value, "true") == 0);
         }
         break;
     case Ns::Wx:
@@ -690,7 +701,7 @@ void StoryReader::startElement(Ns ns, std::string_view local, const XmlAttribute
         if (local == "annotation") {
             const std::string_view type = attrOr(attributes, "type");
             if (type == "Word.Comment" || type == "Word.Deletion") {
-                    skipElement();
+                skipElement();
                 return;
             }
         }
@@ -758,12 +769,13 @@ void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& att
         if (parent == Tag::R && m_part == Part::Document) {
             // Word 2003 XML writes the note where it is referenced.
             if (!runVisible()) {
-                    skipElement();
+                skipElement();
                 return;
             }
             const bool endnote = tag == Tag::Endnote;
             noteReference(endnote, XmlAttributes(kNoAttributes));
-            m_noteTargets.assign(1, (endnote ? m_context.document->endnotes : m_context.document->footnotes).size() - 1);
+            m_noteTargets.assign(
+                1, (endnote ? m_context.document->endnotes : m_context.document->footnotes).size() - 1);
             m_inlineNoteIsEndnote = endnote;
             m_tags.push_back(tag);
             interrupt(static_cast<int>(SavedStory::Kind::Note));
@@ -772,7 +784,8 @@ void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& att
         break;
     case Tag::Comment:
         if (m_part == Part::Comments) {
-            m_context.document->comments.push_back(Note{std::to_string(m_context.document->comments.size() + 1), {}});
+            m_context.document->comments.push_back(
+                Note{std::to_string(m_context.document->comments.size() + 1), {}});
             m_tags.push_back(tag);
             interrupt(static_cast<int>(SavedStory::Kind::Note));
             return;
@@ -859,7 +872,8 @@ void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& att
             unsigned code = 0;
             const auto [ptr, ec] = std::from_chars(hex.data(), hex.data() + hex.size(), code, 16);
             if (ec == std::errc() && code > 0 && code <= 0x10FFFF)
-                appendCodePoint(mapSymbolFontCharacter(attrOr(attributes, "font"), static_cast<char32_t>(code)));
+                appendCodePoint(
+                    mapSymbolFontCharacter(attrOr(attributes, "font"), static_cast<char32_t>(code)));
         }
         break;
     case Tag::FootnoteReference:
@@ -960,10 +974,13 @@ void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& att
     case Tag::NumFmt:
     case Tag::NumStart:
     case Tag::NumRestart:
-        if ((parent == Tag::FootnotePr || parent == Tag::EndnotePr) && m_sectionNumbering && m_tags.size() >= 3 &&
-            m_tags[m_tags.size() - 3] == Tag::SectPr) {
-            applyNoteProperty(m_notePropertiesOfEndnotes ? m_sectionNumbering->second : m_sectionNumbering->first,
-                              tag == Tag::NumFmt ? "numFmt" : tag == Tag::NumStart ? "numStart" : "numRestart",
+        if ((parent == Tag::FootnotePr || parent == Tag::EndnotePr) && m_sectionNumbering &&
+            m_tags.size() >= 3 && m_tags[m_tags.size() - 3] == Tag::SectPr) {
+            applyNoteProperty(m_notePropertiesOfEndnotes ? m_sectionNumbering->second
+                                                         : m_sectionNumbering->first,
+                              tag == Tag::NumFmt     ? "numFmt"
+                              : tag == Tag::NumStart ? "numStart"
+                                                     : "numRestart",
                               attributes.get(Ns::W, "val"));
         }
         break;
@@ -1107,7 +1124,8 @@ void StoryReader::endWordElement(Tag tag)
                     document.comments.back().blocks = std::move(blocks);
                 break;
             }
-            const bool endnote = m_part == Part::Endnotes || (m_part == Part::Document && m_inlineNoteIsEndnote);
+            const bool endnote =
+                m_part == Part::Endnotes || (m_part == Part::Document && m_inlineNoteIsEndnote);
             std::vector<Note>& notes = endnote ? document.endnotes : document.footnotes;
             for (std::size_t index : m_noteTargets) {
                 if (index < notes.size())

@@ -5,6 +5,12 @@
 // text dropped, list labels computed, note marks "[n]", text boxes after
 // the paragraph that anchors them.
 
+#include "Document.h"
+#include "NumberFormat.h"
+#include "Options.h"
+#include "TextBudget.h"
+#include "XmlParser.h"
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,19 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "Document.h"
-#include "NumberFormat.h"
-#include "Options.h"
-#include "TextBudget.h"
-#include "XmlParser.h"
-
 namespace plainora::engine::docx {
 
 class ListNumbering;
 class StyleSheet;
 
 // What the stories of one document share.
-struct StoryContext {
+struct StoryContext
+{
     const StyleSheet* styles = nullptr;
     ListNumbering* numbering = nullptr;
     ReadOptions options;
@@ -37,7 +38,8 @@ struct StoryContext {
     // A section's properties end it, so the body's note marks are known
     // only once the body is read; until then each stands in its text as a
     // placeholder (see StoryReader::resolveNoteMarks).
-    struct PendingMark {
+    struct PendingMark
+    {
         bool endnote = false;
         std::size_t note = 0; // index into document->footnotes / endnotes
         int section = 0;
@@ -61,7 +63,8 @@ struct StoryContext {
 // Applies a child of w:footnotePr or w:endnotePr ([E1] 17.11.11, 17.11.17-17.11.20).
 void applyNoteProperty(NoteNumbering& numbering, std::string_view local, const char* value);
 
-class StoryReader : public XmlHandler {
+class StoryReader : public XmlHandler
+{
 public:
     enum class Part { Document, Footnotes, Endnotes, Comments, HeaderFooter };
 
@@ -130,15 +133,15 @@ private:
     std::vector<Field> m_fields;
     int m_codeFields = 0; // fields whose code portion is open
     std::vector<ContentControl> m_controls;
-    int m_suppressed = 0; // content replaced by a check-box label
+    int m_suppressed = 0;           // content replaced by a check-box label
     std::vector<bool> m_alternates; // per open mc:AlternateContent: a branch was taken
 
     // The open run.
     bool m_inRun = false;
     std::optional<bool> m_runVanish;
     bool m_runStyleHidden = false;
-    bool m_capture = false;           // inside w:t, m:t or a visible w:instrText
-    bool m_captureInstruction = false; // inside the w:instrText of the innermost field's code
+    bool m_capture = false;                        // inside w:t, m:t or a visible w:instrText
+    bool m_captureInstruction = false;             // inside the w:instrText of the innermost field's code
     std::vector<Note>* m_customMarkNote = nullptr; // a custom note mark being read
     std::size_t m_customMarkIndex = 0;
     std::string m_customMarkText;
@@ -150,8 +153,8 @@ private:
     std::string m_pendingPrefix; // a check-box label met outside a paragraph
 
     std::optional<std::pair<NoteNumbering, NoteNumbering>> m_sectionNumbering; // in w:sectPr
-    bool m_notePropertiesOfEndnotes = false; // in w:sectPr/w:endnotePr
-    bool m_sectionEndsWithParagraph = false;  // the open paragraph's properties closed a section
+    bool m_notePropertiesOfEndnotes = false;                                   // in w:sectPr/w:endnotePr
+    bool m_sectionEndsWithParagraph = false; // the open paragraph's properties closed a section
 
     std::vector<std::size_t> m_noteTargets; // the notes that take the note being read
     bool m_inlineNoteIsEndnote = false;

@@ -1,9 +1,9 @@
 #include "StyleSheet.h"
 
+#include "Limits.h"
+
 #include <charconv>
 #include <cstring>
-
-#include "Limits.h"
 
 namespace plainora::engine::docx {
 
@@ -28,7 +28,8 @@ int intValue(const char* value, int fallback)
 }
 
 template <typename Get>
-auto StyleSheet::walk(const std::string& styleId, Get get) const -> decltype(get(std::declval<const Style&>()))
+auto StyleSheet::walk(const std::string& styleId, Get get) const
+    -> decltype(get(std::declval<const Style&>()))
 {
     std::string id = styleId;
     for (int i = 0; i < kMaxStyleChain && !id.empty(); ++i) {

@@ -2,21 +2,23 @@
 // What the styles part ([E1] 17.7) contributes to the text: hidden text
 // (w:vanish) and list numbering (w:numPr) inherited through w:basedOn.
 
+#include "XmlParser.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
-#include "XmlParser.h"
-
 namespace plainora::engine::docx {
 
-struct StyleNumbering {
+struct StyleNumbering
+{
     int numId = 0;
     std::optional<int> level;
 };
 
-class StyleSheet : public XmlHandler {
+class StyleSheet : public XmlHandler
+{
 public:
     // True when the style or one it is based on hides its text.
     bool hides(const std::string& styleId) const;
@@ -30,7 +32,8 @@ public:
     void characters(std::string_view) override {}
 
 private:
-    struct Style {
+    struct Style
+    {
         std::string basedOn;
         std::optional<bool> vanish;
         std::optional<int> numId;

@@ -1,18 +1,19 @@
 #include "XmlParser.h"
 
+#include "Limits.h"
+#include "TextEncoding.h"
+
 #include <array>
 #include <cstring>
 #include <expat.h>
 #include <pugixml.hpp>
 
-#include "Limits.h"
-#include "TextEncoding.h"
-
 namespace plainora::engine::docx {
 
 namespace {
 
-struct KnownNamespace {
+struct KnownNamespace
+{
     std::string_view uri;
     Ns ns;
 };
@@ -68,8 +69,7 @@ Ns XmlParser::namespaceOf(std::string_view uri)
 
 // Both engines hand attributes with their names as written ("w:val"); the
 // prefix is resolved only for a name whose local part matches.
-template <typename Visit>
-void XmlAttributes::forEach(Visit visit) const
+template <typename Visit> void XmlAttributes::forEach(Visit visit) const
 {
     if (m_pairs) {
         for (const char** pair = m_pairs; pair[0]; pair += 2) {
@@ -103,8 +103,8 @@ const char* XmlAttributes::get(Ns ns, std::string_view local) const
 }
 
 XmlParser::XmlParser(XmlHandler& handler, std::string partName)
-    : m_parser(XML_ParserCreate(nullptr)), m_handler(handler),
-      m_previousParser(handler.m_parser), m_partName(std::move(partName))
+    : m_parser(XML_ParserCreate(nullptr)), m_handler(handler), m_previousParser(handler.m_parser),
+      m_partName(std::move(partName))
 {
     handler.m_parser = this;
     if (!m_parser)
@@ -144,17 +144,20 @@ Status XmlParser::feed(std::string_view bytes, bool last)
     do {
         const std::size_t n = std::min(bytes.size(), kSlice);
         const bool final = last && n == bytes.size();
-        const XML_Status status = XML_Parse(m_parser, bytes.data(), static_cast<int>(n), final ? XML_TRUE : XML_FALSE);
+        const XML_Status status =
+            XML_Parse(m_parser, bytes.data(), static_cast<int>(n), final ? XML_TRUE : XML_FALSE);
         if (m_failed)
             return m_error;
         if (status != XML_STATUS_OK) {
             const XML_Error code = XML_GetErrorCode(m_parser);
             const char* what = XML_ErrorString(code);
             if (code == XML_ERROR_AMPLIFICATION_LIMIT_BREACH)
-                return makeError(ErrorCode::TooLarge, "The document is damaged or hostile: part " + m_partName +
-                                                          " expands its XML entities beyond any sensible size.");
+                return makeError(ErrorCode::TooLarge,
+                                 "The document is damaged or hostile: part " + m_partName +
+                                     " expands its XML entities beyond any sensible size.");
             return makeError(ErrorCode::Damaged,
-                             "The document is damaged: part " + m_partName + " is not well-formed XML (line " +
+                             "The document is damaged: part " + m_partName +
+                                 " is not well-formed XML (line " +
                                  std::to_string(XML_GetCurrentLineNumber(m_parser)) + ", column " +
                                  std::to_string(XML_GetCurrentColumnNumber(m_parser) + 1) + ": " +
                                  (what ? what : "unknown error") + ").");
@@ -245,7 +248,8 @@ bool XmlParser::startElement(std::string_view name, const XmlAttributes& attribu
         return false;
     });
     const std::size_t colon = name.find(':');
-    const std::string_view prefix = colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+    const std::string_view prefix =
+        colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
     const Ns* bound = resolve(prefix);
     if (!bound && !prefix.empty()) {
         const auto [line, column] = location();
@@ -287,8 +291,9 @@ void XmlParser::onEntityDecl(void* self, const char*, int, const char* value, in
     auto* parser = static_cast<XmlParser*>(self);
     if (!value)
         return;
-    parser->fail(makeError(ErrorCode::Damaged, "The document is damaged or hostile: part " + parser->m_partName +
-                                                   " declares XML entities, which Word documents never use."));
+    parser->fail(
+        makeError(ErrorCode::Damaged, "The document is damaged or hostile: part " + parser->m_partName +
+                                          " declares XML entities, which Word documents never use."));
 }
 
 void XmlParser::bind(std::string_view prefix, std::string_view uri)
@@ -321,8 +326,8 @@ const Ns* XmlParser::resolve(std::string_view prefix) const
 Error XmlParser::notWellFormed(std::size_t line, std::size_t column, const char* what) const
 {
     return makeError(ErrorCode::Damaged, "The document is damaged: part " + m_partName +
-                                             " is not well-formed XML (line " + std::to_string(line) + ", column " +
-                                             std::to_string(column) + ": " + what + ").");
+                                             " is not well-formed XML (line " + std::to_string(line) +
+                                             ", column " + std::to_string(column) + ": " + what + ").");
 }
 
 namespace {
@@ -486,10 +491,12 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
 {
     // The synthetic opening tags begin the chunk, the synthetic closing ones end it.
     std::vector<pugi::xml_node_struct*> reopened;
-    for (pugi::xml_node first = tree.first_child(); first && reopened.size() < synthetic; first = first.first_child())
+    for (pugi::xml_node first = tree.first_child(); first && reopened.size() < synthetic;
+         first = first.first_child())
         reopened.push_back(first.internal_object());
     std::vector<pugi::xml_node_struct*> keptOpen;
-    for (pugi::xml_node last = tree.last_child(); last && keptOpen.size() < openAtEnd; last = last.last_child())
+    for (pugi::xml_node last = tree.last_child(); last && keptOpen.size() < openAtEnd;
+         last = last.last_child())
         keptOpen.push_back(last.internal_object());
     std::vector<pugi::xml_node> open;
     auto finish = [&](pugi::xml_node element) {
@@ -502,8 +509,10 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
     while (node && !m_failed) {
         if (node.type() == pugi::node_element) {
             m_treeNode = node.internal_object();
-            const bool reopen = open.size() < reopened.size() && reopened[open.size()] == node.internal_object();
-            if (!reopen && !startElement(node.name(), XmlAttributes(*this, node.first_attribute().internal_object())))
+            const bool reopen =
+                open.size() < reopened.size() && reopened[open.size()] == node.internal_object();
+            if (!reopen &&
+                !startElement(node.name(), XmlAttributes(*this, node.first_attribute().internal_object())))
                 break;
             open.push_back(node);
             if (pugi::xml_node child = node.first_child()) {
@@ -597,7 +606,8 @@ Status XmlParser::stream(std::string_view bytes, bool last, std::size_t chunkByt
                 std::size_t cut = i;
                 const std::size_t ampersand = m_pending.rfind('&');
                 const std::size_t semicolon = m_pending.rfind(';');
-                if (ampersand != std::string::npos && (semicolon == std::string::npos || semicolon < ampersand))
+                if (ampersand != std::string::npos &&
+                    (semicolon == std::string::npos || semicolon < ampersand))
                     cut = ampersand;
                 if (cut > 0 && m_pending[cut - 1] == '\r')
                     --cut;

@@ -9,6 +9,8 @@
 // care about, with the Strict and Transitional URIs of one vocabulary folded
 // together.
 
+#include "Error.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -16,49 +18,51 @@
 #include <utility>
 #include <vector>
 
-#include "Error.h"
-
 struct XML_ParserStruct;
 namespace pugi {
 class xml_document;
 struct xml_attribute_struct;
 struct xml_node_struct;
-}
+} // namespace pugi
 
 namespace plainora::engine::docx {
 
 enum class Ns : unsigned char {
     Other,
-    W,         // WordprocessingML (Transitional, Strict, and Word 2003 XML)
-    R,         // officeDocument relationships (r:id)
-    M,         // Office Math
-    Mc,        // Markup Compatibility
-    W14,       // Word 2010 extensions (check-box content controls)
-    Wx,        // Word 2003 XML auxiliary hints (list labels)
-    Aml,       // Word 2003 XML annotations (comments, revisions)
-    Pkg,       // Flat OPC package
-    Rels,      // package relationships
-    Types,     // content types
-    Office,    // OpenDocument office:, text:, table:, draw:, style:, manifest:
+    W,      // WordprocessingML (Transitional, Strict, and Word 2003 XML)
+    R,      // officeDocument relationships (r:id)
+    M,      // Office Math
+    Mc,     // Markup Compatibility
+    W14,    // Word 2010 extensions (check-box content controls)
+    Wx,     // Word 2003 XML auxiliary hints (list labels)
+    Aml,    // Word 2003 XML annotations (comments, revisions)
+    Pkg,    // Flat OPC package
+    Rels,   // package relationships
+    Types,  // content types
+    Office, // OpenDocument office:, text:, table:, draw:, style:, manifest:
     Text,
     Table,
     Draw,
     Style,
     Manifest,
-    Known,     // a namespace whose markup the readers understand without text of its own (DrawingML, VML, ...)
+    Known, // a namespace whose markup the readers understand without text of its own (DrawingML, VML, ...)
 };
 
 class XmlParser;
 
 // The attributes of one element, as either engine hands them, their
 // prefixes resolved through the parser's bindings.
-class XmlAttributes {
+class XmlAttributes
+{
 public:
     // Name/value pairs, then a null name (as expat gives them); without a
     // parser, prefixed names are not resolved.
     explicit XmlAttributes(const char** pairs) : m_pairs(pairs) {}
     XmlAttributes(const XmlParser& parser, const char** pairs) : m_pairs(pairs), m_parser(&parser) {}
-    XmlAttributes(const XmlParser& parser, pugi::xml_attribute_struct* first) : m_parser(&parser), m_first(first) {}
+    XmlAttributes(const XmlParser& parser, pugi::xml_attribute_struct* first)
+        : m_parser(&parser), m_first(first)
+    {
+    }
     // The value of attribute ns:local, or of the unqualified local name when
     // ns is W (some writers omit the prefix); nullptr when absent.
     const char* get(Ns ns, std::string_view local) const;
@@ -66,15 +70,15 @@ public:
 private:
     friend class XmlParser;
     // Calls visit(name, value) for each attribute until it returns true.
-    template <typename Visit>
-    void forEach(Visit visit) const;
+    template <typename Visit> void forEach(Visit visit) const;
 
     const char** m_pairs = nullptr;
     const XmlParser* m_parser = nullptr;
     pugi::xml_attribute_struct* m_first = nullptr;
 };
 
-class XmlHandler {
+class XmlHandler
+{
 public:
     virtual ~XmlHandler() = default;
     virtual void startElement(Ns ns, std::string_view local, const XmlAttributes& attributes) = 0;
@@ -91,7 +95,8 @@ private:
     XmlParser* m_parser = nullptr;
 };
 
-class XmlParser {
+class XmlParser
+{
 public:
     // partName is only used in error descriptions.
     XmlParser(XmlHandler& handler, std::string partName);
@@ -128,12 +133,14 @@ public:
 
 private:
     friend class XmlAttributes;
-    struct Binding {
+    struct Binding
+    {
         std::string prefix;
         std::string uri;
         Ns ns;
     };
-    struct OpenElement {
+    struct OpenElement
+    {
         Ns ns;
         std::size_t bindings; // bindings in scope before the element's own
     };
@@ -154,8 +161,8 @@ private:
     static void onStart(void* self, const char* name, const char** attributes);
     static void onEnd(void* self, const char* name);
     static void onCharacters(void* self, const char* text, int length);
-    static void onEntityDecl(void* self, const char* name, int isParameter, const char* value, int valueLength,
-                             const char* base, const char* systemId, const char* publicId,
+    static void onEntityDecl(void* self, const char* name, int isParameter, const char* value,
+                             int valueLength, const char* base, const char* systemId, const char* publicId,
                              const char* notation);
 
     XML_ParserStruct* m_parser;
@@ -163,7 +170,7 @@ private:
     XmlParser* m_previousParser;
     std::string m_partName;
     std::vector<OpenElement> m_open;
-    std::string_view m_tree; // the part or chunk being walked as a tree
+    std::string_view m_tree;                     // the part or chunk being walked as a tree
     pugi::xml_node_struct* m_treeNode = nullptr; // the element being started, for error locations
     std::ptrdiff_t m_treeErrorOffset = 0;
     const char* m_treeError = "";

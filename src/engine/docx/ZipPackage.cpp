@@ -4,7 +4,6 @@
 #include <libdeflate.h>
 #include <zip.h>
 
-
 namespace plainora::engine::docx {
 
 namespace {
@@ -124,7 +123,8 @@ Result<std::int64_t> ZipPackage::indexOf(std::string_view partName) const
     return it->second;
 }
 
-Status ZipPackage::checkedStat(std::string_view partName, std::uint64_t entryLimit, struct zip_stat& stat) const
+Status ZipPackage::checkedStat(std::string_view partName, std::uint64_t entryLimit,
+                               struct zip_stat& stat) const
 {
     auto index = indexOf(partName);
     if (!index)
@@ -140,7 +140,8 @@ Status ZipPackage::checkedStat(std::string_view partName, std::uint64_t entryLim
     // Declared sizes are checked up front, actual sizes while inflating.
     if ((stat.valid & ZIP_STAT_SIZE) && stat.size > entryLimit)
         return tooLarge(partName, "declares " + std::to_string(stat.size >> 20) + " MiB, more than the " +
-                                      std::to_string(entryLimit >> 20) + " MiB Plainora reads from one part.");
+                                      std::to_string(entryLimit >> 20) +
+                                      " MiB Plainora reads from one part.");
     return {};
 }
 
@@ -152,11 +153,12 @@ Status ZipPackage::countInflated(std::string_view partName, std::uint64_t added,
         return tooLarge(partName, "expands to more than the " + std::to_string(entryLimit >> 20) +
                                       " MiB Plainora reads from one part.");
     if (m_inflatedTotal > m_limits.packageBytes)
-        return tooLarge(partName, "takes the package past the " + std::to_string(m_limits.packageBytes >> 20) +
+        return tooLarge(partName, "takes the package past the " +
+                                      std::to_string(m_limits.packageBytes >> 20) +
                                       " MiB Plainora inflates from one document.");
     if (produced > m_limits.minRatioCheckedBytes && produced / m_limits.expansionRatio > compressed)
-        return tooLarge(partName,
-                        "expands more than " + std::to_string(m_limits.expansionRatio) + " times, as only zip bombs do.");
+        return tooLarge(partName, "expands more than " + std::to_string(m_limits.expansionRatio) +
+                                      " times, as only zip bombs do.");
     return {};
 }
 
@@ -182,7 +184,8 @@ Status ZipPackage::read(std::string_view partName, const std::function<Status(st
         if (n == 0)
             break;
         produced += static_cast<std::uint64_t>(n);
-        if (Status status = countInflated(partName, static_cast<std::uint64_t>(n), produced, compressed, entryLimit);
+        if (Status status =
+                countInflated(partName, static_cast<std::uint64_t>(n), produced, compressed, entryLimit);
             !status)
             return status;
         if (Status status = sink(std::string_view(buffer.data(), static_cast<std::size_t>(n))); !status)
@@ -213,14 +216,21 @@ Status ZipPackage::readWhole(std::string_view partName, std::string& out, std::u
     if (Status status = checkedStat(partName, entryLimit, stat); !status)
         return status;
     if (!(stat.valid & ZIP_STAT_SIZE) || !(stat.valid & ZIP_STAT_COMP_SIZE) || !(stat.valid & ZIP_STAT_CRC))
-        return read(partName, [&](std::string_view slice) { out.append(slice); return Status{}; }, maxBytes);
+        return read(
+            partName,
+            [&](std::string_view slice) {
+                out.append(slice);
+                return Status{};
+            },
+            maxBytes);
     if (Status status = countInflated(partName, stat.size, stat.size, stat.comp_size, entryLimit); !status)
         return status;
     // The compressed data lies within the file, and deflate never expands
     // more than 1032 times: larger declared sizes are lies, refused before
     // a buffer for them is made.
     const bool stored = stat.comp_method == ZIP_CM_STORE;
-    if (stat.comp_size > m_fileBytes || (stored ? stat.size != stat.comp_size : stat.size / 1032 > stat.comp_size))
+    if (stat.comp_size > m_fileBytes ||
+        (stored ? stat.size != stat.comp_size : stat.size / 1032 > stat.comp_size))
         return damaged("a part of its zip container does not inflate to the size it declares.");
 
     zip_file_t* file = zip_fopen_index(m_archive, stat.index, ZIP_FL_COMPRESSED);

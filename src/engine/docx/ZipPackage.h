@@ -5,6 +5,10 @@
 // when it is small, under the limits of Limits.h (entry size, package total,
 // expansion ratio).
 
+#include "Error.h"
+#include "Limits.h"
+#include "TextEncoding.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,10 +16,6 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-#include "Error.h"
-#include "Limits.h"
-#include "TextEncoding.h"
 
 struct zip;
 struct zip_stat;
@@ -25,7 +25,8 @@ namespace plainora::engine::docx {
 
 // The limits a package is read under; tests lower them to prove the
 // mechanism without inflating gigabytes.
-struct ZipLimits {
+struct ZipLimits
+{
     std::uint64_t entries = limits::kMaxArchiveEntries;
     std::uint64_t entryBytes = limits::kMaxArchiveEntryBytes;
     std::uint64_t packageBytes = limits::kMaxPackageBytes;
@@ -33,7 +34,8 @@ struct ZipLimits {
     std::uint64_t minRatioCheckedBytes = limits::kMinRatioCheckedBytes;
 };
 
-class ZipPackage {
+class ZipPackage
+{
 public:
     static Result<std::unique_ptr<ZipPackage>> open(ByteView bytes, const ZipLimits& limits = {});
     ~ZipPackage();

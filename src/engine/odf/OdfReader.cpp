@@ -2,13 +2,6 @@
 // a zip package whose styles.xml and content.xml are streamed through expat,
 // or one flat XML document holding both. One handler reads either.
 
-#include <array>
-#include <map>
-#include <memory>
-#include <set>
-#include <string>
-#include <vector>
-
 #include "Limits.h"
 #include "NumberFormat.h"
 #include "Readers.h"
@@ -16,6 +9,13 @@
 #include "TextBudget.h"
 #include "docx/XmlParser.h"
 #include "docx/ZipPackage.h"
+
+#include <array>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace plainora::engine {
 
@@ -28,7 +28,8 @@ constexpr int kListLevels = 10; // text:level runs 1..10
 // The outline style's key among the list styles (no style name has a NUL).
 constexpr std::string_view kOutline("\0outline", 8);
 
-struct ListLevelStyle {
+struct ListLevelStyle
+{
     bool bullet = false;
     std::string bulletChar = "\u2022";
     NumberFormat format = NumberFormat::Decimal;
@@ -46,7 +47,8 @@ std::string attribute(const XmlAttributes& attributes, Ns ns, std::string_view l
     return value ? std::string(value) : std::string();
 }
 
-int intAttribute(const XmlAttributes& attributes, Ns ns, std::string_view local, int fallback, int low, int high)
+int intAttribute(const XmlAttributes& attributes, Ns ns, std::string_view local, int fallback, int low,
+                 int high)
 {
     const char* value = attributes.get(ns, local);
     if (!value)
@@ -88,7 +90,8 @@ std::string bulletText(std::string_view utf8, const std::string& fontName)
     return out;
 }
 
-class OdfHandler : public docx::XmlHandler {
+class OdfHandler : public docx::XmlHandler
+{
 public:
     OdfHandler(const ReadOptions& options, TextBudget& budget) : m_options(options), m_budget(budget) {}
 
@@ -103,13 +106,15 @@ public:
     }
 
 private:
-    struct OpenList {
+    struct OpenList
+    {
         std::string style;
         int level = 1;
         bool labelPending = false;
     };
 
-    struct StoryState {
+    struct StoryState
+    {
         int paragraphDepth = 0;
         int graphicDepth = 0; // frames and groups: their own text is no paragraph text
         bool lastWasSpace = true;
@@ -157,10 +162,9 @@ private:
 
 bool OdfHandler::isShape(std::string_view local)
 {
-    static constexpr std::string_view kShapes[] = {"text-box",  "custom-shape", "rect",      "ellipse",
-                                                   "circle",    "polygon",      "polyline",  "path",
-                                                   "line",      "connector",    "caption",   "measure",
-                                                   "regular-polygon"};
+    static constexpr std::string_view kShapes[] = {
+        "text-box", "custom-shape", "rect",      "ellipse", "circle",  "polygon",        "polyline",
+        "path",     "line",         "connector", "caption", "measure", "regular-polygon"};
     for (std::string_view shape : kShapes)
         if (local == shape)
             return true;
@@ -192,8 +196,9 @@ bool OdfHandler::startsSkippedElement(Ns ns, std::string_view local, const XmlAt
         return false;
     }
     if (ns == Ns::Office)
-        return (local == "annotation" && !m_options.includeComments) || local == "forms" || local == "scripts" ||
-               local == "event-listeners" || local == "meta" || local == "settings" || local == "font-face-decls";
+        return (local == "annotation" && !m_options.includeComments) || local == "forms" ||
+               local == "scripts" || local == "event-listeners" || local == "meta" || local == "settings" ||
+               local == "font-face-decls";
     if (ns == Ns::Draw)
         return local == "image" || local == "object" || local == "object-ole" || local == "applet" ||
                local == "plugin";
@@ -280,7 +285,8 @@ void OdfHandler::startListItem(const XmlAttributes& attributes, bool header)
             it->second[i] = (style ? (*style)[i].start : 1) - 1;
     auto& counters = it->second;
     const int index = list.level - 1;
-    counters[index] = intAttribute(attributes, Ns::Text, "start-value", counters[index] + 1, -1000000, 1000000);
+    counters[index] =
+        intAttribute(attributes, Ns::Text, "start-value", counters[index] + 1, -1000000, 1000000);
     for (int deeper = index + 1; deeper < kListLevels; ++deeper)
         counters[deeper] = (style ? (*style)[deeper].start : 1) - 1;
 }
@@ -399,7 +405,8 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
             if (numbered && attribute(attributes, Ns::Text, "is-list-header") != "true")
                 append(outlineLabel(intAttribute(attributes, Ns::Text, "outline-level", 1, 1, kListLevels)));
         } else if (local == "list-style" || local == "outline-style") {
-            m_listStyleName = local == "outline-style" ? std::string(kOutline) : attribute(attributes, Ns::Style, "name");
+            m_listStyleName =
+                local == "outline-style" ? std::string(kOutline) : attribute(attributes, Ns::Style, "name");
             // Past the limit, further styles are not kept: their lists show bullets.
             if (m_listStyles.size() < limits::kMaxListStyles || m_listStyles.contains(m_listStyleName))
                 m_listStyles[m_listStyleName] = ListStyle{};
@@ -560,7 +567,8 @@ Status parsePart(docx::ZipPackage& package, const std::string& name, OdfHandler&
 }
 
 // The manifest lists the encryption of every encrypted part (Part 3, 4.8).
-class ManifestHandler : public docx::XmlHandler {
+class ManifestHandler : public docx::XmlHandler
+{
 public:
     void startElement(Ns ns, std::string_view local, const XmlAttributes&) override
     {
@@ -574,8 +582,9 @@ public:
 
 Error damaged(const std::string& what)
 {
-    return makeError(ErrorCode::Damaged, "The OpenDocument file is damaged: " + what +
-                                             ". Open and save it again in a word processor, then convert it again.");
+    return makeError(ErrorCode::Damaged,
+                     "The OpenDocument file is damaged: " + what +
+                         ". Open and save it again in a word processor, then convert it again.");
 }
 
 Result<Document> readPackage(ByteView bytes, const ReadOptions& options)
@@ -621,8 +630,8 @@ Result<Document> readOpenDocument(ByteView bytes, const ReadOptions& options)
     TextBudget budget;
     OdfHandler handler(options, budget);
     docx::XmlParser parser(handler, "the flat OpenDocument file");
-    if (Status status = parser.parse(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (Status status =
+            parser.parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         !status)
         return status.error();
     return handler.finish();

@@ -2,6 +2,12 @@
 // processors, Pages, StarWriter and AbiWord, read by the librevenge family of
 // import libraries into the one document model through TextCollector.
 
+#include "Limits.h"
+#include "Readers.h"
+#include "TextCollector.h"
+#include "docx/ZipPackage.h"
+
+#include <algorithm>
 #include <libabw/libabw.h>
 #include <libetonyek/libetonyek.h>
 #include <libmwaw/libmwaw.hxx>
@@ -9,24 +15,17 @@
 #include <libstaroffice/libstaroffice.hxx>
 #include <libwpd/libwpd.h>
 #include <libwps/libwps.h>
-
+#include <new>
 #include <zip.h>
 #include <zlib.h>
-
-#include <algorithm>
-#include <new>
-
-#include "Limits.h"
-#include "Readers.h"
-#include "TextCollector.h"
-#include "docx/ZipPackage.h"
 
 namespace plainora::engine {
 
 namespace {
 
 // What a library says of the content before it parses it.
-struct Detection {
+struct Detection
+{
     bool recognised = false;
     bool encrypted = false;
     // Set when the library knows the content but it is no text document
@@ -50,7 +49,8 @@ Detection detect(ImportLibrary library, librevenge::RVNGInputStream& input)
         libwps::WPSKind kind = libwps::WPS_TEXT;
         libwps::WPSCreator creator = libwps::WPS_MSWORKS;
         bool needsEncoding = false;
-        const auto confidence = libwps::WPSDocument::isFileFormatSupported(&input, kind, creator, needsEncoding);
+        const auto confidence =
+            libwps::WPSDocument::isFileFormatSupported(&input, kind, creator, needsEncoding);
         found.recognised = confidence != libwps::WPS_CONFIDENCE_NONE;
         found.encrypted = confidence == libwps::WPS_CONFIDENCE_SUPPORTED_ENCRYPTION;
         if (kind == libwps::WPS_SPREADSHEET)
@@ -100,12 +100,14 @@ Detection detect(ImportLibrary library, librevenge::RVNGInputStream& input)
 
 enum class Outcome { Ok, Encrypted, Failed };
 
-Outcome parse(ImportLibrary library, librevenge::RVNGInputStream& input, librevenge::RVNGTextInterface& collector)
+Outcome parse(ImportLibrary library, librevenge::RVNGInputStream& input,
+              librevenge::RVNGTextInterface& collector)
 {
     switch (library) {
     case ImportLibrary::WordPerfect: {
         const auto result = libwpd::WPDocument::parse(&input, &collector, nullptr);
-        if (result == libwpd::WPD_UNSUPPORTED_ENCRYPTION_ERROR || result == libwpd::WPD_PASSWORD_MISSMATCH_ERROR)
+        if (result == libwpd::WPD_UNSUPPORTED_ENCRYPTION_ERROR ||
+            result == libwpd::WPD_PASSWORD_MISSMATCH_ERROR)
             return Outcome::Encrypted;
         return result == libwpd::WPD_OK ? Outcome::Ok : Outcome::Failed;
     }
@@ -187,9 +189,10 @@ Result<Document> readDetected(ImportLibrary library, const Detection& detection,
     // Some libraries report a failure after handing over the whole text;
     // a document they ended is kept.
     if (outcome == Outcome::Failed && !collector.documentEnded())
-        return makeError(ErrorCode::Damaged, std::string("The ") + formatName(library) +
-                                                 " is damaged: its structure could not be read. Open and save it "
-                                                 "again in its word processor, then convert it again.");
+        return makeError(ErrorCode::Damaged,
+                         std::string("The ") + formatName(library) +
+                             " is damaged: its structure could not be read. Open and save it "
+                             "again in its word processor, then convert it again.");
     return collector.finish();
 }
 
@@ -208,11 +211,12 @@ Result<ZipVerdict> checkZipLimits(ByteView bytes)
     auto package = docx::ZipPackage::open(bytes);
     if (!package)
         return package.error().code == ErrorCode::TooLarge ? Result<ZipVerdict>(package.error())
-                                                            : Result<ZipVerdict>(ZipVerdict::WithinLimits);
+                                                           : Result<ZipVerdict>(ZipVerdict::WithinLimits);
     const auto& names = package.value()->partNames();
     const bool pages = std::any_of(names.begin(), names.end(), [](const std::string& name) {
         const std::string lower = docx::asciiLower(name);
-        return lower == "index.xml" || lower == "index.xml.gz" || lower == "index.zip" || lower.starts_with("index/");
+        return lower == "index.xml" || lower == "index.xml.gz" || lower == "index.zip" ||
+               lower.starts_with("index/");
     });
     if (!pages)
         return ZipVerdict::NotPages;
@@ -235,10 +239,12 @@ Result<std::string> inflateGzip(ByteView bytes)
     int result = Z_OK;
     while (result == Z_OK) {
         if (out.size() >= limits::kMaxArchiveEntryBytes ||
-            (out.size() > limits::kMinRatioCheckedBytes && out.size() / limits::kMaxExpansionRatio > bytes.size())) {
+            (out.size() > limits::kMinRatioCheckedBytes &&
+             out.size() / limits::kMaxExpansionRatio > bytes.size())) {
             inflateEnd(&stream);
-            return makeError(ErrorCode::TooLarge, "The document is too large or hostile: its compressed content "
-                                                  "expands beyond what Plainora reads from one document.");
+            return makeError(ErrorCode::TooLarge,
+                             "The document is too large or hostile: its compressed content "
+                             "expands beyond what Plainora reads from one document.");
         }
         const std::size_t at = out.size();
         out.resize(at + 65536);
@@ -249,14 +255,16 @@ Result<std::string> inflateGzip(ByteView bytes)
     }
     inflateEnd(&stream);
     if (result != Z_STREAM_END)
-        return makeError(ErrorCode::Damaged, "The AbiWord document is damaged: its compressed content is cut short "
-                                             "or broken. Open and save it again in its word processor, then "
-                                             "convert it again.");
+        return makeError(ErrorCode::Damaged,
+                         "The AbiWord document is damaged: its compressed content is cut short "
+                         "or broken. Open and save it again in its word processor, then "
+                         "convert it again.");
     return out;
 }
 
-constexpr ImportLibrary kLibraries[] = {ImportLibrary::WordPerfect, ImportLibrary::AbiWord, ImportLibrary::Pages,
-                                        ImportLibrary::StarOffice,  ImportLibrary::Works,   ImportLibrary::Mac};
+constexpr ImportLibrary kLibraries[] = {ImportLibrary::WordPerfect, ImportLibrary::AbiWord,
+                                        ImportLibrary::Pages,       ImportLibrary::StarOffice,
+                                        ImportLibrary::Works,       ImportLibrary::Mac};
 
 std::unique_ptr<librevenge::RVNGStringStream> streamOver(ByteView bytes)
 {
@@ -359,7 +367,8 @@ Result<Document> readWithImportLibrary(ImportLibrary library, ByteView bytes, co
     if (!detection.recognised && library == ImportLibrary::Pages && isEncryptedPages(bytes))
         return encryptedError(library);
     if (!detection.recognised)
-        return makeError(ErrorCode::NotAWordDocument, std::string("The file is not a ") + formatName(library) + ".");
+        return makeError(ErrorCode::NotAWordDocument,
+                         std::string("The file is not a ") + formatName(library) + ".");
     return readDetected(library, detection, *input, options);
 }
 

@@ -21,7 +21,8 @@ int intProperty(const librevenge::RVNGPropertyList& properties, const char* name
 
 } // namespace
 
-TextCollector::TextCollector(const ReadOptions& options, TextBudget& budget) : m_options(options), m_budget(budget)
+TextCollector::TextCollector(const ReadOptions& options, TextBudget& budget)
+    : m_options(options), m_budget(budget)
 {
 }
 
@@ -162,7 +163,8 @@ std::string TextCollector::listLabel()
     const int listId = m_listIds.back();
     const int number = ++m_counters[{listId, depth}];
     // Deeper levels count again under this item.
-    for (auto it = m_counters.upper_bound({listId, depth}); it != m_counters.end() && it->first.first == listId;)
+    for (auto it = m_counters.upper_bound({listId, depth});
+         it != m_counters.end() && it->first.first == listId;)
         it = m_counters.erase(it);
     const ListLevel& level = m_listLevels.back();
     if (!level.ordered)
@@ -227,7 +229,8 @@ void TextCollector::closeEndnote()
 
 void TextCollector::openComment(const librevenge::RVNGPropertyList&)
 {
-    m_stories.open(StoryKind::Comment, m_options.includeComments, std::to_string(m_document.comments.size() + 1));
+    m_stories.open(StoryKind::Comment, m_options.includeComments,
+                   std::to_string(m_document.comments.size() + 1));
 }
 
 void TextCollector::closeComment()

@@ -5,20 +5,20 @@
 // layout. Text is spent from the document's budget; once the budget is gone
 // the collector keeps nothing more and the reader fails the document.
 
-#include <librevenge/librevenge.h>
-
-#include <map>
-#include <string>
-#include <vector>
-
 #include "Document.h"
 #include "Options.h"
 #include "StoryStack.h"
 #include "TextBudget.h"
 
+#include <librevenge/librevenge.h>
+#include <map>
+#include <string>
+#include <vector>
+
 namespace plainora::engine::revenge {
 
-class TextCollector : public librevenge::RVNGTextInterface {
+class TextCollector : public librevenge::RVNGTextInterface
+{
 public:
     TextCollector(const ReadOptions& options, TextBudget& budget);
     ~TextCollector() override;
@@ -97,12 +97,14 @@ public:
     void drawConnector(const librevenge::RVNGPropertyList&) override {}
 
 private:
-    struct StoryState {
+    struct StoryState
+    {
         bool inParagraph = false;
     };
     using Stories = StoryStack<StoryState>;
 
-    struct ListLevel {
+    struct ListLevel
+    {
         bool ordered = false;
         std::string format; // style:num-format: "1", "a", "A", "i", "I", "" (none)
         std::string prefix, suffix, bullet;

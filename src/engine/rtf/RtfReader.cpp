@@ -99,9 +99,9 @@ enum class Word : std::uint8_t {
     AftnStart,
     FtnFormat,
     AftnFormat,
-    FtnRestart,  // value 1: each section; 0: continuous or each page
+    FtnRestart, // value 1: each section; 0: continuous or each page
     AftnRestart,
-    SftnStart,   // the section's own note numbering
+    SftnStart, // the section's own note numbering
     SaftnStart,
     SftnFormat,
     SaftnFormat,
@@ -290,12 +290,16 @@ const WordTable& wordTable()
             t.emplace(name, WordInfo{word});
         // Note numbering restarts: 1 at each section; continuous or, without
         // pages to count, each page: 0.
-        for (const auto& [name, word, restart] :
-             {std::tuple{"ftnrestart", Word::FtnRestart, 1}, {"ftnrstcont", Word::FtnRestart, 0},
-              {"ftnrstpg", Word::FtnRestart, 0}, {"aftnrestart", Word::AftnRestart, 1},
-              {"aftnrstcont", Word::AftnRestart, 0}, {"sftnrestart", Word::SftnRestart, 1},
-              {"sftnrstcont", Word::SftnRestart, 0}, {"sftnrstpg", Word::SftnRestart, 0},
-              {"saftnrestart", Word::SaftnRestart, 1}, {"saftnrstcont", Word::SaftnRestart, 0}})
+        for (const auto& [name, word, restart] : {std::tuple{"ftnrestart", Word::FtnRestart, 1},
+                                                  {"ftnrstcont", Word::FtnRestart, 0},
+                                                  {"ftnrstpg", Word::FtnRestart, 0},
+                                                  {"aftnrestart", Word::AftnRestart, 1},
+                                                  {"aftnrstcont", Word::AftnRestart, 0},
+                                                  {"sftnrestart", Word::SftnRestart, 1},
+                                                  {"sftnrstcont", Word::SftnRestart, 0},
+                                                  {"sftnrstpg", Word::SftnRestart, 0},
+                                                  {"saftnrestart", Word::SaftnRestart, 1},
+                                                  {"saftnrstcont", Word::SaftnRestart, 0}})
             t.emplace(name, WordInfo{word, restart});
         for (const char* name :
              {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"})
@@ -347,9 +351,9 @@ const WordTable& wordTable()
         static std::vector<std::string> names; // keeps the composed names alive
         names.reserve(std::size(formats) * 4);
         for (const auto& [suffix, format] : formats) {
-            for (const auto& [prefix, word] : {std::pair{"ftn", Word::FtnFormat}, std::pair{"aftn", Word::AftnFormat},
-                                               std::pair{"sftn", Word::SftnFormat},
-                                               std::pair{"saftn", Word::SaftnFormat}}) {
+            for (const auto& [prefix, word] :
+                 {std::pair{"ftn", Word::FtnFormat}, std::pair{"aftn", Word::AftnFormat},
+                  std::pair{"sftn", Word::SftnFormat}, std::pair{"saftn", Word::SaftnFormat}}) {
                 names.push_back(std::string(prefix) + suffix);
                 t.emplace(names.back(), WordInfo{word, static_cast<int>(format)});
             }

@@ -1,7 +1,7 @@
-#include <string>
-
 #include "Readers.h"
 #include "TextBudget.h"
+
+#include <string>
 
 namespace plainora::engine {
 

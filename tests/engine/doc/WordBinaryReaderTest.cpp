@@ -94,7 +94,8 @@ TEST(WordBinaryReader, ReadsAWordStreamWhoseSectorsAreScattered)
         word->data.resize(std::max<std::size_t>(word->data.size(), 4096 + 512));
         CfbLayout layout = buildCompoundFile(streams);
         reverseSectorsOf(layout, static_cast<std::size_t>(word - streams.begin()), word->data.size());
-        ASSERT_EQ(streamsOf(layout.bytes), streams) << stem << ": the scattered file must hold the same streams";
+        ASSERT_EQ(streamsOf(layout.bytes), streams)
+            << stem << ": the scattered file must hold the same streams";
         auto text = textOf(layout.bytes);
         ASSERT_TRUE(text.ok()) << stem << ": " << text.error().description;
         EXPECT_EQ(text.value(), readText(fixturePath(stem + ".txt"))) << stem;

@@ -2,20 +2,21 @@
 // crash or a hang; those the MANIFEST calls ok give text, the damaged and
 // encrypted ones fail with a description.
 
+#include "Engine.h"
+#include "PlainTextWriter.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-
-#include "Engine.h"
-#include "PlainTextWriter.h"
 
 using namespace plainora::engine;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CorpusFile {
+struct CorpusFile
+{
     std::string file;
     std::string features;
     std::string expect;
@@ -37,8 +38,8 @@ std::vector<CorpusFile> ooxmlRows(const fs::path& corpus)
             continue;
         const std::string& file = columns[0];
         const std::string extension = fs::path(file).extension().string();
-        const bool ooxmlName = extension == ".docx" || extension == ".docm" || extension == ".dotx" ||
-                               extension == ".dotm";
+        const bool ooxmlName =
+            extension == ".docx" || extension == ".docm" || extension == ".dotx" || extension == ".dotm";
         if (columns[6] == "mislabelled:docx" || (ooxmlName && columns[6] != "mislabelled:doc"))
             rows.push_back({file, columns[5], columns[6]});
     }
@@ -48,7 +49,8 @@ std::vector<CorpusFile> ooxmlRows(const fs::path& corpus)
 TEST(DocxCorpus, EveryOoxmlFileReadsOrFailsAsTheManifestSays)
 {
     const fs::path corpus(PLAINORA_CORPUS_DIR);
-    ASSERT_TRUE(fs::exists(corpus / "MANIFEST.tsv")) << "no corpus at " << corpus << " (set PLAINORA_CORPUS_DIR)";
+    ASSERT_TRUE(fs::exists(corpus / "MANIFEST.tsv"))
+        << "no corpus at " << corpus << " (set PLAINORA_CORPUS_DIR)";
     const std::vector<CorpusFile> rows = ooxmlRows(corpus);
     ASSERT_GT(rows.size(), 100u);
     for (const CorpusFile& row : rows) {
@@ -76,13 +78,15 @@ TEST(DocxCorpus, EveryOoxmlFileReadsOrFailsAsTheManifestSays)
 TEST(DocxCorpus, RealWordFilesGiveTheirKnownText)
 {
     const fs::path corpus(PLAINORA_CORPUS_DIR);
-    ASSERT_TRUE(fs::exists(corpus / "MANIFEST.tsv")) << "no corpus at " << corpus << " (set PLAINORA_CORPUS_DIR)";
+    ASSERT_TRUE(fs::exists(corpus / "MANIFEST.tsv"))
+        << "no corpus at " << corpus << " (set PLAINORA_CORPUS_DIR)";
     auto text = [&](const char* file) {
         auto result = extractText((corpus / file).string());
         return result.ok() ? result.value() : "ERROR: " + result.error().description;
     };
     EXPECT_EQ(text("docx/strict-format.docx"), "Test\n");
-    EXPECT_EQ(text("docx/mammoth_footnotes.docx"), "Ouch[1].[2]\n\n[1] A tachyon walks into a bar.\n[2] Fin.\n");
+    EXPECT_EQ(text("docx/mammoth_footnotes.docx"),
+              "Ouch[1].[2]\n\n[1] A tachyon walks into a bar.\n[2] Fin.\n");
     EXPECT_EQ(text("docx/test13.docx"),
               "Endnotes and footnotes test\n\nParagraph 1[1]\n\nParagraph 2[i]\n\n[1] This is a footnote\n"
               "[i] This is an endnote\n");

@@ -2,14 +2,14 @@
 // make_fixtures.py) reads to its expected text; name.all.txt, where present,
 // is the text with headers, footers and comments asked for.
 
+#include "Engine.h"
+#include "EngineTestData.h"
+#include "PlainTextWriter.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-
-#include "Engine.h"
-#include "EngineTestData.h"
-#include "PlainTextWriter.h"
 
 using namespace plainora::engine;
 using plainora::engine::testing::expectGolden;
@@ -40,7 +40,9 @@ std::vector<std::string> fixtureNames()
     return names;
 }
 
-class DocxGolden : public ::testing::TestWithParam<std::string> {};
+class DocxGolden : public ::testing::TestWithParam<std::string>
+{
+};
 
 TEST_P(DocxGolden, ReadsToTheExpectedText)
 {

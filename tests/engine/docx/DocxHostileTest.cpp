@@ -1,11 +1,6 @@
 // Hostile and broken packages, made here: each fails fast with an error a
 // user can act on, never a crash, a hang or a runaway allocation.
 
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <sstream>
-
 #include "Engine.h"
 #include "Limits.h"
 #include "PlainTextWriter.h"
@@ -13,6 +8,11 @@
 #include "ZipBuilder.h"
 #include "docx/PackageParts.h"
 #include "docx/ZipPackage.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
 
 using namespace plainora::engine;
 using namespace plainora::engine::testing;
@@ -65,7 +65,8 @@ TEST(DocxHostile, EntryDeclaringGigabytesIsRefusedBeforeInflating)
     auto result = read(buildZip(entries));
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code, ErrorCode::TooLarge);
-    EXPECT_NE(result.error().description.find("word/document.xml"), std::string::npos) << result.error().description;
+    EXPECT_NE(result.error().description.find("word/document.xml"), std::string::npos)
+        << result.error().description;
 }
 
 // One GiB of spaces inside the body in about one MiB of deflate data, with
@@ -89,7 +90,8 @@ TEST(DocxHostile, ZipBombWithHonestSizeBelowTheEntryLimitTripsTheRatio)
     auto result = read(buildZip(entries));
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code, ErrorCode::TooLarge) << result.error().description;
-    EXPECT_NE(result.error().description.find("expands more than"), std::string::npos) << result.error().description;
+    EXPECT_NE(result.error().description.find("expands more than"), std::string::npos)
+        << result.error().description;
 }
 
 TEST(DocxHostile, NestedZipIsNotTakenForXml)
@@ -123,10 +125,13 @@ std::string packageImporting(const std::string& text, const std::vector<std::str
     for (std::size_t i = 0; i < chunks.size(); ++i) {
         const std::string id = "chunk" + std::to_string(i);
         body += "<w:altChunk xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
-                "r:id=\"" + id + "\"/>";
-        relationships += "<Relationship Id=\"" + id +
-                         "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/aFChunk\" "
-                         "Target=\"" + id + ".docx\"/>";
+                "r:id=\"" +
+                id + "\"/>";
+        relationships +=
+            "<Relationship Id=\"" + id +
+            "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/aFChunk\" "
+            "Target=\"" +
+            id + ".docx\"/>";
         entries.push_back(storedEntry("word/" + id + ".docx", chunks[i]));
     }
     std::vector<ZipEntry> package = minimalPackage(document(body));
@@ -152,7 +157,8 @@ TEST(DocxHostile, ImportedChunksNestOnlySoDeep)
     // A chunk that is no document of a kind Plainora reads, or a damaged
     // one, is left out; the document around it reads.
     const std::string damaged = package.substr(0, package.size() / 2);
-    auto other = read(packageImporting("outer", {std::string("\x89PNG\r\n\x1a\n") + std::string(64, '\0'), damaged}));
+    auto other =
+        read(packageImporting("outer", {std::string("\x89PNG\r\n\x1a\n") + std::string(64, '\0'), damaged}));
     ASSERT_TRUE(other.ok()) << other.error().description;
     EXPECT_EQ(renderPlainText(other.value()), "outer\n");
 }
@@ -164,23 +170,26 @@ TEST(DocxHostile, MissingMainPartIsDamaged)
     auto result = read(buildZip(entries));
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code, ErrorCode::Damaged);
-    EXPECT_NE(result.error().description.find("word/document.xml"), std::string::npos) << result.error().description;
+    EXPECT_NE(result.error().description.find("word/document.xml"), std::string::npos)
+        << result.error().description;
 }
 
 TEST(DocxHostile, OtherPackagesAreNotWordDocumentsAndSaySo)
 {
     const std::string workbook = buildZip({
-        storedEntry("_rels/.rels",
-                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                    "<Relationship Id=\"rId1\" "
-                    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-                    "Target=\"xl/workbook.xml\"/></Relationships>"),
+        storedEntry(
+            "_rels/.rels",
+            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+            "<Relationship Id=\"rId1\" "
+            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+            "Target=\"xl/workbook.xml\"/></Relationships>"),
         storedEntry("xl/workbook.xml", "<workbook/>"),
     });
     auto result = read(workbook);
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code, ErrorCode::NotAWordDocument);
-    EXPECT_NE(result.error().description.find("Excel workbook"), std::string::npos) << result.error().description;
+    EXPECT_NE(result.error().description.find("Excel workbook"), std::string::npos)
+        << result.error().description;
 
     auto plainZip = read(buildZip({storedEntry("notes.txt", "hello")}));
     ASSERT_FALSE(plainZip.ok());
@@ -199,7 +208,8 @@ TEST(DocxHostile, MalformedXmlNamesThePartAndLine)
     auto result = read(buildZip(minimalPackage(document("<w:p><w:r><w:t>x</w:r></w:p>"))));
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code, ErrorCode::Damaged);
-    EXPECT_NE(result.error().description.find("/word/document.xml"), std::string::npos) << result.error().description;
+    EXPECT_NE(result.error().description.find("/word/document.xml"), std::string::npos)
+        << result.error().description;
     EXPECT_NE(result.error().description.find("line 3"), std::string::npos) << result.error().description;
 }
 
@@ -218,7 +228,8 @@ TEST(DocxHostile, EntityExpansionIsRefused)
                         std::string("<!ENTITY ") + c + " \"" + value + "\">");
     }
     doctype += "]>\n";
-    const std::string xml = doctype + "<w:document " + kW + "><w:body><w:p><w:r><w:t>&j;</w:t></w:r></w:p></w:body></w:document>";
+    const std::string xml =
+        doctype + "<w:document " + kW + "><w:body><w:p><w:r><w:t>&j;</w:t></w:r></w:p></w:body></w:document>";
     auto result = read(buildZip(minimalPackage(xml)));
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code, ErrorCode::Damaged);
@@ -227,9 +238,12 @@ TEST(DocxHostile, EntityExpansionIsRefused)
 
 TEST(DocxHostile, ExternalEntitiesAreNeverFetched)
 {
-    const std::string xml = "<?xml version=\"1.0\"?>\n<!DOCTYPE d [<!ENTITY secret SYSTEM \"file:///etc/passwd\">]>\n"
-                            "<w:document " + kW + "><w:body><w:p><w:r><w:t>before &secret; after</w:t></w:r></w:p>"
-                            "</w:body></w:document>";
+    const std::string xml =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE d [<!ENTITY secret SYSTEM \"file:///etc/passwd\">]>\n"
+        "<w:document " +
+        kW +
+        "><w:body><w:p><w:r><w:t>before &secret; after</w:t></w:r></w:p>"
+        "</w:body></w:document>";
     auto result = read(buildZip(minimalPackage(xml)));
     ASSERT_TRUE(result.ok()) << result.error().description;
     const std::string text = renderPlainText(result.value());
@@ -256,7 +270,8 @@ TEST(DocxHostile, DeepNestingIsRefused)
     auto closedResult = read(buildZip(minimalPackage(document(closed))));
     ASSERT_FALSE(closedResult.ok());
     EXPECT_EQ(closedResult.error().code, ErrorCode::TooLarge);
-    EXPECT_NE(closedResult.error().description.find("nests"), std::string::npos) << closedResult.error().description;
+    EXPECT_NE(closedResult.error().description.find("nests"), std::string::npos)
+        << closedResult.error().description;
 
     std::string tables;
     for (int i = 0; i < limits::kMaxTableNesting + 5; ++i)
@@ -283,7 +298,8 @@ TEST(DocxHostile, PartFailingItsChecksumIsDamaged)
         auto result = read(buildZip(entries));
         ASSERT_FALSE(result.ok()) << deflated;
         EXPECT_EQ(result.error().code, ErrorCode::Damaged);
-        EXPECT_NE(result.error().description.find("checksum"), std::string::npos) << result.error().description;
+        EXPECT_NE(result.error().description.find("checksum"), std::string::npos)
+            << result.error().description;
     }
 }
 
@@ -293,29 +309,41 @@ TEST(DocxPackage, PartsAreReadThroughTheirOwnNamespaceBindings)
 {
     const std::string wUri = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
     const std::string text = "<w:p><w:r><w:t>hello</w:t></w:r></w:p>";
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::string xml;
         const char* expected; // nullptr: damaged
     };
     const Case cases[] = {
-        {"another prefix", "<x:document xmlns:x=\"" + wUri + "\"><x:body><x:p><x:r><x:t>hello</x:t></x:r></x:p></x:body></x:document>",
+        {"another prefix",
+         "<x:document xmlns:x=\"" + wUri +
+             "\"><x:body><x:p><x:r><x:t>hello</x:t></x:r></x:p></x:body></x:document>",
          "hello\n"},
-        {"default namespace", "<document xmlns=\"" + wUri + "\"><body><p><r><t>hello</t></r></p></body></document>",
-         "hello\n"},
+        {"default namespace",
+         "<document xmlns=\"" + wUri + "\"><body><p><r><t>hello</t></r></p></body></document>", "hello\n"},
         {"prefix bound on an inner element",
-         "<w:document " + kW + "><w:body><w:p xmlns:v=\"" + wUri + "\"><v:r><v:t>hello</v:t></v:r></w:p></w:body></w:document>",
+         "<w:document " + kW + "><w:body><w:p xmlns:v=\"" + wUri +
+             "\"><v:r><v:t>hello</v:t></v:r></w:p></w:body></w:document>",
          "hello\n"},
         {"prefix rebound to another vocabulary",
-         "<w:document " + kW + "><w:body>" + text + "<w:p xmlns:w=\"urn:example:other\"><w:r><w:t>hidden</w:t></w:r></w:p></w:body></w:document>",
+         "<w:document " + kW + "><w:body>" + text +
+             "<w:p xmlns:w=\"urn:example:other\"><w:r><w:t>hidden</w:t></w:r></w:p></w:body></w:document>",
          "hello\n"},
-        {"default namespace undeclared", "<document xmlns=\"" + wUri + "\"><body><p xmlns=\"\"><r><t>x</t></r></p>" +
-         "<p><r><t>hello</t></r></p></body></document>", "hello\n"},
-        {"unbound prefix", "<w:document " + kW + "><w:body><q:p>" + text + "</q:p></w:body></w:document>", nullptr},
-        {"Latin-1 part", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><w:document " + kW +
-         "><w:body><w:p><w:r><w:t>caf\xE9</w:t></w:r></w:p></w:body></w:document>", "caf\xC3\xA9\n"},
-        {"byte-order mark", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><w:document " + kW + "><w:body>" + text +
-         "</w:body></w:document>", "hello\n"},
+        {"default namespace undeclared",
+         "<document xmlns=\"" + wUri + "\"><body><p xmlns=\"\"><r><t>x</t></r></p>" +
+             "<p><r><t>hello</t></r></p></body></document>",
+         "hello\n"},
+        {"unbound prefix", "<w:document " + kW + "><w:body><q:p>" + text + "</q:p></w:body></w:document>",
+         nullptr},
+        {"Latin-1 part",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><w:document " + kW +
+             "><w:body><w:p><w:r><w:t>caf\xE9</w:t></w:r></w:p></w:body></w:document>",
+         "caf\xC3\xA9\n"},
+        {"byte-order mark",
+         "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><w:document " + kW + "><w:body>" + text +
+             "</w:body></w:document>",
+         "hello\n"},
     };
     for (const Case& c : cases) {
         auto result = read(buildZip(minimalPackage(c.xml)));
@@ -335,7 +363,8 @@ TEST(DocxHostile, CharactersXmlForbidsAreDamage)
 {
     for (const std::string& text : {std::string("caf\xE9"), std::string("a\x01z"), std::string("&#1;"),
                                     std::string("&#xD800;"), std::string("&#x110000;"), std::string("&#;")}) {
-        auto result = read(buildZip(minimalPackage(document("<w:p><w:r><w:t>" + text + "</w:t></w:r></w:p>"))));
+        auto result =
+            read(buildZip(minimalPackage(document("<w:p><w:r><w:t>" + text + "</w:t></w:r></w:p>"))));
         ASSERT_FALSE(result.ok()) << text;
         EXPECT_EQ(result.error().code, ErrorCode::Damaged) << text;
     }
@@ -347,8 +376,8 @@ TEST(DocxHostile, CharactersXmlForbidsAreDamage)
 TEST(DocxPackage, LongTextCrossesSlicesWhole)
 {
     const std::string unit = "\xC3\xA9&amp;y&#x41;\r\n"; // 16 bytes: slices end at the same place in each
-    const std::string head = document("").substr(0, document("").find("</w:body>")) +
-                             "<w:p><w:r><w:t xml:space=\"preserve\">";
+    const std::string head =
+        document("").substr(0, document("").find("</w:body>")) + "<w:p><w:r><w:t xml:space=\"preserve\">";
     for (std::size_t splitAt : {std::size_t(1), std::size_t(4), std::size_t(10), std::size_t(15)}) {
         const std::size_t pad = (65536 - head.size() - splitAt) % unit.size();
         std::string run(pad, 'p');
@@ -361,8 +390,8 @@ TEST(DocxPackage, LongTextCrossesSlicesWhole)
         ASSERT_TRUE(result.ok()) << result.error().description;
         const std::string text = renderPlainText(result.value());
         const auto differs = std::mismatch(text.begin(), text.end(), expected.begin(), expected.end()).first;
-        EXPECT_TRUE(text == expected + "\n") << "split at " << splitAt << ": first difference at byte "
-                                              << differs - text.begin();
+        EXPECT_TRUE(text == expected + "\n")
+            << "split at " << splitAt << ": first difference at byte " << differs - text.begin();
     }
 }
 
@@ -394,7 +423,8 @@ TEST(DocxHostile, OversizedSmallPartIsRefused)
     auto result = read(buildZip(entries));
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code, ErrorCode::TooLarge);
-    EXPECT_NE(result.error().description.find("_rels/.rels"), std::string::npos) << result.error().description;
+    EXPECT_NE(result.error().description.find("_rels/.rels"), std::string::npos)
+        << result.error().description;
     EXPECT_NE(result.error().description.find(std::to_string(limits::kMaxSmallPartBytes >> 20) + " MiB"),
               std::string::npos)
         << result.error().description;
@@ -422,7 +452,8 @@ TEST(DocxHostile, PackageTotalStopsInflatingAcrossParts)
     const Status third = package.value()->read("part2", count);
     ASSERT_FALSE(third.ok());
     EXPECT_EQ(third.error().code, ErrorCode::TooLarge);
-    EXPECT_NE(third.error().description.find("past the 2 MiB"), std::string::npos) << third.error().description;
+    EXPECT_NE(third.error().description.find("past the 2 MiB"), std::string::npos)
+        << third.error().description;
     EXPECT_LE(seen, (2u << 20) + (64u << 10)) << "inflating stops within one slice of the limit";
 }
 
@@ -478,10 +509,10 @@ TEST(DocxPackage, StrayNoteElementsInATextBoxLeaveItWhole)
 
 TEST(DocxPackage, UnclosedFieldShowsItsResultAndHidesItsCode)
 {
-    auto result = read(buildZip(minimalPackage(
-        document("<w:p><w:r><w:t>a </w:t></w:r><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
-                 "<w:r><w:instrText>PAGE</w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
-                 "<w:r><w:t>5</w:t></w:r></w:p><w:p><w:r><w:t>next</w:t></w:r></w:p>"))));
+    auto result = read(buildZip(minimalPackage(document(
+        "<w:p><w:r><w:t>a </w:t></w:r><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
+        "<w:r><w:instrText>PAGE</w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
+        "<w:r><w:t>5</w:t></w:r></w:p><w:p><w:r><w:t>next</w:t></w:r></w:p>"))));
     ASSERT_TRUE(result.ok()) << result.error().description;
     EXPECT_EQ(renderPlainText(result.value()), "a 5\nnext\n");
 }

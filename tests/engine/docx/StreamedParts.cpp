@@ -3,10 +3,10 @@
 // of parsing the small ones whole: "chunks" as a tree cut every few tags,
 // "expat" through expat. Every test then holds on every path.
 
+#include "docx/PackageParts.h"
+
 #include <cstdlib>
 #include <string_view>
-
-#include "docx/PackageParts.h"
 
 namespace {
 

@@ -68,8 +68,8 @@ std::string buildZip(const std::vector<ZipEntry>& entries)
             put16(s, 20);          // version needed
             put16(s, entry.flags); // general purpose flags
             put16(s, method);
-            put16(s, 0);           // time
-            put16(s, 0x21);        // date
+            put16(s, 0);    // time
+            put16(s, 0x21); // date
             put32(s, entry.crc);
             put32(s, static_cast<std::uint32_t>(entry.data.size()));
             put32(s, entry.uncompressedSize);
@@ -124,16 +124,19 @@ std::vector<ZipEntry> minimalPackage(const std::string& documentXml)
     return {
         storedEntry("[Content_Types].xml",
                     "<?xml version=\"1.0\"?><Types "
-                    "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" "
+                    "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
+                    "Extension=\"rels\" "
                     "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Override "
                     "PartName=\"/word/document.xml\" "
                     "ContentType=\"application/"
                     "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>"),
-        storedEntry("_rels/.rels",
-                    "<?xml version=\"1.0\"?><Relationships "
-                    "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-                    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-                    "Target=\"word/document.xml\"/></Relationships>"),
+        storedEntry(
+            "_rels/.rels",
+            "<?xml version=\"1.0\"?><Relationships "
+            "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+            "Id=\"rId1\" "
+            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+            "Target=\"word/document.xml\"/></Relationships>"),
         deflatedEntry("word/document.xml", documentXml),
     };
 }

@@ -9,9 +9,10 @@
 
 namespace plainora::engine::testing {
 
-struct ZipEntry {
+struct ZipEntry
+{
     std::string name;
-    std::string data;             // the bytes stored (already deflated when deflated is true)
+    std::string data; // the bytes stored (already deflated when deflated is true)
     bool deflated = false;
     std::uint32_t uncompressedSize = 0; // declared
     std::uint32_t crc = 0;

@@ -1,14 +1,14 @@
 // OpenDocument text: LibreOffice's packages and flat files read to the text
 // written by hand beside them; broken and hostile input fails cleanly.
 
-#include <filesystem>
-#include <gtest/gtest.h>
-
 #include "Engine.h"
 #include "EngineTestData.h"
 #include "Limits.h"
 #include "PlainTextWriter.h"
 #include "ZipBuilder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
 
 using namespace plainora::engine;
 using namespace plainora::engine::testing;
@@ -36,8 +36,8 @@ const std::string kNamespaces = "xmlns:office=\"urn:oasis:names:tc:opendocument:
 
 std::string content(const std::string& body)
 {
-    return "<?xml version=\"1.0\"?><office:document-content " + kNamespaces +
-           "><office:body><office:text>" + body + "</office:text></office:body></office:document-content>";
+    return "<?xml version=\"1.0\"?><office:document-content " + kNamespaces + "><office:body><office:text>" +
+           body + "</office:text></office:body></office:document-content>";
 }
 
 std::string package(std::vector<ZipEntry> entries)
@@ -64,67 +64,88 @@ TEST(OdfHostile, EachCaseEndsAsExpected)
         "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\">"
         "<manifest:file-entry manifest:full-path=\"content.xml\"><manifest:encryption-data/>"
         "</manifest:file-entry></manifest:manifest>";
-    const std::string deepTable =
-        nested("<table:table><table:table-row><table:table-cell>", "</table:table-cell></table:table-row></table:table>",
-               limits::kMaxTableNesting + 20, "<text:p>core</text:p>");
+    const std::string deepTable = nested("<table:table><table:table-row><table:table-cell>",
+                                         "</table:table-cell></table:table-row></table:table>",
+                                         limits::kMaxTableNesting + 20, "<text:p>core</text:p>");
     // List styles past the limit are not kept: the last one's list shows the
     // default bullet instead of its number.
     std::string manyStyles = "<office:automatic-styles>";
     for (std::size_t i = 0; i <= limits::kMaxListStyles; ++i)
-        manyStyles += "<text:list-style style:name=\"L" + std::to_string(i) +
-                      "\"><text:list-level-style-number text:level=\"1\" style:num-format=\"1\"/></text:list-style>";
+        manyStyles +=
+            "<text:list-style style:name=\"L" + std::to_string(i) +
+            "\"><text:list-level-style-number text:level=\"1\" style:num-format=\"1\"/></text:list-style>";
     manyStyles += "</office:automatic-styles>";
-    const std::string styled = "<text:list text:style-name=\"L0\"><text:list-item><text:p>kept</text:p></text:list-item>"
-                               "</text:list><text:list text:style-name=\"L" +
-                               std::to_string(limits::kMaxListStyles) +
-                               "\"><text:list-item><text:p>dropped</text:p></text:list-item></text:list>";
+    const std::string styled =
+        "<text:list text:style-name=\"L0\"><text:list-item><text:p>kept</text:p></text:list-item>"
+        "</text:list><text:list text:style-name=\"L" +
+        std::to_string(limits::kMaxListStyles) +
+        "\"><text:list-item><text:p>dropped</text:p></text:list-item></text:list>";
     std::string manyStylesContent = content(styled);
     manyStylesContent.insert(manyStylesContent.find("<office:body>"), manyStyles);
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::string bytes;
         bool ok;
-        ErrorCode code; // when !ok
+        ErrorCode code;   // when !ok
         std::string text; // when ok
     };
     const Case cases[] = {
-        {"a minimal package", package({deflatedEntry("content.xml", content("<text:p>hi</text:p>"))}), true, {},
+        {"a minimal package",
+         package({deflatedEntry("content.xml", content("<text:p>hi</text:p>"))}),
+         true,
+         {},
          "hi\n"},
-        {"an encrypted content part", package({storedEntry("META-INF/manifest.xml", manifest),
-                                               storedEntry("content.xml", "\x01\x02garbage")}),
+        {"an encrypted content part",
+         package(
+             {storedEntry("META-INF/manifest.xml", manifest), storedEntry("content.xml", "\x01\x02garbage")}),
          false, ErrorCode::PasswordProtected, ""},
         {"no content part", package({storedEntry("styles.xml", "<x/>")}), false, ErrorCode::Damaged, ""},
-        {"a content part that is no XML", package({storedEntry("content.xml", "<office:document-content")}), false,
-         ErrorCode::Damaged, ""},
-        {"an entity expansion", package({storedEntry("content.xml", "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a "
-                                                                    "\"aaaaaaaa\">]><d>&a;</d>")}),
+        {"a content part that is no XML", package({storedEntry("content.xml", "<office:document-content")}),
+         false, ErrorCode::Damaged, ""},
+        {"an entity expansion",
+         package({storedEntry("content.xml", "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a "
+                                             "\"aaaaaaaa\">]><d>&a;</d>")}),
          false, ErrorCode::Damaged, ""},
         {"elements nested past the limit",
-         package({storedEntry("content.xml", content(nested("<text:span>", "</text:span>", 300, "x")))}), false,
-         ErrorCode::TooLarge, ""},
+         package({storedEntry("content.xml", content(nested("<text:span>", "</text:span>", 300, "x")))}),
+         false, ErrorCode::TooLarge, ""},
         {"tables nested past the limit flatten",
-         package({storedEntry("content.xml", content(deepTable))}), true, {}, "core\n"},
+         package({storedEntry("content.xml", content(deepTable))}),
+         true,
+         {},
+         "core\n"},
         {"a huge space count is clamped",
-         package({storedEntry("content.xml", content("<text:p>a<text:s text:c=\"999999999\"/>b</text:p>"))}), true,
-         {}, "a" + std::string(1024, ' ') + "b\n"},
+         package({storedEntry("content.xml", content("<text:p>a<text:s text:c=\"999999999\"/>b</text:p>"))}),
+         true,
+         {},
+         "a" + std::string(1024, ' ') + "b\n"},
         {"list items deeper than ten levels keep the tenth level's label",
          package({storedEntry("content.xml",
-                              content(nested("<text:list><text:list-item>", "</text:list-item></text:list>", 12,
-                                             "<text:p>deep</text:p>")))}),
-         true, {}, "\u2022\tdeep\n"},
-        {"list styles past the limit", package({deflatedEntry("content.xml", manyStylesContent)}), true, {},
+                              content(nested("<text:list><text:list-item>", "</text:list-item></text:list>",
+                                             12, "<text:p>deep</text:p>")))}),
+         true,
+         {},
+         "\u2022\tdeep\n"},
+        {"list styles past the limit",
+         package({deflatedEntry("content.xml", manyStylesContent)}),
+         true,
+         {},
          "1\tkept\n\u2022\tdropped\n"},
         {"a flat file cut short",
          "<?xml version=\"1.0\"?><office:document " + kNamespaces +
-             " office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:body><office:text><text:p>cut",
+             " office:mimetype=\"application/"
+             "vnd.oasis.opendocument.text\"><office:body><office:text><text:p>cut",
          false, ErrorCode::Damaged, ""},
-        {"a truncated package", package({deflatedEntry("content.xml", content("<text:p>hi</text:p>"))}).substr(0, 90),
-         false, ErrorCode::Damaged, ""},
+        {"a truncated package",
+         package({deflatedEntry("content.xml", content("<text:p>hi</text:p>"))}).substr(0, 90), false,
+         ErrorCode::Damaged, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto result = readDocument(asBytes(c.bytes));
-        ASSERT_EQ(result.ok(), c.ok) << (result.ok() ? renderPlainText(result.value()) : result.error().description);
+        ASSERT_EQ(result.ok(), c.ok) << (result.ok() ? renderPlainText(result.value())
+                                                     : result.error().description);
         if (c.ok) {
             EXPECT_EQ(renderPlainText(result.value()), c.text);
         } else {

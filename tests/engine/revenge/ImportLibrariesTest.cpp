@@ -1,17 +1,16 @@
 // The text interface the import libraries talk to, driven the way they drive
 // it, and the archive corpus's real files read through the engine.
 
-#include <filesystem>
-#include <functional>
-#include <gtest/gtest.h>
-
-#include <zlib.h>
-
 #include "Engine.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
 #include "ZipBuilder.h"
 #include "revenge/TextCollector.h"
+
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <zlib.h>
 
 using namespace plainora::engine;
 using plainora::engine::revenge::TextCollector;
@@ -44,7 +43,8 @@ void listItem(TextCollector& c, const char* text)
     c.closeListElement();
 }
 
-struct Case {
+struct Case
+{
     const char* what;
     std::function<void(TextCollector&)> drive;
     std::string expected;
@@ -83,11 +83,13 @@ TEST(TextCollector, CallbacksBecomeTheOneLayout)
          "a\tb \nc\n\nd\n"},
         {"ordered levels with prefix, suffix and parents shown",
          [](TextCollector& c) {
-             c.openOrderedListLevel(props({{"style:num-format", "1"}, {"style:num-suffix", "."}}, {{"librevenge:list-id", 1}}));
+             c.openOrderedListLevel(
+                 props({{"style:num-format", "1"}, {"style:num-suffix", "."}}, {{"librevenge:list-id", 1}}));
              listItem(c, "one");
              listItem(c, "two");
-             c.openOrderedListLevel(props({{"style:num-format", "a"}, {"style:num-prefix", "("}, {"style:num-suffix", ")"}},
-                                          {{"librevenge:list-id", 1}, {"text:display-levels", 2}}));
+             c.openOrderedListLevel(
+                 props({{"style:num-format", "a"}, {"style:num-prefix", "("}, {"style:num-suffix", ")"}},
+                       {{"librevenge:list-id", 1}, {"text:display-levels", 2}}));
              listItem(c, "sub");
              c.closeOrderedListLevel();
              listItem(c, "three");
@@ -99,7 +101,8 @@ TEST(TextCollector, CallbacksBecomeTheOneLayout)
          "1.\tone\n2.\ttwo\n(2.a)\tsub\n3.\tthree\na\trestarts\n"},
         {"a list closed and opened again with its id goes on counting",
          [](TextCollector& c) {
-             c.openOrderedListLevel(props({{"style:num-format", "I"}}, {{"librevenge:list-id", 7}, {"text:start-value", 4}}));
+             c.openOrderedListLevel(
+                 props({{"style:num-format", "I"}}, {{"librevenge:list-id", 7}, {"text:start-value", 4}}));
              listItem(c, "four");
              c.closeOrderedListLevel();
              paragraph(c, "between");
@@ -230,7 +233,8 @@ TEST(ImportLibraries, CompressedInputKeepsTheLimits)
     const std::string abiWord = "<?xml version=\"1.0\"?><abiword><section><p>Hello</p></section></abiword>";
     const std::string bombEntry = deflateSpacesBomb("<?xml version=\"1.0\"?><sl:document>", 600);
     ZipEntry bomb{"index.xml", bombEntry, true, 600u << 20, 0, 0};
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::string bytes;
         bool ok;

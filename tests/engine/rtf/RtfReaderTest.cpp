@@ -123,12 +123,20 @@ TEST(RtfReader, NumbersNotesAsEachSectionSays)
 {
     const std::string note = "{\\chftn}{\\footnote {\\chftn} n}";
     const std::string rtf = "{\\rtf1\\sectd\\sftnnauc\\ftnstart3\\ftnnar "
-                            "A" + note + "B" + note + "\\par\\sect\\sectd\\sftnrestart "
-                            "C" + note + "\\par\\sect\\sectd\\sftnnchi "
-                            "D" + note + note + "\\par\\sect\\sectd "
-                            "E" + note + "\\par}";
+                            "A" +
+                            note + "B" + note +
+                            "\\par\\sect\\sectd\\sftnrestart "
+                            "C" +
+                            note +
+                            "\\par\\sect\\sectd\\sftnnchi "
+                            "D" +
+                            note + note +
+                            "\\par\\sect\\sectd "
+                            "E" +
+                            note + "\\par}";
     // Counting on after the restart: 4 and 5 in the Chicago symbols.
-    EXPECT_EQ(textOf(rtf), "A[C]B[D]\nC[3]\nD[\u00A7][**]\nE[6]\n\n[C] n\n[D] n\n[3] n\n[\u00A7] n\n[**] n\n[6] n\n");
+    EXPECT_EQ(textOf(rtf),
+              "A[C]B[D]\nC[3]\nD[\u00A7][**]\nE[6]\n\n[C] n\n[D] n\n[3] n\n[\u00A7] n\n[**] n\n[6] n\n");
 }
 
 namespace {

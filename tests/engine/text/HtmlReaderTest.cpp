@@ -109,7 +109,8 @@ TEST(HtmlHostileInput, APagePastTheTextLimitIsRefusedBeforeDecoding)
     munmap(mapping, size);
     ASSERT_FALSE(document.ok());
     EXPECT_EQ(document.error().code, ErrorCode::TooLarge);
-    EXPECT_NE(document.error().description.find("512 MiB"), std::string::npos) << document.error().description;
+    EXPECT_NE(document.error().description.find("512 MiB"), std::string::npos)
+        << document.error().description;
 }
 
 TEST(HtmlHostileInput, MutatedPagesNeverCrash)

@@ -1,5 +1,7 @@
 #include "DocumentNames.h"
 
+#include "TextEncoding.h"
+
 #include <algorithm>
 #include <string>
 
@@ -55,9 +57,7 @@ bool isReadableDocumentName(std::string_view name)
     const auto dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0 || name.size() - dot > 8)
         return false;
-    std::string extension(name.substr(dot));
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    const std::string extension = asciiLower(name.substr(dot));
     const auto& known = readableExtensions();
     return std::find(known.begin(), known.end(), extension) != known.end();
 }

@@ -1,5 +1,7 @@
 #include "EquationField.h"
 
+#include "TextEncoding.h"
+
 #include <cctype>
 #include <vector>
 
@@ -20,8 +22,8 @@ bool isEquation(std::string_view instruction)
     std::size_t at = 0;
     while (at < instruction.size() && isSpace(instruction[at]))
         ++at;
-    if (instruction.size() < at + 2 || std::toupper(static_cast<unsigned char>(instruction[at])) != 'E' ||
-        std::toupper(static_cast<unsigned char>(instruction[at + 1])) != 'Q')
+    if (instruction.size() < at + 2 || asciiUpper(instruction[at]) != 'E' ||
+        asciiUpper(instruction[at + 1]) != 'Q')
         return false;
     return instruction.size() == at + 2 || isSpace(instruction[at + 2]) || instruction[at + 2] == '\\';
 }
@@ -35,7 +37,7 @@ std::size_t overstrikeArguments(std::string_view text)
     for (std::size_t at = 0; at + 1 < text.size(); ++at) {
         if (text[at] == '"')
             quoted = !quoted;
-        if (quoted || text[at] != '\\' || std::tolower(static_cast<unsigned char>(text[at + 1])) != 'o')
+        if (quoted || text[at] != '\\' || asciiLower(text[at + 1]) != 'o')
             continue;
         std::size_t next = at + 2;
         // Options: a backslash and letters.
@@ -92,8 +94,7 @@ bool isReading(std::string_view argument)
     std::size_t at = 0;
     while (at < argument.size() && isSpace(argument[at]))
         ++at;
-    return argument.size() >= at + 2 && argument[at] == '\\' &&
-           std::tolower(static_cast<unsigned char>(argument[at + 1])) == 's';
+    return argument.size() >= at + 2 && argument[at] == '\\' && asciiLower(argument[at + 1]) == 's';
 }
 
 std::string unescape(std::string_view argument)

@@ -1,5 +1,7 @@
 #include "FormatSniffer.h"
 
+#include "TextEncoding.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -19,16 +21,6 @@ bool hasAt(ByteView bytes, std::size_t offset, std::string_view magic)
 {
     return bytes.size() >= offset + magic.size() &&
            std::memcmp(bytes.data() + offset, magic.data(), magic.size()) == 0;
-}
-
-std::string lowerPrefix(std::string_view text, std::size_t limit)
-{
-    std::string lower;
-    const std::size_t n = std::min(text.size(), limit);
-    lower.reserve(n);
-    for (std::size_t i = 0; i < n; ++i)
-        lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(text[i]))));
-    return lower;
 }
 
 bool isBlank(unsigned char c)
@@ -156,7 +148,7 @@ SniffResult sniffText(std::string_view text)
     const std::string_view start = trimmedStart(text);
     if (start.starts_with("{\\rtf"))
         return {Format::Rtf, {}};
-    const std::string head = lowerPrefix(start, 4096);
+    const std::string head = asciiLower(start.substr(0, 4096));
     if (head.starts_with("<?xml") || head.starts_with("<pkg:package") ||
         head.starts_with("<w:worddocument")) {
         if (head.find("pkg:package") != std::string::npos ||

@@ -1,5 +1,7 @@
 #include "NumberFormat.h"
 
+#include "TextEncoding.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -34,7 +36,7 @@ std::string toRoman(int value, bool upper)
         }
     }
     if (upper)
-        std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::toupper(c); });
+        std::transform(out.begin(), out.end(), out.begin(), [](char c) { return asciiUpper(c); });
     return out;
 }
 
@@ -141,7 +143,7 @@ std::string ordinalWords(int value)
 std::string capitalised(std::string text)
 {
     if (!text.empty())
-        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        text[0] = asciiUpper(text[0]);
     return text;
 }
 

@@ -45,6 +45,30 @@ std::size_t utf8SequenceLength(unsigned char lead)
 
 } // namespace
 
+std::string asciiLower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = asciiLower(c);
+    return out;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && startsWithIgnoringCase(a, b);
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (asciiLower(text[i]) != asciiLower(prefix[i]))
+            return false;
+    }
+    return true;
+}
+
 void appendUtf8(std::string& out, char32_t cp)
 {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))

@@ -33,6 +33,21 @@ constexpr int hexDigitValue(unsigned char c)
     return -1;
 }
 
+// ASCII-only case folding: markup, part and font names compare without
+// regard to case whatever the process locale is, and other bytes stay as
+// they are.
+constexpr char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+constexpr char asciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+std::string asciiLower(std::string_view text);
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);
+
 bool isValidUtf8(std::string_view text);
 // The text with each byte that belongs to no well-formed sequence replaced by U+FFFD.
 std::string repairUtf8(std::string_view text);

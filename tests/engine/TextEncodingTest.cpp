@@ -92,3 +92,22 @@ TEST(TextEncoding, TextsLargerThanOneConversionWindowConvertWhole)
     EXPECT_EQ(latin.value().replacedCharacters, 200000u);
     EXPECT_EQ(decodeToUtf8(asBytes(latin.value().bytes), "ISO-8859-1").size(), 200000u * 8);
 }
+
+// Names compare by ASCII letters only: bytes of UTF-8 or of a code page
+// never fold, whatever the locale would make of them.
+TEST(TextEncoding, FoldsAsciiCaseOnly)
+{
+    EXPECT_EQ(asciiLower("Word/Document.XML \xC3\x89\xC9"), "word/document.xml \xC3\x89\xC9");
+    struct Case
+    {
+        std::string_view a, b;
+        bool equal, prefix;
+    };
+    for (const Case& c : {Case{"WordDocument", "worddocument", true, true},
+                          Case{"Content-Type: text", "content-type:", false, true},
+                          Case{"\xC9t\xC9", "\xE9T\xE9", false, false}, Case{"ab", "abc", false, false},
+                          Case{"", "", true, true}}) {
+        EXPECT_EQ(equalsIgnoringCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+        EXPECT_EQ(startsWithIgnoringCase(c.a, c.b), c.prefix) << c.a << " / " << c.b;
+    }
+}

@@ -3,6 +3,7 @@
 #include "DocErrors.h"
 #include "Limits.h"
 #include "LittleEndian.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,21 +17,6 @@ constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t kFreeSect = 0xFFFFFFFF;
 constexpr std::uint32_t kDirectoryEntryBytes = 128;
 constexpr std::uint32_t kMiniSectorSize = 64;
-
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    return true;
-}
 
 } // namespace
 

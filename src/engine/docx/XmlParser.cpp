@@ -332,20 +332,6 @@ Error XmlParser::notWellFormed(std::size_t line, std::size_t column, const char*
 
 namespace {
 
-bool startsWithAsciiNoCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
-
 // The tree parser takes UTF-8 only and leaves document types alone: a part
 // in another encoding, or with a DOCTYPE (which might declare entities), is
 // left to expat.
@@ -366,7 +352,7 @@ bool treeCanParse(std::string_view text)
             if (quote == std::string_view::npos)
                 return false;
             const std::string_view name = declaration.substr(quote + 1);
-            if (!startsWithAsciiNoCase(name, "utf-8") || name.size() < 6 || name[5] != declaration[quote])
+            if (!startsWithIgnoringCase(name, "utf-8") || name.size() < 6 || name[5] != declaration[quote])
                 return false;
         }
     }

@@ -52,16 +52,6 @@ Error tooLarge(std::string_view partName, const std::string& why)
 
 } // namespace
 
-std::string asciiLower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 Result<std::unique_ptr<ZipPackage>> ZipPackage::open(ByteView bytes, const ZipLimits& limits)
 {
     zip_error_t error;

@@ -76,7 +76,4 @@ private:
     std::string m_compressed; // scratch for readWhole
 };
 
-// Lower-cases ASCII letters only, as part names compare.
-std::string asciiLower(std::string_view text);
-
 } // namespace plainora::engine::docx

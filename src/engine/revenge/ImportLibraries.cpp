@@ -5,6 +5,7 @@
 #include "Limits.h"
 #include "Readers.h"
 #include "TextCollector.h"
+#include "TextEncoding.h"
 #include "docx/ZipPackage.h"
 
 #include <algorithm>
@@ -214,7 +215,7 @@ Result<ZipVerdict> checkZipLimits(ByteView bytes)
                                                            : Result<ZipVerdict>(ZipVerdict::WithinLimits);
     const auto& names = package.value()->partNames();
     const bool pages = std::any_of(names.begin(), names.end(), [](const std::string& name) {
-        const std::string lower = docx::asciiLower(name);
+        const std::string lower = asciiLower(name);
         return lower == "index.xml" || lower == "index.xml.gz" || lower == "index.zip" ||
                lower.starts_with("index/");
     });

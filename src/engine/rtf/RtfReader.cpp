@@ -29,6 +29,7 @@
 #include "Readers.h"
 #include "RtfTokenizer.h"
 #include "TextBudget.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 #include <cctype>
@@ -444,10 +445,9 @@ struct Field
         const std::size_t start = instruction.find_first_not_of(' ');
         if (start == std::string::npos)
             return false;
-        std::string word = instruction.substr(start, instruction.find(' ', start) - start);
-        for (char& c : word)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return word == "FORMCHECKBOX";
+        return equalsIgnoringCase(
+            std::string_view(instruction).substr(start, instruction.find(' ', start) - start),
+            "FORMCHECKBOX");
     }
     const char* checkBoxText() const { return (result == 25 ? defaultResult : result) == 1 ? "[X]" : "[ ]"; }
 };

@@ -19,6 +19,7 @@
 #include "NumberFormat.h"
 #include "Readers.h"
 #include "TextBudget.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 #include <array>
@@ -33,32 +34,12 @@ namespace plainora::engine {
 
 namespace {
 
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    }
-    return true;
-}
-
 std::size_t findNoCase(std::string_view text, std::string_view needle, std::size_t from = 0)
 {
     if (needle.empty() || text.size() < needle.size())
         return std::string_view::npos;
     for (std::size_t i = from; i + needle.size() <= text.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) == needle[0] &&
-            startsWithNoCase(text.substr(i), needle))
+        if (startsWithIgnoringCase(text.substr(i), needle))
             return i;
     }
     return std::string_view::npos;
@@ -143,9 +124,7 @@ std::size_t decodeReference(std::string_view text, std::string& out)
         while (i < text.size() && std::isxdigit(static_cast<unsigned char>(text[i]))) {
             if (base == 10 && !std::isdigit(static_cast<unsigned char>(text[i])))
                 break;
-            const std::uint32_t digit = std::isdigit(static_cast<unsigned char>(text[i]))
-                                            ? text[i] - '0'
-                                            : std::tolower(static_cast<unsigned char>(text[i])) - 'a' + 10;
+            const auto digit = static_cast<std::uint32_t>(hexDigitValue(static_cast<unsigned char>(text[i])));
             value = std::min<std::uint32_t>(value * base + digit, 0x110000); // saturates beyond Unicode
             ++i;
         }
@@ -197,7 +176,7 @@ std::string charsetFromMeta(std::string_view head)
                                        head[i] == '_' || head[i] == ':' || head[i] == '.'))
                 ++i;
             if (i > start)
-                return lower(head.substr(start, i - start));
+                return asciiLower(head.substr(start, i - start));
         }
         at += 7;
     }
@@ -346,7 +325,7 @@ std::string parameterOf(const std::string& value, std::string_view name)
 bool isMimeArchive(std::string_view text)
 {
     const std::string_view head = text.substr(0, 4096);
-    return (startsWithNoCase(head, "mime-version:") ||
+    return (startsWithIgnoringCase(head, "mime-version:") ||
             findNoCase(head, "\nmime-version:") != std::string_view::npos) &&
            findNoCase(head, "content-type:") != std::string_view::npos;
 }
@@ -385,10 +364,10 @@ bool extractMimeHtml(std::string_view text, std::string& page, std::string& char
         if (split == std::string_view::npos)
             continue;
         const std::string_view headers = part.substr(0, split + 1);
-        const std::string type = lower(headerValue(headers, "content-type"));
+        const std::string type = asciiLower(headerValue(headers, "content-type"));
         if (type.find("text/html") == std::string::npos)
             continue;
-        const std::string encoding = lower(headerValue(headers, "content-transfer-encoding"));
+        const std::string encoding = asciiLower(headerValue(headers, "content-transfer-encoding"));
         const std::string_view body = part.substr(bodyStart);
         if (encoding.find("quoted-printable") != std::string::npos)
             page = decodeQuotedPrintable(body);
@@ -396,7 +375,7 @@ bool extractMimeHtml(std::string_view text, std::string& page, std::string& char
             page = decodeBase64(body);
         else
             page.assign(body);
-        charset = lower(parameterOf(type, "charset"));
+        charset = asciiLower(parameterOf(type, "charset"));
         return true;
     }
     return false;
@@ -550,7 +529,7 @@ std::string fontFamilyOf(const std::string& style)
 
 bool isSymbolFont(const std::string& family)
 {
-    const std::string name = lower(family);
+    const std::string name = asciiLower(family);
     return name == "symbol" || name.starts_with("wingdings") || name == "webdings";
 }
 
@@ -613,7 +592,7 @@ std::size_t HtmlReader::parseTag(std::size_t at, Tag& tag) const
     const std::size_t nameStart = i;
     while (i < m_page.size() && !isSpace(m_page[i]) && m_page[i] != '>' && m_page[i] != '/')
         ++i;
-    tag.name = lower(m_page.substr(nameStart, i - nameStart));
+    tag.name = asciiLower(m_page.substr(nameStart, i - nameStart));
     while (i < m_page.size() && m_page[i] != '>') {
         if (isSpace(m_page[i])) {
             ++i;
@@ -628,7 +607,7 @@ std::size_t HtmlReader::parseTag(std::size_t at, Tag& tag) const
         while (i < m_page.size() && !isSpace(m_page[i]) && m_page[i] != '=' && m_page[i] != '>' &&
                m_page[i] != '/')
             ++i;
-        std::string key = lower(m_page.substr(keyStart, i - keyStart));
+        std::string key = asciiLower(m_page.substr(keyStart, i - keyStart));
         while (i < m_page.size() && isSpace(m_page[i]))
             ++i;
         std::string value;
@@ -784,7 +763,7 @@ void HtmlReader::startElement(const Tag& tag)
         return;
     }
     if (tag.name == "input") {
-        if (!hidden() && lower(tag.attribute("type")) == "checkbox")
+        if (!hidden() && asciiLower(tag.attribute("type")) == "checkbox")
             appendVisible(tag.has("checked") ? "[X]" : "[ ]");
         return;
     }
@@ -844,7 +823,7 @@ void HtmlReader::startElement(const Tag& tag)
     Element element;
     element.name = tag.name;
     element.flags = flags;
-    const std::string style = lower(tag.attribute("style"));
+    const std::string style = asciiLower(tag.attribute("style"));
     element.hidden = (flags & kSkip) || style.find("display:none") != std::string::npos ||
                      style.find("display: none") != std::string::npos || tag.has("hidden");
     std::string family = fontFamilyOf(tag.attribute("style"));

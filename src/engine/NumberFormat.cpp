@@ -265,20 +265,27 @@ std::string NoteCounter::next(const NoteNumbering& numbering, int section)
     return formatListNumber(m_next++, numbering.format);
 }
 
+SymbolFont symbolFontOf(std::string_view fontName)
+{
+    if (equalsIgnoringCase(fontName, "symbol"))
+        return SymbolFont::Symbol;
+    if (startsWithIgnoringCase(fontName, "wingdings"))
+        return SymbolFont::Wingdings;
+    if (equalsIgnoringCase(fontName, "webdings"))
+        return SymbolFont::Webdings;
+    return SymbolFont::None;
+}
+
 char32_t mapSymbolFontCharacter(std::string_view fontName, char32_t cp)
 {
-    std::string font(fontName);
-    std::transform(font.begin(), font.end(), font.begin(), [](unsigned char c) { return std::tolower(c); });
-    const bool symbol = font == "symbol";
-    const bool wingdings = font.starts_with("wingdings");
-    const bool webdings = font == "webdings";
-    if (!symbol && !wingdings && !webdings) {
+    const SymbolFont font = symbolFontOf(fontName);
+    if (font == SymbolFont::None) {
         if (cp >= 0xF000 && cp <= 0xF0FF)
             return cp - 0xF000; // a private-use alias of a plain character
         return cp;
     }
     const char32_t code = (cp >= 0xF000 && cp <= 0xF0FF) ? cp - 0xF000 : cp;
-    if (symbol) {
+    if (font == SymbolFont::Symbol) {
         switch (code) {
         case 0xB7:
             return U'\u2022'; // bullet
@@ -332,7 +339,7 @@ char32_t mapSymbolFontCharacter(std::string_view fontName, char32_t cp)
             return kGreekLower[code - 'a'];
         return code < 0x80 ? code : U'\u2022';
     }
-    if (wingdings) {
+    if (font == SymbolFont::Wingdings) {
         switch (code) {
         case 0x9F:
             return U'\u2022';

@@ -59,6 +59,20 @@ private:
     int m_next = 1;
 };
 
+// The fonts whose characters are pictures at the places of letters, so
+// their text needs mapping to Unicode look-alikes.
+enum class SymbolFont {
+    None,
+    Symbol,
+    Wingdings, // any "Wingdings..." font
+    Webdings,
+};
+SymbolFont symbolFontOf(std::string_view fontName);
+inline bool isSymbolFont(std::string_view fontName)
+{
+    return symbolFontOf(fontName) != SymbolFont::None;
+}
+
 // Maps a character of a symbol font (Symbol, Wingdings, Webdings) to its
 // Unicode look-alike; characters of other fonts come back unchanged.
 // Code points in the private-use range F000-F0FF are taken as the font's

@@ -56,3 +56,22 @@ TEST(NumberFormat, MapsFormatNamesAndSymbolFontBullets)
     EXPECT_EQ(mapSymbolFontCharacter("Symbol", 'a'), U'\u03B1');
     EXPECT_EQ(mapSymbolFontCharacter("Courier New", 'o'), U'o');
 }
+
+// Font tables spell names in any case; only the exact names (and the whole
+// Wingdings family) are picture fonts, not fonts that merely start alike.
+TEST(NumberFormat, RecognisesSymbolFontsByName)
+{
+    const std::pair<std::string_view, SymbolFont> cases[] = {
+        {"SYMBOL", SymbolFont::Symbol},
+        {"Wingdings 2", SymbolFont::Wingdings},
+        {"wingdings", SymbolFont::Wingdings},
+        {"WebDings", SymbolFont::Webdings},
+        {"Symbol MT", SymbolFont::None},
+        {"Webdings 2", SymbolFont::None},
+        {"", SymbolFont::None},
+    };
+    for (const auto& [name, font] : cases) {
+        EXPECT_EQ(symbolFontOf(name), font) << name;
+        EXPECT_EQ(isSymbolFont(name), font != SymbolFont::None) << name;
+    }
+}

@@ -517,14 +517,6 @@ int codePageForCharset(int charset)
     }
 }
 
-bool isSymbolFontName(std::string_view name)
-{
-    std::string lower(name);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower == "symbol" || lower.starts_with("wingdings") || lower == "webdings";
-}
-
 // Marks a note reference in the body until the note's number is known.
 constexpr char kRefStart = '\x1E';
 constexpr char kRefEnd = '\x1F';
@@ -805,7 +797,7 @@ void RtfReader::text(std::string_view bytes)
             Font& font = it->second;
             while (!font.name.empty() && font.name.back() == ' ')
                 font.name.pop_back();
-            font.symbol = font.symbol || isSymbolFontName(font.name);
+            font.symbol = font.symbol || isSymbolFont(font.name);
         }
         return;
     }

@@ -527,12 +527,6 @@ std::string fontFamilyOf(const std::string& style)
     return family;
 }
 
-bool isSymbolFont(const std::string& family)
-{
-    const std::string name = asciiLower(family);
-    return name == "symbol" || name.starts_with("wingdings") || name == "webdings";
-}
-
 class HtmlReader
 {
 public:

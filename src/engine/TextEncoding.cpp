@@ -163,10 +163,10 @@ void appendUtf16le(std::string& out, ByteView bytes)
     const std::size_t units = bytes.size() / 2;
     for (std::size_t i = 0; i < units; ++i) {
         char32_t unit = bytes[2 * i] | (bytes[2 * i + 1] << 8);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
+        if (isHighSurrogate(unit) && i + 1 < units) {
             const char32_t low = bytes[2 * i + 2] | (bytes[2 * i + 3] << 8);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+            if (isLowSurrogate(low)) {
+                appendUtf8(out, combineSurrogates(unit, low));
                 ++i;
                 continue;
             }
@@ -298,6 +298,106 @@ std::array<std::string, 256> singleByteTable(const std::string& charset)
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     return table;
+}
+
+int codePageForCharset(int charset)
+{
+    // [DIS] Figure 6-5: font charset to Windows code page.
+    switch (charset) {
+    case 0:
+        return 1252;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 130:
+        return 1361;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 255:
+        return 437;
+    default:
+        return 0; // 1 (default) and unknown ones: the document's
+    }
+}
+
+int codePageForLanguage(std::uint16_t lid)
+{
+    switch (lid) {
+    case 0x0404:
+    case 0x0C04:
+    case 0x1404:
+        return 950;
+    case 0x0804:
+    case 0x1004:
+        return 936;
+    case 0x0411:
+        return 932;
+    case 0x0412:
+        return 949;
+    case 0x041E:
+        return 874;
+    case 0x042A:
+        return 1258;
+    default:
+        break;
+    }
+    switch (lid & 0x3FF) {
+    case 0x19:
+    case 0x22:
+    case 0x02:
+    case 0x23:
+    case 0x2F:
+        return 1251; // Russian, Ukrainian, Bulgarian, ...
+    case 0x1A:
+        return (lid == 0x0C1A) ? 1251 : 1250; // Serbian Cyrillic or Croatian
+    case 0x05:
+    case 0x15:
+    case 0x0E:
+    case 0x1B:
+    case 0x24:
+    case 0x18:
+    case 0x1C:
+        return 1250;
+    case 0x08:
+        return 1253;
+    case 0x1F:
+        return 1254;
+    case 0x0D:
+        return 1255;
+    case 0x01:
+    case 0x29:
+    case 0x20:
+        return 1256;
+    case 0x25:
+    case 0x26:
+    case 0x27:
+        return 1257;
+    default:
+        return 1252;
+    }
 }
 
 std::string decodeToUtf8(ByteView bytes, const std::string& charset)

@@ -52,6 +52,21 @@ bool isValidUtf8(std::string_view text);
 // The text with each byte that belongs to no well-formed sequence replaced by U+FFFD.
 std::string repairUtf8(std::string_view text);
 
+// UTF-16 code units: a high surrogate and the low one after it make one
+// code point beyond the Basic Multilingual Plane.
+constexpr bool isHighSurrogate(char32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+constexpr bool isLowSurrogate(char32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+constexpr char32_t combineSurrogates(char32_t high, char32_t low)
+{
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+
 // UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.
 std::string utf16leToUtf8(ByteView bytes);
 void appendUtf16le(std::string& out, ByteView bytes);
@@ -59,6 +74,12 @@ void appendUtf16le(std::string& out, ByteView bytes);
 // The iconv name of a Windows code page ("CP1252" for 1252, "UTF-8" for
 // 65001, ...), or an empty string for one iconv does not know.
 std::string charsetForCodePage(int codePage);
+
+// The Windows code page of a font character set (RTF's \fcharset), or 0
+// for the default set and unknown ones, which take the document's.
+int codePageForCharset(int charset);
+// The Windows code page of an older Word document, from its language id.
+int codePageForLanguage(std::uint16_t lid);
 
 // Decodes bytes of an iconv character set to UTF-8; a byte sequence the
 // character set cannot decode becomes U+FFFD. Unknown charsets decode as

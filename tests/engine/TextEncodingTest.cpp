@@ -111,3 +111,18 @@ TEST(TextEncoding, FoldsAsciiCaseOnly)
         EXPECT_EQ(startsWithIgnoringCase(c.a, c.b), c.prefix) << c.a << " / " << c.b;
     }
 }
+
+// A font's character set and an old document's language each name a code
+// page; sets and languages not listed fall back as the readers expect.
+TEST(TextEncoding, MapsCharsetsAndLanguagesToCodePages)
+{
+    const std::pair<int, int> charsets[] = {{0, 1252},   {128, 932}, {204, 1251},
+                                            {238, 1250}, {1, 0},     {999, 0}};
+    for (const auto& [charset, codePage] : charsets)
+        EXPECT_EQ(codePageForCharset(charset), codePage) << charset;
+    const std::pair<std::uint16_t, int> languages[] = {{0x0419, 1251}, {0x0C1A, 1251}, {0x041A, 1250},
+                                                       {0x0404, 950},  {0x0408, 1253}, {0x0409, 1252}};
+    for (const auto& [lid, codePage] : languages)
+        EXPECT_EQ(codePageForLanguage(lid), codePage) << std::hex << lid;
+    EXPECT_EQ(combineSurrogates(0xD83D, 0xDE00), U'\U0001F600');
+}

@@ -26,64 +26,6 @@ ByteView fkpPage(const ScatteredBytes& wordDocument, std::uint32_t pn, std::vect
 
 } // namespace
 
-// The Windows code page of a Word 6/95 document, from its language.
-int codePageForLanguage(std::uint16_t lid)
-{
-    switch (lid) {
-    case 0x0404:
-    case 0x0C04:
-    case 0x1404:
-        return 950;
-    case 0x0804:
-    case 0x1004:
-        return 936;
-    case 0x0411:
-        return 932;
-    case 0x0412:
-        return 949;
-    case 0x041E:
-        return 874;
-    case 0x042A:
-        return 1258;
-    default:
-        break;
-    }
-    switch (lid & 0x3FF) {
-    case 0x19:
-    case 0x22:
-    case 0x02:
-    case 0x23:
-    case 0x2F:
-        return 1251; // Russian, Ukrainian, Bulgarian, ...
-    case 0x1A:
-        return (lid == 0x0C1A) ? 1251 : 1250; // Serbian Cyrillic or Croatian
-    case 0x05:
-    case 0x15:
-    case 0x0E:
-    case 0x1B:
-    case 0x24:
-    case 0x18:
-    case 0x1C:
-        return 1250;
-    case 0x08:
-        return 1253;
-    case 0x1F:
-        return 1254;
-    case 0x0D:
-        return 1255;
-    case 0x01:
-    case 0x29:
-    case 0x20:
-        return 1256;
-    case 0x25:
-    case 0x26:
-    case 0x27:
-        return 1257;
-    default:
-        return 1252;
-    }
-}
-
 namespace {
 
 std::array<char16_t, 256> buildByteMap(int codePage)

@@ -102,8 +102,6 @@ private:
     std::vector<CharRun> m_shiftedCharRuns;
 };
 
-// The Windows code page of an older Word document, from its language id.
-int codePageForLanguage(std::uint16_t lid);
 // 8-bit characters of a code page to Unicode; lead bytes of double-byte
 // code pages become U+FFFD.
 std::array<char16_t, 256> byteMapForCodePage(int codePage);

@@ -4,6 +4,7 @@
 #include "Limits.h"
 #include "LittleEndian.h"
 #include "NumberFormat.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 
@@ -23,13 +24,13 @@ struct OpenField
     {
         if (code.size() >= fieldInstructionBytesKept(code))
             return;
-        if (c >= 0xD800 && c <= 0xDBFF) {
+        if (isHighSurrogate(c)) {
             highSurrogate = c;
             return;
         }
         char32_t point = c;
-        if (c >= 0xDC00 && c <= 0xDFFF && highSurrogate)
-            point = 0x10000 + ((char32_t{highSurrogate} - 0xD800) << 10) + (c - 0xDC00);
+        if (isLowSurrogate(c) && highSurrogate)
+            point = combineSurrogates(highSurrogate, c);
         highSurrogate = 0;
         appendUtf8(code, point);
     }
@@ -198,16 +199,15 @@ private:
 
     void appendCodeUnit(char16_t c)
     {
-        if (c >= 0xD800 && c <= 0xDBFF) {
+        if (isHighSurrogate(c)) {
             if (m_highSurrogate)
                 appendUtf8(m_paragraph, 0xFFFD);
             m_highSurrogate = c;
             return;
         }
-        if (c >= 0xDC00 && c <= 0xDFFF) {
+        if (isLowSurrogate(c)) {
             if (m_highSurrogate) {
-                appendUtf8(m_paragraph,
-                           0x10000 + ((char32_t(m_highSurrogate) - 0xD800) << 10) + (c - 0xDC00));
+                appendUtf8(m_paragraph, combineSurrogates(m_highSurrogate, c));
                 m_highSurrogate = 0;
             } else {
                 appendUtf8(m_paragraph, 0xFFFD);

@@ -13,6 +13,7 @@
 #include "Properties.h"
 #include "Readers.h"
 #include "Stories.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 #include <map>

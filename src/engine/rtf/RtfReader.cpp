@@ -474,49 +474,6 @@ const std::array<std::string, 256>& cachedSingleByteTable(const std::string& cha
     return *slot;
 }
 
-int codePageForCharset(int charset)
-{
-    // [DIS] Figure 6-5: font charset to Windows code page.
-    switch (charset) {
-    case 0:
-        return 1252;
-    case 77:
-        return 10000;
-    case 128:
-        return 932;
-    case 129:
-        return 949;
-    case 130:
-        return 1361;
-    case 134:
-        return 936;
-    case 136:
-        return 950;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 255:
-        return 437;
-    default:
-        return 0; // 1 (default) and unknown ones: the document's
-    }
-}
-
 // Marks a note reference in the body until the note's number is known.
 constexpr char kRefStart = '\x1E';
 constexpr char kRefEnd = '\x1F';
@@ -1088,17 +1045,17 @@ Status RtfReader::controlWord(const RtfToken& token)
             // An equation's text: surrogate pairs are rare enough there to give U+FFFD.
             std::string& instruction = m_fields.back().instruction;
             if (instruction.size() < fieldInstructionBytesKept(instruction))
-                appendUtf8(instruction, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
+                appendUtf8(instruction, c); // a surrogate becomes U+FFFD there
             return {};
         }
         if (!emitting())
             return {};
-        if (c >= 0xD800 && c <= 0xDBFF) {
+        if (isHighSurrogate(c)) {
             m_highSurrogate = c;
             return {};
         }
-        if (c >= 0xDC00 && c <= 0xDFFF && m_highSurrogate) {
-            c = 0x10000 + ((m_highSurrogate - 0xD800) << 10) + (c - 0xDC00);
+        if (isLowSurrogate(c) && m_highSurrogate) {
+            c = combineSurrogates(m_highSurrogate, c);
         } else if (s.fontInfo && s.fontInfo->symbol) {
             c = mapSymbolFontCharacter(s.fontInfo->name, c);
         } else if (c >= 0xF000 && c <= 0xF0FF) {

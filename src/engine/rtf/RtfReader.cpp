@@ -61,20 +61,7 @@ enum class Word : std::uint8_t {
     NestRow,
     Chftn,
     U,
-    Emdash,
-    Endash,
-    Emspace,
-    Enspace,
-    Qmspace,
-    Bullet,
-    Lquote,
-    Rquote,
-    Ldblquote,
-    Rdblquote,
-    Zwj,
-    Zwnj,
-    Ltrmark,
-    Rtlmark,
+    Character, // a word that stands for one character
     // Character and paragraph state
     Uc,
     F,
@@ -196,6 +183,14 @@ private:
     std::array<Slot, kMask + 1> m_slots{};
 };
 
+// Control words that each stand for one character.
+constexpr std::pair<const char*, const char*> kCharacterWords[] = {
+    {"emdash", "\u2014"},    {"endash", "\u2013"},    {"emspace", "\u2003"}, {"enspace", "\u2002"},
+    {"qmspace", "\u2005"},   {"bullet", "\u2022"},    {"lquote", "\u2018"},  {"rquote", "\u2019"},
+    {"ldblquote", "\u201C"}, {"rdblquote", "\u201D"}, {"zwj", "\u200D"},     {"zwnj", "\u200C"},
+    {"ltrmark", "\u200E"},   {"rtlmark", "\u200F"},
+};
+
 const WordTable& wordTable()
 {
     static const WordTable table = [] {
@@ -213,20 +208,6 @@ const WordTable& wordTable()
             {"nestrow", Word::NestRow},
             {"chftn", Word::Chftn},
             {"u", Word::U},
-            {"emdash", Word::Emdash},
-            {"endash", Word::Endash},
-            {"emspace", Word::Emspace},
-            {"enspace", Word::Enspace},
-            {"qmspace", Word::Qmspace},
-            {"bullet", Word::Bullet},
-            {"lquote", Word::Lquote},
-            {"rquote", Word::Rquote},
-            {"ldblquote", Word::Ldblquote},
-            {"rdblquote", Word::Rdblquote},
-            {"zwj", Word::Zwj},
-            {"zwnj", Word::Zwnj},
-            {"ltrmark", Word::Ltrmark},
-            {"rtlmark", Word::Rtlmark},
             {"uc", Word::Uc},
             {"f", Word::F},
             {"af", Word::Af},
@@ -289,6 +270,8 @@ const WordTable& wordTable()
         };
         for (const auto& [name, word] : plain)
             t.emplace(name, WordInfo{word});
+        for (std::size_t i = 0; i < std::size(kCharacterWords); ++i)
+            t.emplace(kCharacterWords[i].first, WordInfo{Word::Character, static_cast<int>(i)});
         // Note numbering restarts: 1 at each section; continuous or, without
         // pages to count, each page: 0.
         for (const auto& [name, word, restart] : {std::tuple{"ftnrestart", Word::FtnRestart, 1},
@@ -1067,61 +1050,9 @@ Status RtfReader::controlWord(const RtfToken& token)
         emitCodePoint(c);
         return {};
     }
-    case Word::Emdash:
+    case Word::Character:
         if (emitting())
-            emit("\u2014");
-        return {};
-    case Word::Endash:
-        if (emitting())
-            emit("\u2013");
-        return {};
-    case Word::Emspace:
-        if (emitting())
-            emit("\u2003");
-        return {};
-    case Word::Enspace:
-        if (emitting())
-            emit("\u2002");
-        return {};
-    case Word::Qmspace:
-        if (emitting())
-            emit("\u2005");
-        return {};
-    case Word::Bullet:
-        if (emitting())
-            emit("\u2022");
-        return {};
-    case Word::Lquote:
-        if (emitting())
-            emit("\u2018");
-        return {};
-    case Word::Rquote:
-        if (emitting())
-            emit("\u2019");
-        return {};
-    case Word::Ldblquote:
-        if (emitting())
-            emit("\u201C");
-        return {};
-    case Word::Rdblquote:
-        if (emitting())
-            emit("\u201D");
-        return {};
-    case Word::Zwj:
-        if (emitting())
-            emit("\u200D");
-        return {};
-    case Word::Zwnj:
-        if (emitting())
-            emit("\u200C");
-        return {};
-    case Word::Ltrmark:
-        if (emitting())
-            emit("\u200E");
-        return {};
-    case Word::Rtlmark:
-        if (emitting())
-            emit("\u200F");
+            emit(kCharacterWords[info.value].second);
         return {};
 
     case Word::Uc:

@@ -86,6 +86,16 @@ TEST(RtfReader, DecodesTheDocumentCodePageAndDoubleByteText)
     EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg932 \\'82\\'a0\\'83A}"), "\u3042\u30a2\n");
 }
 
+// Each typographic word stands for its one character, in visible text only.
+TEST(RtfReader, GivesTheCharacterOfEachTypographicWord)
+{
+    EXPECT_EQ(textOf("{\\rtf1 a\\emdash b\\endash c\\bullet\\lquote q\\rquote\\ldblquote d\\rdblquote}"),
+              "a\u2014b\u2013c\u2022\u2018q\u2019\u201Cd\u201D\n");
+    EXPECT_EQ(textOf("{\\rtf1 1\\emspace 2\\enspace 3\\qmspace 4\\zwj 5\\zwnj 6\\ltrmark 7\\rtlmark}"),
+              "1\u20032\u20023\u20054\u200D5\u200C6\u200E7\u200F\n");
+    EXPECT_EQ(textOf("{\\rtf1 x{\\v\\emdash\\bullet}{\\*\\unknown\\lquote}y}"), "xy\n");
+}
+
 TEST(RtfReader, ResolvesFontsDeclaredByTheDefaultFont)
 {
     // \deff names a font whose charset governs text outside any \f.

@@ -288,8 +288,11 @@ std::array<std::string, 256> singleByteTable(const std::string& charset)
         std::size_t inLeft = 1;
         char* outPtr = out;
         std::size_t outLeft = sizeof out;
+        // Flushing gives what a converter holds back in case a combining
+        // mark follows (glibc's CP1255 and CP1258 hold back letters).
         if (cd && iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
-            inLeft == 0 && outPtr != out) {
+            inLeft == 0 && iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+            outPtr != out) {
             table[b].assign(out, outPtr - out);
         } else {
             appendUtf8(table[b], 0xFFFD);
@@ -421,6 +424,14 @@ std::string decodeToUtf8(ByteView bytes, const std::string& charset)
     char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
     std::size_t inLeft = bytes.size();
     std::string chunk(conversionChunkBytes(bytes.size()), '\0');
+    // Writes out what the converter holds back in case a combining mark
+    // follows (glibc's CP1255 and CP1258 hold back letters), and resets it.
+    const auto flush = [&] {
+        char* outPtr = chunk.data();
+        std::size_t outLeft = chunk.size();
+        iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+        out.append(chunk.data(), chunk.size() - outLeft);
+    };
     while (inLeft > 0) {
         char* outPtr = chunk.data();
         std::size_t outLeft = chunk.size();
@@ -430,12 +441,13 @@ std::string decodeToUtf8(ByteView bytes, const std::string& charset)
             if (errno == E2BIG)
                 continue;
             // EILSEQ or EINVAL (truncated sequence): mark one byte and go on.
+            flush();
             appendUtf8(out, 0xFFFD);
             ++in;
             --inLeft;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
+    flush();
     // A label iconv takes for UTF-8 under another spelling passes the same
     // ill-formed sequences through.
     return isValidUtf8(out) ? out : repairUtf8(out);

@@ -67,6 +67,21 @@ TEST(TextEncoding, SingleByteTablesMatchIconv)
     EXPECT_FALSE(isMultiByteCodePage(1250));
 }
 
+// Hebrew and Vietnamese converters hold a letter back in case a combining
+// mark follows: the letter still comes out, at the end of a text, before a
+// bad byte and alone in a table.
+TEST(TextEncoding, LettersHeldBackForCombiningMarksAreNotLost)
+{
+    const std::uint8_t hebrew[] = {0xE0, 0xE1, ' ', 'x', ' ', 0xF9};
+    EXPECT_EQ(decodeToUtf8(hebrew, "CP1255"), "\xD7\x90\xD7\x91 x \xD7\xA9"); // alef bet x shin
+    const std::uint8_t beforeBadByte[] = {0xE0, 0xFF};                        // 0xFF is undefined in CP1255
+    EXPECT_EQ(decodeToUtf8(beforeBadByte, "CP1255"), "\xD7\x90\xEF\xBF\xBD");
+    EXPECT_EQ(singleByteTable("CP1255")[0xE0], "\xD7\x90");
+    const std::uint8_t vietnamese[] = {'V', 0xE0};
+    EXPECT_EQ(decodeToUtf8(vietnamese, "CP1258"), "V\xC3\xA0"); // a with grave
+    EXPECT_EQ(singleByteTable("CP1258")[0xE0], "\xC3\xA0");
+}
+
 TEST(TextEncoding, GuessesUtf16ByMarkOrZeroBytes)
 {
     std::size_t bom = 0;

@@ -2,8 +2,10 @@
  * plainora.h: Plainora's conversion engine as a C library.
  *
  * Reads a word-processor document (.doc, .docx, .rtf, Word XML, web pages
- * saved as .doc, plain text) from a path or from memory and gives its text
- * in Plainora's plain-text layout: UTF-8 without byte-order mark, LF line ends.
+ * saved as .doc, plain text, OpenDocument, WordPerfect, Works, the old Mac
+ * word processors, Pages, StarWriter, AbiWord) from a path or from memory
+ * and gives its text in Plainora's plain-text layout: UTF-8 without
+ * byte-order mark, LF line ends.
  *
  * Every function is safe to call from many threads at once; results are
  * independent objects, each owned by the caller until plainora_result_free().

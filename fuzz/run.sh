@@ -3,6 +3,10 @@
 # is judged by: over 1 s on an input under 1 MiB is a hang, over 512 MB
 # resident is out of memory.
 #   [PROCESSES=N] fuzz/run.sh TARGET [SECONDS] [BUILD_DIR]
+# KEEP_GOING=1 runs libFuzzer's fork mode, which writes each crash, hang and
+# out-of-memory input to the findings and carries on: for the import-library
+# targets, whose faults we can only guard against, so that one finding does not
+# end the whole run.
 # PROCESSES (default 1) fuzzers share one corpus, so a target can have every
 # core: libFuzzer reloads the corpus each second and picks up what the others
 # found. Seeds come from fuzz/make_seeds.sh (/work/fuzz-seeds/TARGET); the
@@ -33,6 +37,9 @@ esac
 set -- -rss_limit_mb=512 -malloc_limit_mb=512 -timeout=1 -max_len=1048576 -max_total_time="$seconds" \
   -print_final_stats=1 -artifact_prefix="$work/findings/"
 if [ -n "$dict" ]; then set -- "$@" -dict="$dict"; fi
+if [ "${KEEP_GOING:-0}" = 1 ]; then
+  set -- "$@" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1
+fi
 # The 512 MB limit is meant for the readers, not for AddressSanitizer's
 # quarantine of freed memory (256 MB by default), so that is kept small.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=32}

@@ -87,27 +87,28 @@ private:
     struct ContentControl;
     struct SavedStory;
     enum class Tag : unsigned char;
+    enum class TagFamily : unsigned char;
 
+    // Elements and their dispatch to their family (StoryReader.cpp).
     static Tag tagOf(std::string_view local);
+    static TagFamily familyOf(Tag tag);
     Tag parentTag() const;
+    void startWordElement(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void endWordElement(Tag tag);
+    bool skipWordElement(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void skipElement() { m_skipDepth = 1; }
     bool visible() const;
     bool runVisible() const;
     void appendText(std::string_view text);
     void appendCodePoint(char32_t codePoint);
-    void startParagraph();
-    void resolveParagraph();
-    void endParagraph();
-    void flushCarry();
     void pushContainer(std::vector<Block>* blocks);
     void popContainer();
-    void skipElement() { m_skipDepth = 1; }
-    void startWordElement(Tag tag, Tag parent, const XmlAttributes& attributes);
-    void endWordElement(Tag tag);
-    void noteReference(bool endnote, const XmlAttributes& attributes);
-    void finishCustomMark();
-    void resolveNoteMarks();
-    void endSection();
-    void startNoteStory(const XmlAttributes& attributes);
+    void fail(Error error);
+
+    // The body, and what is read as a story of its own (StoryContainers.cpp).
+    bool startInterruption(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void startStoryElement(Tag tag);
+    void endStoryElement(Tag tag);
     // A text box, a note or a header inside the story: its paragraphs are
     // read on their own and handed back by resume().
     void interrupt(int kind);
@@ -115,8 +116,36 @@ private:
     // Whether the element now ending is the one that interrupted the story:
     // other elements of the same name may end inside it.
     bool endsInterruption() const;
+
+    // Paragraphs and runs (StoryParagraphs.cpp).
+    void startParagraphElement(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void endParagraphElement(Tag tag);
+    void startRunElement(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void endRunElement(Tag tag);
+    void startParagraph();
+    void resolveParagraph();
+    void endParagraph();
+    void flushCarry();
+
+    // Tables (StoryTables.cpp).
+    void startTableElement(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void endTableElement(Tag tag);
+
+    // Fields and content controls (StoryFields.cpp).
+    void startFieldElement(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void endFieldElement(Tag tag);
+    void contentControlElement(std::string_view local, const XmlAttributes& attributes);
     void fieldCharacter(const XmlAttributes& attributes);
-    void fail(Error error);
+
+    // Note references, numbering and sections (StoryNotes.cpp).
+    void startNoteElement(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void endNoteElement(Tag tag);
+    void noteReference(bool endnote, const XmlAttributes& attributes);
+    void finishCustomMark();
+    void resolveNoteMarks();
+    void endSection();
+    void startNoteStory(const XmlAttributes& attributes);
+    void finishNote(Tag tag, std::vector<Block> blocks);
 
     StoryContext& m_context;
     Part m_part;

@@ -1,0 +1,224 @@
+// Paragraphs and runs of a StoryReader's story: list labels, hidden text,
+// paragraphs whose mark was deleted or hidden and so join the next one.
+
+#include "ListNumbering.h"
+#include "StoryReaderTypes.h"
+#include "StyleSheet.h"
+#include "TextEncoding.h"
+
+#include <charconv>
+
+namespace plainora::engine::docx {
+
+// A paragraph whose mark went away at the end of its container still shows
+// its text.
+void StoryReader::flushCarry()
+{
+    if (!m_carry)
+        return;
+    m_carry = false;
+    if (m_containers.empty() || (m_carryText.empty() && m_carryBlocks.empty()))
+        return;
+    std::vector<Block>& out = *m_containers.back();
+    if (!m_carryText.empty())
+        out.push_back(Block::paragraph(std::move(m_carryText)));
+    for (Block& block : m_carryBlocks)
+        out.push_back(std::move(block));
+    m_carryText.clear();
+    m_carryBlocks.clear();
+}
+
+void StoryReader::startParagraph()
+{
+    auto paragraph = std::make_unique<Paragraph>();
+    if (m_carry) {
+        paragraph->text = std::move(m_carryText);
+        paragraph->anchored = std::move(m_carryBlocks);
+        m_carryText.clear();
+        m_carryBlocks.clear();
+        m_carry = false;
+    }
+    paragraph->text += m_pendingPrefix;
+    m_pendingPrefix.clear();
+    m_paragraphs.push_back(std::move(paragraph));
+}
+
+// Once the paragraph properties are known: style-inherited hiding and the
+// list label ([E1] 17.9.23 numbering through a paragraph style).
+void StoryReader::resolveParagraph()
+{
+    if (m_paragraphs.empty() || m_paragraphs.back()->resolved)
+        return;
+    Paragraph& paragraph = *m_paragraphs.back();
+    paragraph.resolved = true;
+    const StyleSheet* styles = m_context.styles;
+    std::string style = paragraph.style;
+    if (style.empty() && styles)
+        style = styles->defaultParagraphStyle();
+    paragraph.hiddenByStyle = styles && !style.empty() && styles->hides(style);
+    paragraph.markGone = paragraph.markDeleted || paragraph.markVanish.value_or(paragraph.hiddenByStyle);
+    if (paragraph.markGone)
+        return; // joins the next paragraph, which carries the label
+
+    std::string label;
+    if (paragraph.legacyLabel) {
+        label = *paragraph.legacyLabel + "\t";
+    } else if (m_context.numbering) {
+        if (paragraph.numId) {
+            label = m_context.numbering->nextLabel(*paragraph.numId, paragraph.level.value_or(0));
+        } else if (styles && !style.empty()) {
+            if (const auto numbering = styles->numbering(style)) {
+                const int level =
+                    paragraph.level
+                        ? *paragraph.level
+                        : m_context.numbering->levelForStyle(numbering->numId, style, numbering->level);
+                label = m_context.numbering->nextLabel(numbering->numId, level);
+            }
+        }
+    }
+    if (!label.empty())
+        paragraph.text.insert(0, label);
+}
+
+void StoryReader::endParagraph()
+{
+    if (m_paragraphs.empty())
+        return;
+    resolveParagraph();
+    std::unique_ptr<Paragraph> paragraph = std::move(m_paragraphs.back());
+    m_paragraphs.pop_back();
+    if (paragraph->markGone) {
+        m_carry = true;
+        m_carryText = std::move(paragraph->text);
+        m_carryBlocks = std::move(paragraph->anchored);
+        return;
+    }
+    if (m_containers.empty())
+        return;
+    std::vector<Block>& out = *m_containers.back();
+    out.push_back(Block::paragraph(std::move(paragraph->text)));
+    for (Block& block : paragraph->anchored)
+        out.push_back(std::move(block));
+}
+
+void StoryReader::startParagraphElement(Tag tag, Tag parent, const XmlAttributes& attributes)
+{
+    switch (tag) {
+    case Tag::P:
+        startParagraph();
+        break;
+    case Tag::PStyle:
+        if (parent == Tag::PPr && !m_paragraphs.empty())
+            m_paragraphs.back()->style = attrOr(attributes, "val");
+        break;
+    case Tag::NumId:
+        if (parent == Tag::NumPr && !m_paragraphs.empty() && m_tags.size() >= 3 &&
+            m_tags[m_tags.size() - 3] == Tag::PPr)
+            m_paragraphs.back()->numId = intValue(attributes.get(Ns::W, "val"), 0);
+        break;
+    case Tag::Ilvl:
+        if (parent == Tag::NumPr && !m_paragraphs.empty() && m_tags.size() >= 3 &&
+            m_tags[m_tags.size() - 3] == Tag::PPr)
+            m_paragraphs.back()->level = intValue(attributes.get(Ns::W, "val"), 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void StoryReader::endParagraphElement(Tag tag)
+{
+    switch (tag) {
+    case Tag::P:
+        endParagraph();
+        if (m_sectionEndsWithParagraph) {
+            m_sectionEndsWithParagraph = false;
+            endSection();
+        }
+        break;
+    case Tag::PPr:
+        resolveParagraph();
+        break;
+    default:
+        break;
+    }
+}
+
+void StoryReader::startRunElement(Tag tag, Tag parent, const XmlAttributes& attributes)
+{
+    switch (tag) {
+    case Tag::Vanish:
+    case Tag::SpecVanish:
+        if (parent != Tag::RPr)
+            break;
+        if (m_tags.size() >= 3 && m_tags[m_tags.size() - 3] == Tag::PPr) {
+            if (!m_paragraphs.empty())
+                m_paragraphs.back()->markVanish = onOff(attributes.get(Ns::W, "val"));
+        } else if (m_inRun) {
+            m_runVanish = onOff(attributes.get(Ns::W, "val"));
+        }
+        break;
+    case Tag::RStyle:
+        if (parent == Tag::RPr && m_inRun && m_context.styles)
+            m_runStyleHidden = m_context.styles->hides(std::string(attrOr(attributes, "val")));
+        break;
+    case Tag::R:
+        m_inRun = true;
+        m_runVanish.reset();
+        m_runStyleHidden = false;
+        break;
+    case Tag::T:
+    case Tag::InstrText:
+        m_capture = runVisible();
+        m_captureInstruction = tag == Tag::InstrText && !m_fields.empty() && !m_fields.back().inResult;
+        break;
+    case Tag::Tab:
+    case Tag::PTab:
+        if (parent == Tag::R && runVisible())
+            appendText("\t");
+        break;
+    case Tag::Br:
+    case Tag::Cr:
+        if (parent == Tag::R && runVisible())
+            appendText("\n");
+        break;
+    case Tag::NoBreakHyphen:
+        if (runVisible())
+            appendText("-");
+        break;
+    case Tag::Sym:
+        if (runVisible()) {
+            // w:char is hexadecimal, often F0xx for a symbol font's byte ([E1] 17.3.3.30).
+            const std::string_view hex = attrOr(attributes, "char");
+            unsigned code = 0;
+            const auto [ptr, ec] = std::from_chars(hex.data(), hex.data() + hex.size(), code, 16);
+            if (ec == std::errc() && code > 0 && code <= 0x10FFFF)
+                appendCodePoint(
+                    mapSymbolFontCharacter(attrOr(attributes, "font"), static_cast<char32_t>(code)));
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void StoryReader::endRunElement(Tag tag)
+{
+    switch (tag) {
+    case Tag::R:
+        finishCustomMark();
+        m_inRun = false;
+        m_runVanish.reset();
+        m_runStyleHidden = false;
+        break;
+    case Tag::T:
+    case Tag::InstrText:
+        m_capture = false;
+        m_captureInstruction = false;
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace plainora::engine::docx

@@ -1,0 +1,188 @@
+#pragma once
+// What the files of StoryReader share: the elements it knows, in families,
+// and the state of the story being read. StoryReader.cpp dispatches each
+// element to its family: StoryContainers.cpp (the body, and the text boxes,
+// notes, comments and headers read as stories of their own),
+// StoryParagraphs.cpp (paragraphs and runs), StoryTables.cpp,
+// StoryFields.cpp (fields and content controls) and StoryNotes.cpp (note
+// references, numbering and sections).
+
+#include "StoryReader.h"
+
+namespace plainora::engine::docx {
+
+// WordprocessingML elements by family (familyOf): a new element goes among
+// the elements of its family.
+enum class StoryReader::Tag : unsigned char {
+    Other,
+    // Stories and what reads as one: startStoryElement
+    Document,
+    WordDocument,
+    Body,
+    Hdr,
+    Ftr,
+    Footnote,
+    Endnote,
+    Comment,
+    TxbxContent,
+    // Skipped with all they hold, or read in a format of their own: skipWordElement
+    Del,
+    MoveFrom,
+    DelText,
+    DelInstrText,
+    RubyText,
+    AltChunk,
+    // Paragraphs: startParagraphElement
+    P,
+    PPr,
+    PStyle,
+    NumPr,
+    Ilvl,
+    NumId,
+    ListPr,
+    // Runs: startRunElement
+    R,
+    RPr,
+    T,
+    InstrText,
+    Tab,
+    PTab,
+    Br,
+    Cr,
+    NoBreakHyphen,
+    SoftHyphen,
+    Sym,
+    Vanish,
+    SpecVanish,
+    RStyle,
+    // Fields and content controls: startFieldElement
+    FldChar,
+    CheckBox,
+    Default,
+    Checked,
+    DdList,
+    ListEntry,
+    Result,
+    Sdt,
+    SdtContent,
+    // Tables: startTableElement
+    Tbl,
+    Tr,
+    Tc,
+    TrPr,
+    TcPr,
+    VMerge,
+    // Note references and section properties: startNoteElement
+    FootnoteReference,
+    EndnoteReference,
+    SectPr,
+    HeaderReference,
+    FooterReference,
+    FootnotePr,
+    EndnotePr,
+    NumFmt,
+    NumStart,
+    NumRestart,
+};
+
+enum class StoryReader::TagFamily : unsigned char {
+    Other,
+    Story,
+    Skipped,
+    Paragraph,
+    Run,
+    Field,
+    Table,
+    Note
+};
+
+// Each family runs up to its last element.
+inline StoryReader::TagFamily StoryReader::familyOf(Tag tag)
+{
+    if (tag == Tag::Other)
+        return TagFamily::Other;
+    if (tag <= Tag::TxbxContent)
+        return TagFamily::Story;
+    if (tag <= Tag::AltChunk)
+        return TagFamily::Skipped;
+    if (tag <= Tag::ListPr)
+        return TagFamily::Paragraph;
+    if (tag <= Tag::RStyle)
+        return TagFamily::Run;
+    if (tag <= Tag::SdtContent)
+        return TagFamily::Field;
+    if (tag <= Tag::VMerge)
+        return TagFamily::Table;
+    return TagFamily::Note;
+}
+
+struct StoryReader::Paragraph
+{
+    std::string text;
+    std::vector<Block> anchored; // text boxes, after the paragraph
+    std::string style;
+    std::optional<int> numId;
+    std::optional<int> level;
+    std::optional<bool> markVanish;
+    bool markDeleted = false;
+    bool resolved = false;
+    bool hiddenByStyle = false;
+    bool markGone = false;
+    std::optional<std::string> legacyLabel; // Word 2003 XML: the label as Word displayed it
+};
+
+struct StoryReader::Table
+{
+    std::vector<TableRow> rows;
+    TableRow row;
+    TableCell cell;
+    bool rowDeleted = false;
+    bool mergeContinue = false;
+};
+
+struct StoryReader::Field
+{
+    bool inResult = false;
+    enum class Kind { Plain, CheckBox, DropDown } kind = Kind::Plain;
+    std::optional<bool> checkDefault;
+    std::optional<bool> checked;
+    std::vector<std::string> entries;
+    int entryDefault = 0;
+    std::optional<int> entryResult;
+    std::string instruction;  // its start, or an equation whole
+    bool resultShown = false; // the result gave text
+};
+
+struct StoryReader::ContentControl
+{
+    bool checkBox = false;
+    bool checked = false;
+    bool suppressing = false;
+};
+
+// The state of the story a text box or an inline note interrupts.
+struct StoryReader::SavedStory
+{
+    std::vector<std::unique_ptr<Paragraph>> paragraphs;
+    std::vector<Field> fields;
+    int codeFields = 0;
+    bool inRun = false;
+    std::optional<bool> runVanish;
+    bool runStyleHidden = false;
+    bool carry = false;
+    std::string carryText;
+    std::vector<Block> carryBlocks;
+    std::unique_ptr<std::vector<Block>> blocks; // what the interruption reads
+    std::size_t tagDepth = 0;                   // of the interrupting element
+    std::size_t containerDepth = 0;             // below the interruption's own container
+    enum class Kind { TextBox, Note, HeaderFooter } kind = Kind::TextBox;
+};
+
+inline std::string_view attrOr(const XmlAttributes& attributes, std::string_view local,
+                               std::string_view fallback = {})
+{
+    const char* value = attributes.get(Ns::W, local);
+    return value ? std::string_view(value) : fallback;
+}
+
+} // namespace plainora::engine::docx

@@ -4,6 +4,8 @@
 
 #include "StoryReaderTypes.h"
 
+#include <utility>
+
 namespace plainora::engine::docx {
 
 namespace {
@@ -26,7 +28,7 @@ bool StoryReader::startInterruption(Tag tag, Tag parent, const XmlAttributes& at
             return true;
         }
         m_tags.push_back(tag);
-        interrupt(static_cast<int>(SavedStory::Kind::HeaderFooter));
+        interrupt(InterruptionKind::HeaderFooter);
         return true;
     case Tag::Footnote:
     case Tag::Endnote:
@@ -46,7 +48,7 @@ bool StoryReader::startInterruption(Tag tag, Tag parent, const XmlAttributes& at
                 1, (endnote ? m_context.document->endnotes : m_context.document->footnotes).size() - 1);
             m_inlineNoteIsEndnote = endnote;
             m_tags.push_back(tag);
-            interrupt(static_cast<int>(SavedStory::Kind::Note));
+            interrupt(InterruptionKind::Note);
             return true;
         }
         return false;
@@ -55,7 +57,7 @@ bool StoryReader::startInterruption(Tag tag, Tag parent, const XmlAttributes& at
             m_context.document->comments.push_back(
                 Note{std::to_string(m_context.document->comments.size() + 1), {}});
             m_tags.push_back(tag);
-            interrupt(static_cast<int>(SavedStory::Kind::Note));
+            interrupt(InterruptionKind::Note);
             return true;
         }
         return false;
@@ -72,7 +74,7 @@ void StoryReader::startStoryElement(Tag tag)
             pushContainer(&m_context.document->body);
         break;
     case Tag::TxbxContent:
-        interrupt(static_cast<int>(SavedStory::Kind::TextBox));
+        interrupt(InterruptionKind::TextBox);
         break;
     default:
         break;
@@ -84,7 +86,7 @@ void StoryReader::endStoryElement(Tag tag)
     switch (tag) {
     case Tag::Body:
         if (m_part == Part::Document) {
-            while (!m_paragraphs.empty())
+            while (!m_story.paragraphs.empty())
                 endParagraph();
             popContainer();
             resolveNoteMarks();
@@ -93,9 +95,9 @@ void StoryReader::endStoryElement(Tag tag)
     case Tag::TxbxContent:
         if (endsInterruption()) {
             std::vector<Block> blocks = resume();
-            std::vector<Block>& target = m_paragraphs.empty()
+            std::vector<Block>& target = m_story.paragraphs.empty()
                                              ? (m_containers.empty() ? blocks : *m_containers.back())
-                                             : m_paragraphs.back()->anchored;
+                                             : m_story.paragraphs.back()->anchored;
             if (&target != &blocks) {
                 for (Block& block : blocks)
                     target.push_back(std::move(block));
@@ -111,7 +113,7 @@ void StoryReader::endStoryElement(Tag tag)
     case Tag::Hdr:
     case Tag::Ftr:
         if (m_part == Part::HeaderFooter) {
-            while (!m_paragraphs.empty())
+            while (!m_story.paragraphs.empty())
                 endParagraph();
             flushCarry();
         } else if (endsInterruption()) {
@@ -123,33 +125,16 @@ void StoryReader::endStoryElement(Tag tag)
     }
 }
 
-void StoryReader::interrupt(int kind)
+void StoryReader::interrupt(InterruptionKind kind)
 {
-    auto saved = std::make_unique<SavedStory>();
-    saved->kind = static_cast<SavedStory::Kind>(kind);
-    saved->paragraphs = std::move(m_paragraphs);
-    saved->fields = std::move(m_fields);
-    saved->codeFields = m_codeFields;
-    saved->inRun = m_inRun;
-    saved->runVanish = m_runVanish;
-    saved->runStyleHidden = m_runStyleHidden;
-    saved->carry = m_carry;
-    saved->carryText = std::move(m_carryText);
-    saved->carryBlocks = std::move(m_carryBlocks);
-    saved->blocks = std::make_unique<std::vector<Block>>();
-    saved->tagDepth = m_tags.size();
-    saved->containerDepth = m_containers.size();
-    m_paragraphs.clear();
-    m_fields.clear();
-    m_codeFields = 0;
-    m_inRun = false;
-    m_runVanish.reset();
-    m_runStyleHidden = false;
-    m_carry = false;
-    m_carryText.clear();
-    m_carryBlocks.clear();
-    pushContainer(saved->blocks.get());
-    m_interruptions.push_back(std::move(saved));
+    auto interruption = std::make_unique<Interruption>();
+    interruption->kind = kind;
+    interruption->interrupted = std::exchange(m_story, StoryState{});
+    interruption->blocks = std::make_unique<std::vector<Block>>();
+    interruption->tagDepth = m_tags.size();
+    interruption->containerDepth = m_containers.size();
+    pushContainer(interruption->blocks.get());
+    m_interruptions.push_back(std::move(interruption));
 }
 
 bool StoryReader::endsInterruption() const
@@ -160,24 +145,16 @@ bool StoryReader::endsInterruption() const
 
 std::vector<Block> StoryReader::resume()
 {
-    while (!m_paragraphs.empty())
+    while (!m_story.paragraphs.empty())
         endParagraph();
     // Containers a damaged interruption left open go with it, so that none
     // outlives the blocks it points into.
     flushCarry();
     m_containers.resize(std::min(m_containers.size(), m_interruptions.back()->containerDepth));
-    std::unique_ptr<SavedStory> saved = std::move(m_interruptions.back());
+    std::unique_ptr<Interruption> interruption = std::move(m_interruptions.back());
     m_interruptions.pop_back();
-    m_paragraphs = std::move(saved->paragraphs);
-    m_fields = std::move(saved->fields);
-    m_codeFields = saved->codeFields;
-    m_inRun = saved->inRun;
-    m_runVanish = saved->runVanish;
-    m_runStyleHidden = saved->runStyleHidden;
-    m_carry = saved->carry;
-    m_carryText = std::move(saved->carryText);
-    m_carryBlocks = std::move(saved->carryBlocks);
-    return std::move(*saved->blocks);
+    m_story = std::move(interruption->interrupted);
+    return std::move(*interruption->blocks);
 }
 
 } // namespace plainora::engine::docx

@@ -17,30 +17,30 @@ void StoryReader::startFieldElement(Tag tag, Tag parent, const XmlAttributes& at
         fieldCharacter(attributes);
         break;
     case Tag::CheckBox:
-        if (!m_fields.empty())
-            m_fields.back().kind = Field::Kind::CheckBox;
+        if (!m_story.fields.empty())
+            m_story.fields.back().kind = Field::Kind::CheckBox;
         break;
     case Tag::DdList:
-        if (!m_fields.empty())
-            m_fields.back().kind = Field::Kind::DropDown;
+        if (!m_story.fields.empty())
+            m_story.fields.back().kind = Field::Kind::DropDown;
         break;
     case Tag::Default:
-        if (!m_fields.empty() && parent == Tag::CheckBox)
-            m_fields.back().checkDefault = onOff(attributes.get(Ns::W, "val"));
-        else if (!m_fields.empty() && parent == Tag::DdList)
-            m_fields.back().entryDefault = intValue(attributes.get(Ns::W, "val"), 0);
+        if (!m_story.fields.empty() && parent == Tag::CheckBox)
+            m_story.fields.back().checkDefault = onOff(attributes.get(Ns::W, "val"));
+        else if (!m_story.fields.empty() && parent == Tag::DdList)
+            m_story.fields.back().entryDefault = intValue(attributes.get(Ns::W, "val"), 0);
         break;
     case Tag::Checked:
-        if (!m_fields.empty() && parent == Tag::CheckBox)
-            m_fields.back().checked = onOff(attributes.get(Ns::W, "val"));
+        if (!m_story.fields.empty() && parent == Tag::CheckBox)
+            m_story.fields.back().checked = onOff(attributes.get(Ns::W, "val"));
         break;
     case Tag::Result:
-        if (!m_fields.empty() && parent == Tag::DdList)
-            m_fields.back().entryResult = intValue(attributes.get(Ns::W, "val"), 0);
+        if (!m_story.fields.empty() && parent == Tag::DdList)
+            m_story.fields.back().entryResult = intValue(attributes.get(Ns::W, "val"), 0);
         break;
     case Tag::ListEntry:
-        if (!m_fields.empty() && parent == Tag::DdList && m_fields.back().entries.size() < 256)
-            m_fields.back().entries.emplace_back(attrOr(attributes, "val"));
+        if (!m_story.fields.empty() && parent == Tag::DdList && m_story.fields.back().entries.size() < 256)
+            m_story.fields.back().entries.emplace_back(attrOr(attributes, "val"));
         break;
     case Tag::Sdt:
         m_controls.push_back(ContentControl{});
@@ -50,7 +50,7 @@ void StoryReader::startFieldElement(Tag tag, Tag parent, const XmlAttributes& at
             // The content is the box's glyph; show its state instead.
             if (runVisible()) {
                 const char* label = m_controls.back().checked ? "[X]" : "[ ]";
-                if (m_paragraphs.empty())
+                if (m_story.paragraphs.empty())
                     m_pendingPrefix += label;
                 else
                     appendText(label);
@@ -98,26 +98,26 @@ void StoryReader::fieldCharacter(const XmlAttributes& attributes)
 {
     const std::string_view type = attrOr(attributes, "fldCharType");
     if (type == "begin") {
-        if (m_fields.size() >= static_cast<std::size_t>(limits::kMaxFieldNesting)) {
+        if (m_story.fields.size() >= static_cast<std::size_t>(limits::kMaxFieldNesting)) {
             fail(makeError(ErrorCode::TooLarge, "The document nests fields more than " +
                                                     std::to_string(limits::kMaxFieldNesting) +
                                                     " deep, more than Plainora reads."));
             return;
         }
-        m_fields.push_back(Field{});
-        ++m_codeFields;
+        m_story.fields.push_back(Field{});
+        ++m_story.codeFields;
     } else if (type == "separate") {
-        if (!m_fields.empty() && !m_fields.back().inResult) {
-            m_fields.back().inResult = true;
-            --m_codeFields;
+        if (!m_story.fields.empty() && !m_story.fields.back().inResult) {
+            m_story.fields.back().inResult = true;
+            --m_story.codeFields;
         }
     } else if (type == "end") {
-        if (m_fields.empty())
+        if (m_story.fields.empty())
             return;
-        Field field = std::move(m_fields.back());
-        m_fields.pop_back();
+        Field field = std::move(m_story.fields.back());
+        m_story.fields.pop_back();
         if (!field.inResult)
-            --m_codeFields;
+            --m_story.codeFields;
         if (!runVisible())
             return;
         // Form fields without a result show their state ([E1] 17.16.7, 17.16.9).

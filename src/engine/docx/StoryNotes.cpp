@@ -213,7 +213,7 @@ void StoryReader::startNoteStory(const XmlAttributes& attributes)
     for (auto it = first; it != last; ++it)
         m_noteTargets.push_back(it->second);
     m_tags.push_back(Tag::Footnote);
-    interrupt(static_cast<int>(SavedStory::Kind::Note));
+    interrupt(InterruptionKind::Note);
 }
 
 // The note or comment now ending was read as a story of its own: its blocks

@@ -14,42 +14,42 @@ namespace plainora::engine::docx {
 // its text.
 void StoryReader::flushCarry()
 {
-    if (!m_carry)
+    if (!m_story.carry)
         return;
-    m_carry = false;
-    if (m_containers.empty() || (m_carryText.empty() && m_carryBlocks.empty()))
+    m_story.carry = false;
+    if (m_containers.empty() || (m_story.carryText.empty() && m_story.carryBlocks.empty()))
         return;
     std::vector<Block>& out = *m_containers.back();
-    if (!m_carryText.empty())
-        out.push_back(Block::paragraph(std::move(m_carryText)));
-    for (Block& block : m_carryBlocks)
+    if (!m_story.carryText.empty())
+        out.push_back(Block::paragraph(std::move(m_story.carryText)));
+    for (Block& block : m_story.carryBlocks)
         out.push_back(std::move(block));
-    m_carryText.clear();
-    m_carryBlocks.clear();
+    m_story.carryText.clear();
+    m_story.carryBlocks.clear();
 }
 
 void StoryReader::startParagraph()
 {
     auto paragraph = std::make_unique<Paragraph>();
-    if (m_carry) {
-        paragraph->text = std::move(m_carryText);
-        paragraph->anchored = std::move(m_carryBlocks);
-        m_carryText.clear();
-        m_carryBlocks.clear();
-        m_carry = false;
+    if (m_story.carry) {
+        paragraph->text = std::move(m_story.carryText);
+        paragraph->anchored = std::move(m_story.carryBlocks);
+        m_story.carryText.clear();
+        m_story.carryBlocks.clear();
+        m_story.carry = false;
     }
     paragraph->text += m_pendingPrefix;
     m_pendingPrefix.clear();
-    m_paragraphs.push_back(std::move(paragraph));
+    m_story.paragraphs.push_back(std::move(paragraph));
 }
 
 // Once the paragraph properties are known: style-inherited hiding and the
 // list label ([E1] 17.9.23 numbering through a paragraph style).
 void StoryReader::resolveParagraph()
 {
-    if (m_paragraphs.empty() || m_paragraphs.back()->resolved)
+    if (m_story.paragraphs.empty() || m_story.paragraphs.back()->resolved)
         return;
-    Paragraph& paragraph = *m_paragraphs.back();
+    Paragraph& paragraph = *m_story.paragraphs.back();
     paragraph.resolved = true;
     const StyleSheet* styles = m_context.styles;
     std::string style = paragraph.style;
@@ -82,15 +82,15 @@ void StoryReader::resolveParagraph()
 
 void StoryReader::endParagraph()
 {
-    if (m_paragraphs.empty())
+    if (m_story.paragraphs.empty())
         return;
     resolveParagraph();
-    std::unique_ptr<Paragraph> paragraph = std::move(m_paragraphs.back());
-    m_paragraphs.pop_back();
+    std::unique_ptr<Paragraph> paragraph = std::move(m_story.paragraphs.back());
+    m_story.paragraphs.pop_back();
     if (paragraph->markGone) {
-        m_carry = true;
-        m_carryText = std::move(paragraph->text);
-        m_carryBlocks = std::move(paragraph->anchored);
+        m_story.carry = true;
+        m_story.carryText = std::move(paragraph->text);
+        m_story.carryBlocks = std::move(paragraph->anchored);
         return;
     }
     if (m_containers.empty())
@@ -108,18 +108,18 @@ void StoryReader::startParagraphElement(Tag tag, Tag parent, const XmlAttributes
         startParagraph();
         break;
     case Tag::PStyle:
-        if (parent == Tag::PPr && !m_paragraphs.empty())
-            m_paragraphs.back()->style = attrOr(attributes, "val");
+        if (parent == Tag::PPr && !m_story.paragraphs.empty())
+            m_story.paragraphs.back()->style = attrOr(attributes, "val");
         break;
     case Tag::NumId:
-        if (parent == Tag::NumPr && !m_paragraphs.empty() && m_tags.size() >= 3 &&
+        if (parent == Tag::NumPr && !m_story.paragraphs.empty() && m_tags.size() >= 3 &&
             m_tags[m_tags.size() - 3] == Tag::PPr)
-            m_paragraphs.back()->numId = intValue(attributes.get(Ns::W, "val"), 0);
+            m_story.paragraphs.back()->numId = intValue(attributes.get(Ns::W, "val"), 0);
         break;
     case Tag::Ilvl:
-        if (parent == Tag::NumPr && !m_paragraphs.empty() && m_tags.size() >= 3 &&
+        if (parent == Tag::NumPr && !m_story.paragraphs.empty() && m_tags.size() >= 3 &&
             m_tags[m_tags.size() - 3] == Tag::PPr)
-            m_paragraphs.back()->level = intValue(attributes.get(Ns::W, "val"), 0);
+            m_story.paragraphs.back()->level = intValue(attributes.get(Ns::W, "val"), 0);
         break;
     default:
         break;
@@ -152,25 +152,26 @@ void StoryReader::startRunElement(Tag tag, Tag parent, const XmlAttributes& attr
         if (parent != Tag::RPr)
             break;
         if (m_tags.size() >= 3 && m_tags[m_tags.size() - 3] == Tag::PPr) {
-            if (!m_paragraphs.empty())
-                m_paragraphs.back()->markVanish = onOff(attributes.get(Ns::W, "val"));
-        } else if (m_inRun) {
-            m_runVanish = onOff(attributes.get(Ns::W, "val"));
+            if (!m_story.paragraphs.empty())
+                m_story.paragraphs.back()->markVanish = onOff(attributes.get(Ns::W, "val"));
+        } else if (m_story.inRun) {
+            m_story.runVanish = onOff(attributes.get(Ns::W, "val"));
         }
         break;
     case Tag::RStyle:
-        if (parent == Tag::RPr && m_inRun && m_context.styles)
-            m_runStyleHidden = m_context.styles->hides(std::string(attrOr(attributes, "val")));
+        if (parent == Tag::RPr && m_story.inRun && m_context.styles)
+            m_story.runStyleHidden = m_context.styles->hides(std::string(attrOr(attributes, "val")));
         break;
     case Tag::R:
-        m_inRun = true;
-        m_runVanish.reset();
-        m_runStyleHidden = false;
+        m_story.inRun = true;
+        m_story.runVanish.reset();
+        m_story.runStyleHidden = false;
         break;
     case Tag::T:
     case Tag::InstrText:
         m_capture = runVisible();
-        m_captureInstruction = tag == Tag::InstrText && !m_fields.empty() && !m_fields.back().inResult;
+        m_captureInstruction =
+            tag == Tag::InstrText && !m_story.fields.empty() && !m_story.fields.back().inResult;
         break;
     case Tag::Tab:
     case Tag::PTab:
@@ -207,9 +208,9 @@ void StoryReader::endRunElement(Tag tag)
     switch (tag) {
     case Tag::R:
         finishCustomMark();
-        m_inRun = false;
-        m_runVanish.reset();
-        m_runStyleHidden = false;
+        m_story.inRun = false;
+        m_story.runVanish.reset();
+        m_story.runStyleHidden = false;
         break;
     case Tag::T:
     case Tag::InstrText:

@@ -100,20 +100,20 @@ void StoryReader::fail(Error error)
 
 bool StoryReader::visible() const
 {
-    return m_codeFields == 0 && m_suppressed == 0;
+    return m_story.codeFields == 0 && m_suppressed == 0;
 }
 
 bool StoryReader::runVisible() const
 {
     if (!visible())
         return false;
-    if (!m_inRun)
+    if (!m_story.inRun)
         return true;
-    if (m_runVanish)
-        return !*m_runVanish;
-    if (m_runStyleHidden)
+    if (m_story.runVanish)
+        return !*m_story.runVanish;
+    if (m_story.runStyleHidden)
         return false;
-    return m_paragraphs.empty() || !m_paragraphs.back()->hiddenByStyle;
+    return m_story.paragraphs.empty() || !m_story.paragraphs.back()->hiddenByStyle;
 }
 
 void StoryReader::appendText(std::string_view text)
@@ -122,15 +122,15 @@ void StoryReader::appendText(std::string_view text)
         m_customMarkText.append(text);
         return;
     }
-    if (m_paragraphs.empty())
+    if (m_story.paragraphs.empty())
         return;
-    if (!m_fields.empty())
-        m_fields.back().resultShown = true;
+    if (!m_story.fields.empty())
+        m_story.fields.back().resultShown = true;
     if (Status status = m_context.text.spend(text.size()); !status) {
         fail(status.error());
         return;
     }
-    m_paragraphs.back()->text.append(text);
+    m_story.paragraphs.back()->text.append(text);
 }
 
 void StoryReader::appendCodePoint(char32_t codePoint)
@@ -202,9 +202,9 @@ void StoryReader::startElement(Ns ns, std::string_view local, const XmlAttribute
         contentControlElement(local, attributes);
         break;
     case Ns::Wx:
-        if (local == "t" && parentTag() == Tag::ListPr && !m_paragraphs.empty()) {
+        if (local == "t" && parentTag() == Tag::ListPr && !m_story.paragraphs.empty()) {
             const char* value = attributes.get(Ns::Wx, "val");
-            m_paragraphs.back()->legacyLabel = value ? value : "";
+            m_story.paragraphs.back()->legacyLabel = value ? value : "";
         }
         break;
     case Ns::Aml:
@@ -274,9 +274,9 @@ bool StoryReader::skipWordElement(Tag tag, Tag parent, const XmlAttributes& attr
     case Tag::MoveFrom: {
         const bool isProperty = parent == Tag::RPr || parent == Tag::PPr || parent == Tag::TrPr ||
                                 parent == Tag::TcPr || parent == Tag::NumPr;
-        if (parent == Tag::RPr && m_paragraphs.size() && m_tags.size() >= 2 &&
+        if (parent == Tag::RPr && m_story.paragraphs.size() && m_tags.size() >= 2 &&
             m_tags[m_tags.size() - 2] == Tag::PPr) {
-            m_paragraphs.back()->markDeleted = true; // a deleted paragraph mark ([E1] 17.13.5.15)
+            m_story.paragraphs.back()->markDeleted = true; // a deleted paragraph mark ([E1] 17.13.5.15)
         } else if (parent == Tag::TrPr && !m_tables.empty()) {
             m_tables.back()->rowDeleted = true;
         } else if (!isProperty) {
@@ -359,8 +359,8 @@ void StoryReader::endWordElement(Tag tag)
 
 void StoryReader::characters(std::string_view text)
 {
-    if (m_captureInstruction && !m_skipDepth && !m_fields.empty()) {
-        std::string& instruction = m_fields.back().instruction;
+    if (m_captureInstruction && !m_skipDepth && !m_story.fields.empty()) {
+        std::string& instruction = m_story.fields.back().instruction;
         const std::size_t kept = fieldInstructionBytesKept(instruction);
         instruction.append(text.substr(0, kept - std::min(kept, instruction.size())));
     }

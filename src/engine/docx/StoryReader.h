@@ -85,7 +85,26 @@ private:
     struct Table;
     struct Field;
     struct ContentControl;
-    struct SavedStory;
+    struct Interruption;
+    enum class InterruptionKind : unsigned char { TextBox, Note, HeaderFooter };
+
+    // What a story holds open while it is read: a text box, a note or a
+    // header inside it starts a fresh one, and the story's own state comes
+    // back when it ends.
+    struct StoryState
+    {
+        std::vector<std::unique_ptr<Paragraph>> paragraphs;
+        std::vector<Field> fields;
+        int codeFields = 0; // fields whose code portion is open
+        // The open run.
+        bool inRun = false;
+        std::optional<bool> runVanish;
+        bool runStyleHidden = false;
+        // A paragraph whose mark was deleted or hidden joins the next one.
+        bool carry = false;
+        std::string carryText;
+        std::vector<Block> carryBlocks;
+    };
     enum class Tag : unsigned char;
     enum class TagFamily : unsigned char;
 
@@ -111,7 +130,7 @@ private:
     void endStoryElement(Tag tag);
     // A text box, a note or a header inside the story: its paragraphs are
     // read on their own and handed back by resume().
-    void interrupt(int kind);
+    void interrupt(InterruptionKind kind);
     std::vector<Block> resume();
     // Whether the element now ending is the one that interrupted the story:
     // other elements of the same name may end inside it.
@@ -156,29 +175,19 @@ private:
 
     std::vector<Tag> m_tags; // open elements, for parent tests
     std::vector<std::vector<Block>*> m_containers;
-    std::vector<std::unique_ptr<Paragraph>> m_paragraphs;
+    StoryState m_story;
+    std::vector<std::unique_ptr<Interruption>> m_interruptions;
     std::vector<std::unique_ptr<Table>> m_tables;
-    std::vector<std::unique_ptr<SavedStory>> m_interruptions;
-    std::vector<Field> m_fields;
-    int m_codeFields = 0; // fields whose code portion is open
     std::vector<ContentControl> m_controls;
     int m_suppressed = 0;           // content replaced by a check-box label
     std::vector<bool> m_alternates; // per open mc:AlternateContent: a branch was taken
 
-    // The open run.
-    bool m_inRun = false;
-    std::optional<bool> m_runVanish;
-    bool m_runStyleHidden = false;
     bool m_capture = false;                        // inside w:t, m:t or a visible w:instrText
     bool m_captureInstruction = false;             // inside the w:instrText of the innermost field's code
     std::vector<Note>* m_customMarkNote = nullptr; // a custom note mark being read
     std::size_t m_customMarkIndex = 0;
     std::string m_customMarkText;
 
-    // A paragraph whose mark was deleted or hidden joins the next one.
-    std::string m_carryText;
-    std::vector<Block> m_carryBlocks;
-    bool m_carry = false;
     std::string m_pendingPrefix; // a check-box label met outside a paragraph
 
     std::optional<std::pair<NoteNumbering, NoteNumbering>> m_sectionNumbering; // in w:sectPr

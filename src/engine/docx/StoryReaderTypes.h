@@ -1,11 +1,11 @@
 #pragma once
 // What the files of StoryReader share: the elements it knows, in families,
-// and the state of the story being read. StoryReader.cpp dispatches each
-// element to its family: StoryContainers.cpp (the body, and the text boxes,
-// notes, comments and headers read as stories of their own),
-// StoryParagraphs.cpp (paragraphs and runs), StoryTables.cpp,
-// StoryFields.cpp (fields and content controls) and StoryNotes.cpp (note
-// references, numbering and sections).
+// and the paragraphs, tables, fields and interruptions of the story being
+// read. StoryReader.cpp dispatches each element to its family:
+// StoryContainers.cpp (the body, and the text boxes, notes, comments and
+// headers read as stories of their own), StoryParagraphs.cpp (paragraphs
+// and runs), StoryTables.cpp, StoryFields.cpp (fields and content controls)
+// and StoryNotes.cpp (note references, numbering and sections).
 
 #include "StoryReader.h"
 
@@ -160,24 +160,18 @@ struct StoryReader::ContentControl
     bool suppressing = false;
 };
 
-// The state of the story a text box or an inline note interrupts.
-struct StoryReader::SavedStory
+// A text box, a note or a header being read inside a story, and the state
+// of the story it interrupts.
+struct StoryReader::Interruption
 {
-    std::vector<std::unique_ptr<Paragraph>> paragraphs;
-    std::vector<Field> fields;
-    int codeFields = 0;
-    bool inRun = false;
-    std::optional<bool> runVanish;
-    bool runStyleHidden = false;
-    bool carry = false;
-    std::string carryText;
-    std::vector<Block> carryBlocks;
+    StoryState interrupted;
     std::unique_ptr<std::vector<Block>> blocks; // what the interruption reads
     std::size_t tagDepth = 0;                   // of the interrupting element
     std::size_t containerDepth = 0;             // below the interruption's own container
-    enum class Kind { TextBox, Note, HeaderFooter } kind = Kind::TextBox;
+    InterruptionKind kind = InterruptionKind::TextBox;
 };
 
+// A w: attribute's value, or the fallback where it is absent.
 inline std::string_view attrOr(const XmlAttributes& attributes, std::string_view local,
                                std::string_view fallback = {})
 {

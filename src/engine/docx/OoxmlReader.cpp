@@ -231,7 +231,7 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, in
     };
 
     if (const std::string name = partOf("styles"); !name.empty()) {
-        if (Status status = parts.parse(name, styles, PackageParts::Size::Small); !status)
+        if (Status status = styles.read(parts, name); !status)
             return status.error();
     }
     if (const std::string name = partOf("numbering"); !name.empty()) {

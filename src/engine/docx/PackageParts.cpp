@@ -63,6 +63,19 @@ public:
         return feed({}, true);
     }
 
+    Result<std::unique_ptr<XmlTree>> tree(std::string_view partName) override
+    {
+        if (m_zip->declaredSize(partName) > treeParsedPartBytes().load(std::memory_order_relaxed))
+            return std::unique_ptr<XmlTree>();
+        std::string text;
+        if (Status status = m_zip->readWhole(partName, text, limits::kMaxSmallPartBytes); !status)
+            return status.error();
+        auto tree = std::make_unique<XmlTree>("/" + std::string(partName));
+        if (!tree->load(std::move(text)))
+            return std::unique_ptr<XmlTree>(); // parse reports the fault where it lies
+        return tree;
+    }
+
     Result<std::string> read(std::string_view partName) override
     {
         std::string bytes;

@@ -31,6 +31,9 @@ public:
     // settings) are read under the small-part limit.
     enum class Size { Story, Small };
     virtual Status parse(std::string_view partName, XmlHandler& handler, Size size = Size::Story) = 0;
+    // A small part parsed whole and kept, for a reader that takes only some
+    // of it; null when the part is for parse instead.
+    virtual Result<std::unique_ptr<XmlTree>> tree(std::string_view) { return std::unique_ptr<XmlTree>(); }
     // The whole part, for content in another format (an imported chunk).
     virtual Result<std::string> read(std::string_view partName) = 0;
     virtual std::vector<std::string> partNames() const = 0;

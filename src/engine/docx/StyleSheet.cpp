@@ -1,6 +1,7 @@
 #include "StyleSheet.h"
 
 #include "Limits.h"
+#include "PackageParts.h"
 
 #include <charconv>
 #include <cstring>
@@ -33,14 +34,50 @@ auto StyleSheet::walk(const std::string& styleId, Get get) const
 {
     std::string id = styleId;
     for (int i = 0; i < kMaxStyleChain && !id.empty(); ++i) {
-        const auto it = m_styles.find(id);
-        if (it == m_styles.end())
+        const Style* style = find(id);
+        if (!style)
             break;
-        if (auto found = get(it->second))
+        if (auto found = get(*style))
             return found;
-        id = it->second.basedOn;
+        id = style->basedOn;
     }
     return {};
+}
+
+Status StyleSheet::read(PackageParts& parts, const std::string& partName)
+{
+    Result<std::unique_ptr<XmlTree>> tree = parts.tree(partName);
+    if (!tree)
+        return tree.error();
+    if (!tree.value()) {
+        m_mode = Mode::Whole;
+        return parts.parse(partName, *this, PackageParts::Size::Small);
+    }
+    m_tree = tree.take();
+    m_mode = Mode::Indexing;
+    // w:styles, then each w:style
+    return m_tree->walk(*this, 2);
+}
+
+const StyleSheet::Style* StyleSheet::find(const std::string& styleId) const
+{
+    if (const auto it = m_styles.find(styleId); it != m_styles.end())
+        return &it->second;
+    const auto unread = m_unread.find(styleId);
+    if (unread == m_unread.end())
+        return nullptr;
+    // A style's own elements come from every element that defines it, in
+    // document order, as when the whole part is read.
+    auto& self = const_cast<StyleSheet&>(*this);
+    self.m_mode = Mode::Resolving;
+    for (XmlTree::Element element : unread->second) {
+        // A fault inside a style leaves what was read of it before the fault.
+        (void)self.m_tree->walk(element, self);
+        self.m_current = nullptr;
+        self.m_inRunProperties = self.m_inNumPr = false;
+    }
+    self.m_unread.erase(unread);
+    return &m_styles[styleId];
 }
 
 bool StyleSheet::hides(const std::string& styleId) const
@@ -63,7 +100,13 @@ void StyleSheet::startElement(Ns ns, std::string_view local, const XmlAttributes
         return;
     if (local == "style") {
         const char* id = attributes.get(Ns::W, "styleId");
-        m_current = &m_styles[id ? id : ""];
+        if (m_mode == Mode::Indexing) {
+            m_unread[id ? id : ""].push_back(parser()->currentElement());
+        } else {
+            m_current = &m_styles[id ? id : ""];
+            if (m_mode == Mode::Resolving)
+                return;
+        }
         const char* type = attributes.get(Ns::W, "type");
         if (type && std::strcmp(type, "paragraph") == 0 && onOff(attributes.get(Ns::W, "default")) &&
             attributes.get(Ns::W, "default") && id)

@@ -4,10 +4,12 @@
 
 #include "XmlParser.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace plainora::engine::docx {
 
@@ -17,9 +19,16 @@ struct StyleNumbering
     std::optional<int> level;
 };
 
+class PackageParts;
+
+// A style is read the first time the text names it (most of a style sheet
+// is styles no paragraph uses), from the part kept as a tree; a part that
+// cannot be kept is read whole, through the same events.
 class StyleSheet : public XmlHandler
 {
 public:
+    Status read(PackageParts& parts, const std::string& partName);
+
     // True when the style or one it is based on hides its text.
     bool hides(const std::string& styleId) const;
     // The numbering a paragraph style applies, through its basedOn chain.
@@ -41,8 +50,15 @@ private:
     };
     template <typename Get>
     auto walk(const std::string& styleId, Get get) const -> decltype(get(std::declval<const Style&>()));
+    const Style* find(const std::string& styleId) const;
 
-    std::unordered_map<std::string, Style> m_styles;
+    // Indexing: only the outer elements are seen, and each style's element
+    // is kept for later; Resolving: one style's elements are read.
+    enum class Mode : unsigned char { Whole, Indexing, Resolving };
+    Mode m_mode = Mode::Whole;
+    std::unique_ptr<XmlTree> m_tree;
+    std::unordered_map<std::string, std::vector<XmlTree::Element>> m_unread;
+    mutable std::unordered_map<std::string, Style> m_styles;
     std::string m_defaultParagraph;
     Style* m_current = nullptr;
     bool m_inRunProperties = false;

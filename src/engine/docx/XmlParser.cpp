@@ -103,18 +103,28 @@ const char* XmlAttributes::get(Ns ns, std::string_view local) const
 }
 
 XmlParser::XmlParser(XmlHandler& handler, std::string partName)
-    : m_parser(XML_ParserCreate(nullptr)), m_handler(handler), m_previousParser(handler.m_parser),
+    : m_parser(nullptr), m_handler(handler), m_previousParser(handler.m_parser),
       m_partName(std::move(partName))
 {
     handler.m_parser = this;
+}
+
+// Only a part the tree parser cannot take needs expat: most documents
+// never make one.
+bool XmlParser::startExpat()
+{
+    if (m_parser)
+        return true;
+    m_parser = XML_ParserCreate(nullptr);
     if (!m_parser)
-        return;
+        return false;
     XML_SetUserData(m_parser, this);
     XML_SetElementHandler(m_parser, &XmlParser::onStart, &XmlParser::onEnd);
     XML_SetCharacterDataHandler(m_parser, &XmlParser::onCharacters);
     XML_SetEntityDeclHandler(m_parser, &XmlParser::onEntityDecl);
     // External entities and the external subset are never read.
     XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
+    return true;
 }
 
 XmlParser::~XmlParser()
@@ -130,12 +140,13 @@ void XmlParser::fail(Error error)
         return;
     m_failed = true;
     m_error = std::move(error);
-    XML_StopParser(m_parser, XML_FALSE);
+    if (m_parser)
+        XML_StopParser(m_parser, XML_FALSE);
 }
 
 Status XmlParser::feed(std::string_view bytes, bool last)
 {
-    if (!m_parser)
+    if (!startExpat())
         return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
     if (m_failed)
         return m_error;
@@ -193,7 +204,7 @@ bool XmlParser::understandsPrefixes(std::string_view prefixes) const
 
 long long XmlParser::currentByteIndex() const
 {
-    return static_cast<long long>(XML_GetCurrentByteIndex(m_parser));
+    return m_parser ? static_cast<long long>(XML_GetCurrentByteIndex(m_parser)) : -1;
 }
 
 std::string XmlParser::namespaceDeclarations() const
@@ -240,13 +251,7 @@ bool XmlParser::startElement(std::string_view name, const XmlAttributes& attribu
         return false;
     }
     const std::size_t bindings = m_bindings.size();
-    attributes.forEach([&](std::string_view attribute, const char* value) {
-        if (attribute == "xmlns")
-            bind("", value);
-        else if (attribute.starts_with("xmlns:"))
-            bind(attribute.substr(6), value);
-        return false;
-    });
+    bindDeclarations(attributes);
     const std::size_t colon = name.find(':');
     const std::string_view prefix =
         colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
@@ -261,6 +266,17 @@ bool XmlParser::startElement(std::string_view name, const XmlAttributes& attribu
     m_open.push_back({ns, bindings});
     m_handler.startElement(ns, local, attributes);
     return !m_failed;
+}
+
+void XmlParser::bindDeclarations(const XmlAttributes& attributes)
+{
+    attributes.forEach([&](std::string_view attribute, const char* value) {
+        if (attribute == "xmlns")
+            bind("", value);
+        else if (attribute.starts_with("xmlns:"))
+            bind(attribute.substr(6), value);
+        return false;
+    });
 }
 
 void XmlParser::endElement(std::string_view name)
@@ -443,17 +459,39 @@ std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::si
 
 std::optional<Status> XmlParser::parseTree(std::string& text)
 {
-    if (!treeCanParse(text) || !isCleanXmlText(text))
-        return std::nullopt;
     pugi::xml_document tree;
-    if (!loadTree(tree, text) || !tree.document_element())
+    if (!loadWhole(tree, text))
         return std::nullopt;
+    return walkKept(tree, text, nullptr, static_cast<std::size_t>(-1));
+}
+
+bool XmlParser::loadWhole(pugi::xml_document& tree, std::string& text)
+{
+    return treeCanParse(text) && isCleanXmlText(text) && loadTree(tree, text) && tree.document_element();
+}
+
+Status XmlParser::walkKept(pugi::xml_document& tree, std::string_view text, pugi::xml_node_struct* element,
+                           std::size_t maxDepth)
+{
+    if (element) {
+        // Its ancestors bind the namespaces it is read in, and count
+        // towards the depth limit.
+        std::vector<pugi::xml_node> ancestors;
+        for (pugi::xml_node up = pugi::xml_node(element).parent(); up.type() == pugi::node_element;
+             up = up.parent())
+            ancestors.push_back(up);
+        for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) {
+            const std::size_t bindings = m_bindings.size();
+            bindDeclarations(XmlAttributes(*this, it->first_attribute().internal_object()));
+            m_open.push_back({Ns::Other, bindings});
+        }
+    }
     m_tree = text;
-    walkTree(tree, 0, 0);
+    walkTree(tree, 0, 0, element, maxDepth);
     m_tree = {};
     if (m_failed)
         return m_error;
-    return Status{};
+    return {};
 }
 
 bool XmlParser::loadTree(pugi::xml_document& tree, std::string& text)
@@ -473,7 +511,8 @@ bool XmlParser::loadTree(pugi::xml_document& tree, std::string& text)
 // elements were opened by an earlier chunk, and the last `openAtEnd` on the
 // way down to the last node stay open for the next one: neither gives
 // events here.
-void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::size_t openAtEnd)
+void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::size_t openAtEnd,
+                         pugi::xml_node_struct* element, std::size_t maxDepth)
 {
     // The synthetic opening tags begin the chunk, the synthetic closing ones end it.
     std::vector<pugi::xml_node_struct*> reopened;
@@ -491,7 +530,7 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
             return;
         endElement(element.name());
     };
-    pugi::xml_node node = tree.first_child();
+    pugi::xml_node node = element ? pugi::xml_node(element) : tree.first_child();
     while (node && !m_failed) {
         if (node.type() == pugi::node_element) {
             m_treeNode = node.internal_object();
@@ -501,7 +540,7 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
                 !startElement(node.name(), XmlAttributes(*this, node.first_attribute().internal_object())))
                 break;
             open.push_back(node);
-            if (pugi::xml_node child = node.first_child()) {
+            if (pugi::xml_node child = node.first_child(); child && open.size() < maxDepth) {
                 node = child;
                 continue;
             }
@@ -511,7 +550,7 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
             if (const char* value = node.value(); *value)
                 m_handler.characters(value);
         }
-        while (!m_failed && !node.next_sibling()) {
+        while (!m_failed && (!node.next_sibling() || (element && open.empty()))) {
             if (open.empty()) {
                 node = {};
                 break;
@@ -685,7 +724,48 @@ std::pair<std::size_t, std::size_t> XmlParser::location() const
         const std::ptrdiff_t offset = pugi::xml_node(m_treeNode).offset_debug();
         return lineAndColumn(m_tree, static_cast<std::size_t>(std::max<std::ptrdiff_t>(offset, 0)));
     }
+    if (!m_parser)
+        return {1, 1};
     return {XML_GetCurrentLineNumber(m_parser), XML_GetCurrentColumnNumber(m_parser) + 1};
+}
+
+namespace {
+
+struct Ignored : XmlHandler
+{
+    void startElement(Ns, std::string_view, const XmlAttributes&) override {}
+    void endElement(Ns, std::string_view) override {}
+    void characters(std::string_view) override {}
+};
+
+} // namespace
+
+XmlTree::XmlTree(std::string partName) : m_partName(std::move(partName)) {}
+
+XmlTree::~XmlTree() = default;
+
+bool XmlTree::load(std::string text)
+{
+    m_text = std::move(text);
+    m_tree = std::make_unique<pugi::xml_document>();
+    Ignored ignored;
+    XmlParser parser(ignored, m_partName);
+    if (parser.loadWhole(*m_tree, m_text))
+        return true;
+    m_tree.reset();
+    return false;
+}
+
+Status XmlTree::walk(XmlHandler& handler, std::size_t depth)
+{
+    XmlParser parser(handler, m_partName);
+    return parser.walkKept(*m_tree, m_text, nullptr, depth);
+}
+
+Status XmlTree::walk(Element element, XmlHandler& handler)
+{
+    XmlParser parser(handler, m_partName);
+    return parser.walkKept(*m_tree, m_text, element, static_cast<std::size_t>(-1));
 }
 
 } // namespace plainora::engine::docx

@@ -12,6 +12,7 @@
 #include "Error.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,7 @@ enum class Ns : unsigned char {
 };
 
 class XmlParser;
+class XmlTree;
 
 // The attributes of one element, as either engine hands them, their
 // prefixes resolved through the parser's bindings.
@@ -125,6 +127,9 @@ public:
     bool understandsPrefixes(std::string_view prefixes) const;
     // Byte offset of the current event in the whole part.
     long long currentByteIndex() const;
+    // The element being started, while an XmlTree is walked (null otherwise):
+    // a handle for walking its content later.
+    pugi::xml_node_struct* currentElement() const { return m_treeNode; }
     // "xmlns:p='uri' ..." for every prefix bound at this point, so that a
     // fragment of the part can be parsed on its own.
     std::string namespaceDeclarations() const;
@@ -133,6 +138,7 @@ public:
 
 private:
     friend class XmlAttributes;
+    friend class XmlTree;
     struct Binding
     {
         std::string prefix;
@@ -153,8 +159,18 @@ private:
     void bind(std::string_view prefix, std::string_view uri);
     // The namespace prefix is bound to, or nullptr when it is unbound.
     const Ns* resolve(std::string_view prefix) const;
+    bool startExpat();
+    void bindDeclarations(const XmlAttributes& attributes);
+    // Parses a whole part as a tree when parseTree can take it.
+    bool loadWhole(pugi::xml_document& tree, std::string& text);
     bool loadTree(pugi::xml_document& tree, std::string& text);
-    void walkTree(pugi::xml_document& tree, std::size_t synthetic, std::size_t openAtEnd);
+    // Walks the document's elements, or only `element` and its content in
+    // the namespaces its ancestors bind, down to maxDepth levels.
+    void walkTree(pugi::xml_document& tree, std::size_t synthetic, std::size_t openAtEnd,
+                  pugi::xml_node_struct* element = nullptr,
+                  std::size_t maxDepth = static_cast<std::size_t>(-1));
+    Status walkKept(pugi::xml_document& tree, std::string_view text, pugi::xml_node_struct* element,
+                    std::size_t maxDepth);
     bool parseChunk(std::size_t cut, bool final);
     Error notWellFormed(std::size_t line, std::size_t column, const char* what) const;
 
@@ -192,6 +208,35 @@ private:
     std::vector<Binding> m_bindings;
     // Prefixes looked up since the bindings last changed.
     mutable std::vector<std::pair<std::string, const Ns*>> m_resolved;
+};
+
+// A small part parsed whole and kept, so that a reader can take in its
+// outer elements at once and the content of one only when it needs it (of
+// the styles, only those the text names). The events are those XmlParser
+// gives for the same elements.
+class XmlTree
+{
+public:
+    using Element = pugi::xml_node_struct*;
+
+    explicit XmlTree(std::string partName);
+    ~XmlTree();
+    XmlTree(const XmlTree&) = delete;
+    XmlTree& operator=(const XmlTree&) = delete;
+
+    // Keeps and parses text; false when it is for XmlParser::feed instead
+    // (see XmlParser::parseTree).
+    bool load(std::string text);
+    // The events of the elements down to depth levels (1: the root alone);
+    // handlers take a handle on each from XmlParser::currentElement().
+    Status walk(XmlHandler& handler, std::size_t depth);
+    // The events of one element and its content.
+    Status walk(Element element, XmlHandler& handler);
+
+private:
+    std::string m_partName;
+    std::string m_text;
+    std::unique_ptr<pugi::xml_document> m_tree;
 };
 
 } // namespace plainora::engine::docx

@@ -358,6 +358,74 @@ TEST(DocxPackage, PartsAreReadThroughTheirOwnNamespaceBindings)
     }
 }
 
+// A style is read when the text first names it, from wherever it stands
+// in the styles part: the same text as reading the whole part up front.
+TEST(DocxPackage, StylesReachTheTextWhereverTheyStand)
+{
+    const std::string wUri = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+    auto paragraph = [](const std::string& style, const std::string& text) {
+        const std::string properties =
+            style.empty() ? "" : "<w:pPr><w:pStyle w:val=\"" + style + "\"/></w:pPr>";
+        return "<w:p>" + properties + "<w:r><w:t>" + text + "</w:t></w:r></w:p>";
+    };
+    auto hidden = [](const std::string& id, const std::string& basedOn = "") {
+        return "<w:style w:type=\"paragraph\" w:styleId=\"" + id + "\">" +
+               (basedOn.empty() ? "" : "<w:basedOn w:val=\"" + basedOn + "\"/>") +
+               "<w:rPr><w:vanish/></w:rPr></w:style>";
+    };
+    auto plain = [](const std::string& id, const std::string& basedOn = "") {
+        return "<w:style w:type=\"paragraph\" w:styleId=\"" + id + "\">" +
+               (basedOn.empty() ? "" : "<w:basedOn w:val=\"" + basedOn + "\"/>") + "</w:style>";
+    };
+    struct Case
+    {
+        const char* what;
+        std::string styles; // the content of w:styles
+        std::string body;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"hidden through a base defined after it", plain("Child", "Base") + plain("Other") + hidden("Base"),
+         paragraph("Child", "gone") + paragraph("Other", "kept"), "kept\n"},
+        {"a second definition of a style adds to the first", plain("Twice") + hidden("Twice"),
+         paragraph("Twice", "gone") + paragraph("", "kept"), "kept\n"},
+        {"a later definition overrides an earlier one",
+         hidden("Twice") + "<w:style w:type=\"paragraph\" w:styleId=\"Twice\"><w:rPr><w:vanish "
+                           "w:val=\"0\"/></w:rPr></w:style>",
+         paragraph("Twice", "shown"), "shown\n"},
+        {"the default paragraph style",
+         "<w:style w:type=\"paragraph\" w:default=\"1\" "
+         "w:styleId=\"Quiet\"><w:rPr><w:vanish/></w:rPr></w:style>" +
+             plain("Loud"),
+         paragraph("", "gone") + paragraph("Loud", "kept"), "kept\n"},
+        {"a style binding its own prefix",
+         "<s:style xmlns:s=\"" + wUri +
+             "\" s:type=\"paragraph\" s:styleId=\"Own\"><s:rPr><s:vanish/></s:rPr></s:style>",
+         paragraph("Own", "gone") + paragraph("", "kept"), "kept\n"},
+        {"a run style",
+         "<w:style w:type=\"character\" w:styleId=\"Secret\"><w:rPr><w:vanish/></w:rPr></w:style>",
+         "<w:p><w:r><w:t>kept</w:t></w:r><w:r><w:rPr><w:rStyle "
+         "w:val=\"Secret\"/></w:rPr><w:t>gone</w:t></w:r></w:p>",
+         "kept\n"},
+        {"a basedOn loop", plain("A", "B") + plain("B", "A"), paragraph("A", "kept"), "kept\n"},
+        {"an undefined style", plain("Known"), paragraph("Unknown", "kept"), "kept\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<ZipEntry> entries = minimalPackage(document(c.body));
+        entries.push_back(storedEntry(
+            "word/_rels/document.xml.rels",
+            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+            "<Relationship Id=\"s\" "
+            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+            "Target=\"styles.xml\"/></Relationships>"));
+        entries.push_back(deflatedEntry("word/styles.xml", "<?xml version=\"1.0\"?>\n<w:styles " + kW + ">" +
+                                                               c.styles + "</w:styles>"));
+        auto result = read(buildZip(entries));
+        ASSERT_TRUE(result.ok()) << c.what << ": " << result.error().description;
+        EXPECT_EQ(renderPlainText(result.value()), c.expected) << c.what;
+    }
+}
+
 // What XML forbids in a part is damage on every path, whichever parser reads it.
 TEST(DocxHostile, CharactersXmlForbidsAreDamage)
 {

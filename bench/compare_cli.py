@@ -2,12 +2,14 @@
 """Compares plainora-cli with other document-to-text converters.
 
 Generates a corpus of N documents with python3-docx and converts it with
-LibreOffice into Word 97 (.doc) and RTF, outside the repository. Then converts
+LibreOffice into Word 97 (.doc), RTF and OpenDocument (.odt), outside the
+repository. Then converts
 each format with every tool that reads it, one batch per tool and format
 (plainora-cli and LibreOffice take the whole batch in one run, the others one
 process per document, which is how they are used), and measures documents per
-second, megabytes per second and peak memory (/usr/bin/time -v, the largest
-process of the batch). Writes docs/benchmark.md and docs/benchmark.png.
+second of wall clock and of CPU time (user + sys of the batch and every process
+it started), megabytes per second and peak memory (/usr/bin/time -v, the
+largest process of the batch). Writes docs/benchmark.md and docs/benchmark.png.
 
     bench/compare_cli.py --cli build/src/cli/plainora-cli
 
@@ -28,7 +30,7 @@ import time
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parent.parent
-FORMATS = ("docx", "doc", "rtf")
+FORMATS = ("docx", "doc", "rtf", "odt")
 KEPT_MARKER = "<!-- measured by hand: kept when the table is made again -->"
 
 WORDS = (
@@ -96,6 +98,7 @@ def make_corpus(root, count, seed):
     profile = root / "lo-profile"
     convert_with_libreoffice(sources, "doc:MS Word 97", root / "corpus" / "doc", profile)
     convert_with_libreoffice(sources, "rtf", root / "corpus" / "rtf", profile)
+    convert_with_libreoffice(sources, "odt", root / "corpus" / "odt", profile)
     for fmt in FORMATS:
         made = len(list((root / "corpus" / fmt).glob(f"*.{fmt}")))
         if made != count:
@@ -130,8 +133,10 @@ def tools(cli, profile, per_doc_timeout):
         "antiword": (("doc",), loop("antiword -w 0 {input} > {output}")),
         "catdoc": (("doc",), loop("catdoc -w {input} > {output}")),
         "wvText": (("doc",), loop("wvText {input} {output} >/dev/null 2>&1")),
-        "pandoc": (("docx", "rtf"), loop("pandoc -t plain --wrap=none {input} -o {output}")),
+        "pandoc": (("docx", "rtf", "odt"), loop("pandoc -t plain --wrap=none {input} -o {output}")),
         "docx2txt": (("docx",), loop("docx2txt {input} {output}")),
+        "unrtf": (("rtf",), loop("unrtf --text {input} > {output}")),
+        "odt2txt": (("odt",), loop("odt2txt {input} > {output}")),
         "LibreOffice": (FORMATS, lambda files, out, folder: lo + ["--outdir", out] + files),
     }
 
@@ -155,7 +160,8 @@ def descendants(pid):
 
 def measure(argv, out_dir, time_file, total, budget):
     """Runs one batch; returns seconds, peak MB, documents finished, documents
-    with a non-empty text, and documents stopped by the per-document limit."""
+    with a non-empty text, documents stopped by the per-document limit, and
+    CPU seconds (user + sys)."""
     shutil.rmtree(out_dir, ignore_errors=True)
     out_dir.mkdir(parents=True)
     time_file.unlink(missing_ok=True)
@@ -183,13 +189,14 @@ def measure(argv, out_dir, time_file, total, budget):
     report = time_file.read_text() if time_file.exists() else ""
     match = re.search(r"Maximum resident set size \(kbytes\): (\d+)", report)
     peak_mb = int(match.group(1)) / 1024 if match else float("nan")
+    cpu = sum(float(m) for m in re.findall(r"(?:User|System) time \(seconds\): ([\d.]+)", report))
     texts = [p for p in out_dir.rglob("*") if p.is_file() and not p.name.startswith(".")]
     converted = sum(1 for p in texts if p.stat().st_size > 0)
     if (out_dir / ".done").exists():
         finished = count_lines(out_dir / ".done")
     else:
         finished = len(texts) if cut_short else total
-    return seconds, peak_mb, finished, converted, count_lines(out_dir / ".timeouts")
+    return seconds, peak_mb, finished, converted, count_lines(out_dir / ".timeouts"), cpu
 
 
 def run(args):
@@ -199,7 +206,8 @@ def run(args):
     # LibreOffice's first start sets up its profile; do it outside the timing.
     subprocess.run(soffice_command(profile) + ["--terminate_after_init"],
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    results = []  # (format, tool, docs/s, MB/s, peak MB, converted, finished, timeouts)
+    # (format, tool, docs/s, MB/s, peak MB, converted, finished, timeouts, docs per CPU second)
+    results = []
     for fmt in FORMATS:
         folder = root / "corpus" / fmt
         files = sorted(str(p) for p in folder.glob(f"*.{fmt}"))
@@ -216,28 +224,36 @@ def run(args):
             rounds = args.rounds if name.startswith("plainora-cli") else 1
             samples = [measure(argv, out_dir, root / "time.txt", len(files), args.budget) for _ in range(rounds)]
             seconds = statistics.median(s[0] for s in samples)
+            cpu = statistics.median(s[5] for s in samples)
             peak = max(s[1] for s in samples)
-            _, _, finished, converted, timeouts = samples[-1]
+            _, _, finished, converted, timeouts, _ = samples[-1]
             rate = finished / seconds
-            results.append((fmt, name, rate, rate * megabytes_per_doc, peak, converted, finished, timeouts))
+            cpu_rate = finished / cpu if cpu > 0 else float("nan")
+            results.append((fmt, name, rate, rate * megabytes_per_doc, peak, converted, finished, timeouts,
+                            cpu_rate))
             note = f"  ({finished} finished in the {args.budget:.0f} s budget)" if finished < len(files) else ""
             if timeouts:
                 note += f"  ({timeouts} stopped after {args.per_doc_timeout} s)"
-            print(f"  .{fmt:4} {name:18} {rate:9.1f} docs/s {rate * megabytes_per_doc:8.2f} MB/s "
+            print(f"  .{fmt:4} {name:18} {rate:9.1f} docs/s {cpu_rate:9.1f} per CPU s "
+                  f"{rate * megabytes_per_doc:8.2f} MB/s "
                   f"{peak:7.1f} MB peak  {converted}/{len(files)} converted{note}", flush=True)
     return results, root
 
 
-def write_report(results, args, root, out_dir):
+def write_report(results, args, root, out_dir, load):
     out_dir.mkdir(parents=True, exist_ok=True)
     by = {(fmt, tool): row for fmt, tool, *row in results}
     lines = [
         "# plainora-cli against other converters",
         "",
         f"Corpus: {args.docs} generated documents per format (python3-docx, then LibreOffice for .doc "
-        f"\"MS Word 97\" and .rtf), seed {args.seed}; machine: {os.cpu_count()} processors. "
+        f"\"MS Word 97\", .rtf and .odt), seed {args.seed}; machine: {os.cpu_count()} processors, shared: "
+        f"load average {load[0]:.1f} when the run began and {load[1]:.1f} when it ended, so compare the "
+        "ratios of one run rather than absolute rates. "
         "plainora-cli and LibreOffice convert the whole batch in one run; the other tools run once per "
-        "document, as they are used. Peak memory is that of the largest process of the batch.",
+        "document, as they are used. CPU time is user + sys of the batch and every process it started, "
+        "which the load of other users does not inflate as it does the wall clock. Peak memory is that "
+        "of the largest process of the batch.",
         "",
         "Command:",
         "",
@@ -246,14 +262,18 @@ def write_report(results, args, root, out_dir):
         f"--cli {args.cli_shown}",
         "```",
         "",
-        "| format | tool | documents/s | MB/s | peak memory (MB) | text made / documents run | plainora-cli -j 1 is faster by |",
-        "| --- | --- | ---: | ---: | ---: | ---: | ---: |",
+        "| format | tool | documents/s | MB/s | documents per CPU second | peak memory (MB) "
+        "| text made / documents run | plainora-cli -j 1 is faster by | in CPU time |",
+        "| --- | --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: |",
     ]
     notes = []
-    for fmt, tool, docs, mbs, peak, converted, finished, timeouts in results:
+    for fmt, tool, docs, mbs, peak, converted, finished, timeouts, cpu_docs in results:
         base = by.get((fmt, "plainora-cli -j 1"))
-        ratio = f"{base[0] / docs:.1f}x" if base and docs > 0 and not tool.startswith("plainora-cli") else ""
-        lines.append(f"| .{fmt} | {tool} | {docs:.1f} | {mbs:.2f} | {peak:.1f} | {min(converted, finished)}/{finished} | {ratio} |")
+        other = base and not tool.startswith("plainora-cli")
+        ratio = f"{base[0] / docs:.1f}x" if other and docs > 0 else ""
+        cpu_ratio = f"{base[7] / cpu_docs:.1f}x" if other and cpu_docs > 0 else ""
+        lines.append(f"| .{fmt} | {tool} | {docs:.1f} | {mbs:.2f} | {cpu_docs:.1f} | {peak:.1f} "
+                     f"| {min(converted, finished)}/{finished} | {ratio} | {cpu_ratio} |")
         if finished < args.docs:
             notes.append(f"- {tool} on .{fmt}: stopped at the {args.budget:.0f} s budget after {finished} "
                          "documents; its rate is over those.")
@@ -267,7 +287,7 @@ def write_report(results, args, root, out_dir):
         one, two = by.get((fmt, "plainora-cli -j 1")), by.get((fmt, "plainora-cli -j 2"))
         if one and two:
             lines.append(f"- .{fmt}: {two[0] / one[0]:.2f} times the documents per second")
-    failed = [f"{tool} on .{fmt}" for fmt, tool, _, _, _, converted, finished, _ in results
+    failed = [f"{tool} on .{fmt}" for fmt, tool, _, _, _, converted, finished, *_ in results
               if tool.startswith("plainora-cli") and converted < finished]
     if failed:
         lines += ["", "**Not valid as a measure: " + ", ".join(failed) +
@@ -295,7 +315,7 @@ def draw_chart(results, path, count):
     width = 0.8 / widest
     for f, fmt in enumerate(FORMATS):
         rows = [(tool, docs, converted, finished, timeouts)
-                for rfmt, tool, docs, _, _, converted, finished, timeouts in results if rfmt == fmt]
+                for rfmt, tool, docs, _, _, converted, finished, timeouts, _ in results if rfmt == fmt]
         for t, (tool, docs, converted, finished, timeouts) in enumerate(rows):
             x = f + (t - (len(rows) - 1) / 2) * width
             # A batch that failed documents timed failures: hatched, and says so.
@@ -318,7 +338,7 @@ def draw_chart(results, path, count):
 def main():
     default_build = Path(os.environ.get("PLAINORA_BUILD_DIR", REPO / "build"))
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--docs", type=int, default=200, help="documents per format (default 200)")
+    parser.add_argument("--docs", type=int, default=2000, help="documents per format (default 2000)")
     parser.add_argument("--cli", default=str(default_build / "src/cli/plainora-cli"), help="the plainora-cli to measure")
     parser.add_argument("--work", default="/tmp/plainora-bench", help="corpus and outputs (outside the repository)")
     parser.add_argument("--out", default=str(REPO / "docs"), help="where benchmark.md and benchmark.png go")
@@ -340,10 +360,14 @@ def main():
         saved = json.loads((Path(args.work) / "results.json").read_text())
         results = [tuple(r) for r in saved["results"]]
         args.docs = saved["docs"]
+        load = saved["load"]
     else:
+        before = os.getloadavg()[0]
         results, _ = run(args)
-        (Path(args.work) / "results.json").write_text(json.dumps({"docs": args.docs, "results": results}))
-    write_report(results, args, Path(args.work), Path(args.out))
+        load = (before, os.getloadavg()[0])
+        (Path(args.work) / "results.json").write_text(json.dumps({"docs": args.docs, "results": results,
+                                                                  "load": load}))
+    write_report(results, args, Path(args.work), Path(args.out), load)
     print(f"wrote {Path(args.out) / 'benchmark.md'} and {Path(args.out) / 'benchmark.png'}")
 
 

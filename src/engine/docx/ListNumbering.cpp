@@ -1,5 +1,6 @@
 #include "ListNumbering.h"
 
+#include "PackageParts.h"
 #include "StyleSheet.h"
 #include "TextEncoding.h"
 
@@ -25,6 +26,24 @@ char32_t nextCodePoint(std::string_view text, std::size_t& pos)
 
 } // namespace
 
+Status ListNumbering::read(PackageParts& parts, const std::string& partName)
+{
+    Result<std::unique_ptr<XmlTree>> tree = parts.tree(partName);
+    if (!tree)
+        return tree.error();
+    if (!tree.value()) {
+        m_mode = Mode::Whole;
+        return parts.parse(partName, *this, PackageParts::Size::Small);
+    }
+    m_mode = Mode::Indexing;
+    Status status = tree.value()->walk(*this);
+    const std::shared_ptr<XmlTree> kept = tree.take();
+    m_unreadAbstracts.keep(kept);
+    m_unreadNums.keep(kept);
+    m_mode = Mode::Resolving;
+    return status;
+}
+
 ListNumbering::Level* ListNumbering::currentLevel()
 {
     if (m_level < 0)
@@ -38,15 +57,28 @@ ListNumbering::Level* ListNumbering::currentLevel()
 
 void ListNumbering::startElement(Ns ns, std::string_view local, const XmlAttributes& attributes)
 {
+    // The root's children are all an index needs.
+    if (m_mode == Mode::Indexing && (ns != Ns::W || local != "numbering"))
+        parser()->skipContent();
     if (ns != Ns::W)
         return;
     const char* val = attributes.get(Ns::W, "val");
     if (local == "abstractNum") {
-        m_abstract = &m_abstracts[intValue(attributes.get(Ns::W, "abstractNumId"), -1)];
+        const int id = intValue(attributes.get(Ns::W, "abstractNumId"), -1);
+        if (m_mode == Mode::Indexing) {
+            m_unreadAbstracts.add(id, parser()->currentElement());
+            return;
+        }
+        m_abstract = &m_abstracts[id];
         return;
     }
     if (local == "num" && !m_abstract) {
-        m_num = &m_nums[intValue(attributes.get(Ns::W, "numId"), -1)];
+        const int id = intValue(attributes.get(Ns::W, "numId"), -1);
+        if (m_mode == Mode::Indexing) {
+            m_unreadNums.add(id, parser()->currentElement());
+            return;
+        }
+        m_num = &m_nums[id];
         return;
     }
     if (m_num && !m_abstract) {
@@ -127,24 +159,52 @@ const ListNumbering::AbstractNum* ListNumbering::abstractFor(int numId, int* abs
     // A numbering style link may lead through a style to another instance;
     // follow a few hops at most.
     for (int hop = 0; hop < 4; ++hop) {
-        const auto num = m_nums.find(numId);
-        if (num == m_nums.end())
+        const Num* num = findNum(numId);
+        if (!num)
             return nullptr;
-        const auto abstract = m_abstracts.find(num->second.abstractId);
-        if (abstract == m_abstracts.end())
+        const AbstractNum* abstract = findAbstract(num->abstractId);
+        if (!abstract)
             return nullptr;
-        if (abstract->second.numStyleLink.empty() || !m_styles) {
-            *abstractId = abstract->first;
-            return &abstract->second;
+        if (abstract->numStyleLink.empty() || !m_styles) {
+            *abstractId = num->abstractId;
+            return abstract;
         }
-        const auto linked = m_styles->numbering(abstract->second.numStyleLink);
+        const auto linked = m_styles->numbering(abstract->numStyleLink);
         if (!linked || linked->numId == numId) {
-            *abstractId = abstract->first;
-            return &abstract->second;
+            *abstractId = num->abstractId;
+            return abstract;
         }
         numId = linked->numId;
     }
     return nullptr;
+}
+
+// Reading an element on first sight changes what is cached, not what the
+// numbering answers.
+const ListNumbering::Num* ListNumbering::findNum(int numId) const
+{
+    if (m_mode == Mode::Resolving) {
+        auto& self = const_cast<ListNumbering&>(*this);
+        self.m_unreadNums.read(numId, self);
+        self.m_num = nullptr; // in case a fault cut the walk short
+        self.m_overrideLevel = self.m_level = -1;
+        self.m_inLevelRunProperties = false;
+    }
+    const auto it = m_nums.find(numId);
+    return it == m_nums.end() ? nullptr : &it->second;
+}
+
+const ListNumbering::AbstractNum* ListNumbering::findAbstract(int abstractId) const
+{
+    if (m_mode == Mode::Resolving) {
+        auto& self = const_cast<ListNumbering&>(*this);
+        self.m_unreadAbstracts.read(abstractId, self);
+        self.m_abstract = nullptr;
+        self.m_level = -1;
+        self.m_inLevelRunProperties = false;
+    }
+    const auto it = m_abstracts.find(abstractId);
+    return it == m_abstracts.end() ? nullptr : &it->second;
 }
 
 const ListNumbering::Level& ListNumbering::levelOf(const Num& num, const AbstractNum& abstract,
@@ -173,12 +233,11 @@ std::string ListNumbering::nextLabel(int numId, int level)
 {
     if (numId <= 0 || level < 0 || level >= kLevels)
         return {};
-    const auto numIt = m_nums.find(numId);
     int abstractId = -1;
     const AbstractNum* abstract = abstractFor(numId, &abstractId);
-    if (numIt == m_nums.end() || !abstract)
+    if (!findNum(numId) || !abstract)
         return {};
-    Num& num = numIt->second;
+    Num& num = m_nums.find(numId)->second;
     Counters& counters = m_counters[abstractId];
 
     // An instance with start overrides restarts those levels where it is

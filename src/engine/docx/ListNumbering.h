@@ -14,12 +14,18 @@
 
 namespace plainora::engine::docx {
 
+class PackageParts;
 class StyleSheet;
 
+// A list definition is read the first time a paragraph uses it, from the
+// part kept as a tree; a part that cannot be kept is read whole, through
+// the same events.
 class ListNumbering : public XmlHandler
 {
 public:
     static constexpr int kLevels = 9;
+
+    Status read(PackageParts& parts, const std::string& partName);
 
     // The label and its suffix for the next paragraph of list numId at
     // level; advances the counters. Empty when the list is unknown or numId
@@ -69,6 +75,9 @@ private:
     };
 
     const AbstractNum* abstractFor(int numId, int* abstractId) const;
+    // The instance or definition of that id, read on first sight.
+    const Num* findNum(int numId) const;
+    const AbstractNum* findAbstract(int abstractId) const;
     const Level& levelOf(const Num& num, const AbstractNum& abstract, int level) const;
     Level* currentLevel();
 
@@ -76,6 +85,13 @@ private:
     std::unordered_map<int, Num> m_nums;
     std::unordered_map<int, Counters> m_counters; // by abstract id: instances share one list
     const StyleSheet* m_styles = nullptr;
+
+    // Indexing: each definition's and instance's element is kept for later,
+    // its content skipped; Resolving: one of them is read.
+    enum class Mode : unsigned char { Whole, Indexing, Resolving };
+    Mode m_mode = Mode::Whole;
+    DeferredElements<int> m_unreadAbstracts;
+    DeferredElements<int> m_unreadNums;
 
     // Parse state.
     AbstractNum* m_abstract = nullptr;

@@ -235,7 +235,7 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, in
             return status.error();
     }
     if (const std::string name = partOf("numbering"); !name.empty()) {
-        if (Status status = parts.parse(name, numbering, PackageParts::Size::Small); !status)
+        if (Status status = numbering.read(parts, name); !status)
             return status.error();
     }
     if (const std::string name = partOf("settings"); !name.empty()) {

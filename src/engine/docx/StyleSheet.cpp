@@ -53,31 +53,28 @@ Status StyleSheet::read(PackageParts& parts, const std::string& partName)
         m_mode = Mode::Whole;
         return parts.parse(partName, *this, PackageParts::Size::Small);
     }
-    m_tree = tree.take();
+    XmlTree& kept = *tree.value();
     m_mode = Mode::Indexing;
-    // w:styles, then each w:style
-    return m_tree->walk(*this, 2);
+    Status status = kept.walk(*this);
+    m_unread.keep(tree.take());
+    m_mode = Mode::Resolving;
+    return status;
 }
 
 const StyleSheet::Style* StyleSheet::find(const std::string& styleId) const
 {
     if (const auto it = m_styles.find(styleId); it != m_styles.end())
         return &it->second;
-    const auto unread = m_unread.find(styleId);
-    if (unread == m_unread.end())
+    if (m_mode != Mode::Resolving)
         return nullptr;
-    // A style's own elements come from every element that defines it, in
-    // document order, as when the whole part is read.
+    // Reading a style on first sight changes what is cached, not what the
+    // sheet answers.
     auto& self = const_cast<StyleSheet&>(*this);
-    self.m_mode = Mode::Resolving;
-    for (XmlTree::Element element : unread->second) {
-        // A fault inside a style leaves what was read of it before the fault.
-        (void)self.m_tree->walk(element, self);
-        self.m_current = nullptr;
-        self.m_inRunProperties = self.m_inNumPr = false;
-    }
-    self.m_unread.erase(unread);
-    return &m_styles[styleId];
+    self.m_unread.read(styleId, self);
+    self.m_current = nullptr; // in case a fault cut the walk short
+    self.m_inRunProperties = self.m_inNumPr = false;
+    const auto it = m_styles.find(styleId);
+    return it == m_styles.end() ? nullptr : &it->second;
 }
 
 bool StyleSheet::hides(const std::string& styleId) const
@@ -96,12 +93,15 @@ std::optional<StyleNumbering> StyleSheet::numbering(const std::string& styleId) 
 
 void StyleSheet::startElement(Ns ns, std::string_view local, const XmlAttributes& attributes)
 {
+    // The root's children are all an index needs.
+    if (m_mode == Mode::Indexing && (ns != Ns::W || local != "styles"))
+        parser()->skipContent();
     if (ns != Ns::W)
         return;
     if (local == "style") {
         const char* id = attributes.get(Ns::W, "styleId");
         if (m_mode == Mode::Indexing) {
-            m_unread[id ? id : ""].push_back(parser()->currentElement());
+            m_unread.add(id ? id : "", parser()->currentElement());
         } else {
             m_current = &m_styles[id ? id : ""];
             if (m_mode == Mode::Resolving)

@@ -4,12 +4,10 @@
 
 #include "XmlParser.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 namespace plainora::engine::docx {
 
@@ -52,13 +50,12 @@ private:
     auto walk(const std::string& styleId, Get get) const -> decltype(get(std::declval<const Style&>()));
     const Style* find(const std::string& styleId) const;
 
-    // Indexing: only the outer elements are seen, and each style's element
-    // is kept for later; Resolving: one style's elements are read.
+    // Indexing: each style's element is kept for later, its content
+    // skipped; Resolving: one style's elements are read.
     enum class Mode : unsigned char { Whole, Indexing, Resolving };
     Mode m_mode = Mode::Whole;
-    std::unique_ptr<XmlTree> m_tree;
-    std::unordered_map<std::string, std::vector<XmlTree::Element>> m_unread;
-    mutable std::unordered_map<std::string, Style> m_styles;
+    DeferredElements<std::string> m_unread;
+    std::unordered_map<std::string, Style> m_styles;
     std::string m_defaultParagraph;
     Style* m_current = nullptr;
     bool m_inRunProperties = false;

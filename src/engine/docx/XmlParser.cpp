@@ -462,7 +462,7 @@ std::optional<Status> XmlParser::parseTree(std::string& text)
     pugi::xml_document tree;
     if (!loadWhole(tree, text))
         return std::nullopt;
-    return walkKept(tree, text, nullptr, static_cast<std::size_t>(-1));
+    return walkKept(tree, text, nullptr);
 }
 
 bool XmlParser::loadWhole(pugi::xml_document& tree, std::string& text)
@@ -471,23 +471,28 @@ bool XmlParser::loadWhole(pugi::xml_document& tree, std::string& text)
 }
 
 Status XmlParser::walkKept(pugi::xml_document& tree, std::string_view text, pugi::xml_node_struct* element,
-                           std::size_t maxDepth)
+                           Scope* scope)
 {
-    if (element) {
+    const pugi::xml_node parent = pugi::xml_node(element).parent();
+    if (element && scope && scope->parent == parent.internal_object()) {
+        m_bindings = scope->bindings;
+        m_open.assign(scope->depth, OpenElement{Ns::Other, 0});
+    } else if (element) {
         // Its ancestors bind the namespaces it is read in, and count
         // towards the depth limit.
         std::vector<pugi::xml_node> ancestors;
-        for (pugi::xml_node up = pugi::xml_node(element).parent(); up.type() == pugi::node_element;
-             up = up.parent())
+        for (pugi::xml_node up = parent; up.type() == pugi::node_element; up = up.parent())
             ancestors.push_back(up);
         for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) {
             const std::size_t bindings = m_bindings.size();
             bindDeclarations(XmlAttributes(*this, it->first_attribute().internal_object()));
             m_open.push_back({Ns::Other, bindings});
         }
+        if (scope)
+            *scope = {parent.internal_object(), m_bindings, m_open.size()};
     }
     m_tree = text;
-    walkTree(tree, 0, 0, element, maxDepth);
+    walkTree(tree, 0, 0, element);
     m_tree = {};
     if (m_failed)
         return m_error;
@@ -512,7 +517,7 @@ bool XmlParser::loadTree(pugi::xml_document& tree, std::string& text)
 // way down to the last node stay open for the next one: neither gives
 // events here.
 void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::size_t openAtEnd,
-                         pugi::xml_node_struct* element, std::size_t maxDepth)
+                         pugi::xml_node_struct* element)
 {
     // The synthetic opening tags begin the chunk, the synthetic closing ones end it.
     std::vector<pugi::xml_node_struct*> reopened;
@@ -540,7 +545,8 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
                 !startElement(node.name(), XmlAttributes(*this, node.first_attribute().internal_object())))
                 break;
             open.push_back(node);
-            if (pugi::xml_node child = node.first_child(); child && open.size() < maxDepth) {
+            const bool skip = std::exchange(m_skipContent, false);
+            if (pugi::xml_node child = node.first_child(); child && !skip) {
                 node = child;
                 continue;
             }
@@ -756,16 +762,16 @@ bool XmlTree::load(std::string text)
     return false;
 }
 
-Status XmlTree::walk(XmlHandler& handler, std::size_t depth)
+Status XmlTree::walk(XmlHandler& handler)
 {
     XmlParser parser(handler, m_partName);
-    return parser.walkKept(*m_tree, m_text, nullptr, depth);
+    return parser.walkKept(*m_tree, m_text, nullptr);
 }
 
 Status XmlTree::walk(Element element, XmlHandler& handler)
 {
     XmlParser parser(handler, m_partName);
-    return parser.walkKept(*m_tree, m_text, element, static_cast<std::size_t>(-1));
+    return parser.walkKept(*m_tree, m_text, element, &m_scope);
 }
 
 } // namespace plainora::engine::docx

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -130,6 +131,9 @@ public:
     // The element being started, while an XmlTree is walked (null otherwise):
     // a handle for walking its content later.
     pugi::xml_node_struct* currentElement() const { return m_treeNode; }
+    // While an XmlTree is walked, leaves out the content of the element
+    // being started; its end still comes.
+    void skipContent() { m_skipContent = true; }
     // "xmlns:p='uri' ..." for every prefix bound at this point, so that a
     // fragment of the part can be parsed on its own.
     std::string namespaceDeclarations() const;
@@ -150,6 +154,15 @@ private:
         Ns ns;
         std::size_t bindings; // bindings in scope before the element's own
     };
+    // What the ancestors of the elements a kept tree walks one by one
+    // bind, kept for the next of the same parent: Word binds some thirty
+    // prefixes on a part's root.
+    struct Scope
+    {
+        pugi::xml_node_struct* parent = nullptr;
+        std::vector<Binding> bindings;
+        std::size_t depth = 0;
+    };
     // An element's start and end, whichever engine read it: its namespace
     // declarations bound, its name resolved, its depth bounded. False when
     // the parse stops.
@@ -165,12 +178,11 @@ private:
     bool loadWhole(pugi::xml_document& tree, std::string& text);
     bool loadTree(pugi::xml_document& tree, std::string& text);
     // Walks the document's elements, or only `element` and its content in
-    // the namespaces its ancestors bind, down to maxDepth levels.
+    // the namespaces its ancestors bind.
     void walkTree(pugi::xml_document& tree, std::size_t synthetic, std::size_t openAtEnd,
-                  pugi::xml_node_struct* element = nullptr,
-                  std::size_t maxDepth = static_cast<std::size_t>(-1));
+                  pugi::xml_node_struct* element = nullptr);
     Status walkKept(pugi::xml_document& tree, std::string_view text, pugi::xml_node_struct* element,
-                    std::size_t maxDepth);
+                    Scope* scope = nullptr);
     bool parseChunk(std::size_t cut, bool final);
     Error notWellFormed(std::size_t line, std::size_t column, const char* what) const;
 
@@ -202,6 +214,7 @@ private:
     std::vector<std::string> m_scanOpen;
     std::size_t m_linesBefore = 1;
     bool m_sawElement = false;
+    bool m_skipContent = false;
     bool m_failed = false;
     Error m_error{ErrorCode::Damaged, {}};
     // Prefix bindings in scope, innermost last.
@@ -227,9 +240,9 @@ public:
     // Keeps and parses text; false when it is for XmlParser::feed instead
     // (see XmlParser::parseTree).
     bool load(std::string text);
-    // The events of the elements down to depth levels (1: the root alone);
-    // handlers take a handle on each from XmlParser::currentElement().
-    Status walk(XmlHandler& handler, std::size_t depth);
+    // The events of the whole part: a handler takes a handle on an element
+    // from XmlParser::currentElement() and may skip its content.
+    Status walk(XmlHandler& handler);
     // The events of one element and its content.
     Status walk(Element element, XmlHandler& handler);
 
@@ -237,6 +250,34 @@ private:
     std::string m_partName;
     std::string m_text;
     std::unique_ptr<pugi::xml_document> m_tree;
+    XmlParser::Scope m_scope;
+};
+
+// The elements of a kept part that a reader looks up by a key (a style by
+// its id), each walked through the reader's handler the first time its key
+// is looked up.
+template <typename Key> class DeferredElements
+{
+public:
+    void keep(std::shared_ptr<XmlTree> tree) { m_tree = std::move(tree); }
+    void add(const Key& key, XmlTree::Element element) { m_pending[key].push_back(element); }
+    // Gives handler the events of every element kept under key, in document
+    // order as when the whole part is read, once. A fault inside one leaves
+    // what came before it.
+    void read(const Key& key, XmlHandler& handler)
+    {
+        const auto it = m_pending.find(key);
+        if (it == m_pending.end())
+            return;
+        const std::vector<XmlTree::Element> elements = std::move(it->second);
+        m_pending.erase(it);
+        for (XmlTree::Element element : elements)
+            (void)m_tree->walk(element, handler);
+    }
+
+private:
+    std::shared_ptr<XmlTree> m_tree;
+    std::unordered_map<Key, std::vector<XmlTree::Element>> m_pending;
 };
 
 } // namespace plainora::engine::docx

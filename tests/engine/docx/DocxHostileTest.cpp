@@ -40,6 +40,30 @@ std::string slurp(const fs::path& path)
     return text.str();
 }
 
+// A package whose main part has a styles part and, unless numbering is
+// empty, a numbering part: styles and numbering are the content of their
+// root elements.
+std::string packageWith(const std::string& documentXml, const std::string& styles,
+                        const std::string& numbering)
+{
+    const std::string relationship =
+        "<Relationship Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/";
+    std::vector<ZipEntry> entries = minimalPackage(documentXml);
+    entries.push_back(storedEntry(
+        "word/_rels/document.xml.rels",
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+            relationship + "styles\" Id=\"s\" Target=\"styles.xml\"/>" +
+            (numbering.empty() ? "" : relationship + "numbering\" Id=\"n\" Target=\"numbering.xml\"/>") +
+            "</Relationships>"));
+    entries.push_back(deflatedEntry("word/styles.xml", "<?xml version=\"1.0\"?>\n<w:styles " + kW + ">" +
+                                                           styles + "</w:styles>"));
+    if (!numbering.empty())
+        entries.push_back(deflatedEntry("word/numbering.xml", "<?xml version=\"1.0\"?>\n<w:numbering " + kW +
+                                                                  ">" + numbering + "</w:numbering>"));
+    return buildZip(entries);
+}
+
 TEST(DocxHostile, ABuiltPackageReads)
 {
     auto result = read(buildZip(minimalPackage(document("<w:p><w:r><w:t>hello</w:t></w:r></w:p>"))));
@@ -411,16 +435,58 @@ TEST(DocxPackage, StylesReachTheTextWhereverTheyStand)
         {"an undefined style", plain("Known"), paragraph("Unknown", "kept"), "kept\n"},
     };
     for (const Case& c : cases) {
-        std::vector<ZipEntry> entries = minimalPackage(document(c.body));
-        entries.push_back(storedEntry(
-            "word/_rels/document.xml.rels",
-            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-            "<Relationship Id=\"s\" "
-            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-            "Target=\"styles.xml\"/></Relationships>"));
-        entries.push_back(deflatedEntry("word/styles.xml", "<?xml version=\"1.0\"?>\n<w:styles " + kW + ">" +
-                                                               c.styles + "</w:styles>"));
-        auto result = read(buildZip(entries));
+        auto result = read(packageWith(document(c.body), c.styles, ""));
+        ASSERT_TRUE(result.ok()) << c.what << ": " << result.error().description;
+        EXPECT_EQ(renderPlainText(result.value()), c.expected) << c.what;
+    }
+}
+
+// A list definition is read when a paragraph first uses it, from wherever
+// it stands in the numbering part.
+TEST(DocxPackage, ListsReachTheTextWhereverTheyStand)
+{
+    auto item = [](int numId, const std::string& text, const std::string& style = "") {
+        return "<w:p><w:pPr>" + (style.empty() ? "" : "<w:pStyle w:val=\"" + style + "\"/>") +
+               (numId ? "<w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"" + std::to_string(numId) +
+                            "\"/></w:numPr>"
+                      : "") +
+               "</w:pPr><w:r><w:t>" + text + "</w:t></w:r></w:p>";
+    };
+    auto abstract = [](int id, const std::string& format, const std::string& extra = "") {
+        return "<w:abstractNum w:abstractNumId=\"" + std::to_string(id) + "\">" + extra +
+               "<w:lvl w:ilvl=\"0\"><w:start w:val=\"1\"/><w:numFmt w:val=\"" + format +
+               "\"/><w:lvlText w:val=\"%1.\"/></w:lvl></w:abstractNum>";
+    };
+    auto num = [](int id, int abstractId, const std::string& extra = "") {
+        return "<w:num w:numId=\"" + std::to_string(id) + "\"><w:abstractNumId w:val=\"" +
+               std::to_string(abstractId) + "\"/>" + extra + "</w:num>";
+    };
+    struct Case
+    {
+        const char* what;
+        std::string styles;
+        std::string numbering;
+        std::string body;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"an instance before its definition", "", num(1, 7) + abstract(7, "decimal"),
+         item(1, "one") + item(1, "two"), "1.\tone\n2.\ttwo\n"},
+        {"two instances of one definition, the second starting over", "",
+         abstract(3, "upperLetter") + num(1, 3) +
+             num(2, 3, "<w:lvlOverride w:ilvl=\"0\"><w:startOverride w:val=\"5\"/></w:lvlOverride>"),
+         item(1, "a") + item(1, "b") + item(2, "e"), "A.\ta\nB.\tb\nE.\te\n"},
+        {"an instance no paragraph uses", "", abstract(1, "decimal") + num(1, 1) + num(9, 1), item(1, "only"),
+         "1.\tonly\n"},
+        {"an undefined instance", "", abstract(1, "decimal") + num(1, 1), item(4, "plain"), "plain\n"},
+        {"numbered through a paragraph style",
+         "<w:style w:type=\"paragraph\" w:styleId=\"Steps\"><w:pPr><w:numPr><w:numId w:val=\"2\"/></w:numPr>"
+         "</w:pPr></w:style>",
+         abstract(5, "lowerRoman") + num(2, 5), item(0, "first", "Steps") + item(0, "second", "Steps"),
+         "i.\tfirst\nii.\tsecond\n"},
+    };
+    for (const Case& c : cases) {
+        auto result = read(packageWith(document(c.body), c.styles, c.numbering));
         ASSERT_TRUE(result.ok()) << c.what << ": " << result.error().description;
         EXPECT_EQ(renderPlainText(result.value()), c.expected) << c.what;
     }

@@ -84,27 +84,42 @@ def convert_with_libreoffice(sources, target_filter, out_dir, profile):
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def make_corpus(root, count, seed):
-    stamp = root / "corpus.txt"
-    wanted = f"{count} {seed}\n"
-    if stamp.exists() and stamp.read_text() == wanted:
-        return
+def fill_by_repeating(folder, fmt, count):
+    """Copies the documents of folder in turn until it holds count; returns
+    how many distinct ones there were."""
+    made = sorted(folder.glob(f"*.{fmt}"))
+    for i in range(len(made), count):
+        shutil.copyfile(made[i % len(made)], folder / f"copy {i:05d} of {made[i % len(made)].name}")
+    return len(made)
+
+
+def make_corpus(root, count, seed, distinct):
+    """count distinct .docx; LibreOffice, which converts about one document a
+    second on a loaded machine, makes the other formats of the first
+    `distinct` of them, repeated up to count. Returns the distinct documents
+    of each format."""
+    stamp = root / "corpus.json"
+    wanted = {"count": count, "seed": seed, "distinct": distinct}
+    if stamp.exists() and json.loads(stamp.read_text())["wanted"] == wanted:
+        return json.loads(stamp.read_text())["made"]
     shutil.rmtree(root / "corpus", ignore_errors=True)
     print(f"making {count} documents of each format in {root / 'corpus'} ...", flush=True)
     started = time.perf_counter()
     docx_dir = root / "corpus" / "docx"
     make_docx_corpus(docx_dir, count, seed)
-    sources = sorted(docx_dir.iterdir())
+    sources = sorted(docx_dir.iterdir())[:distinct]
     profile = root / "lo-profile"
     convert_with_libreoffice(sources, "doc:MS Word 97", root / "corpus" / "doc", profile)
     convert_with_libreoffice(sources, "rtf", root / "corpus" / "rtf", profile)
     convert_with_libreoffice(sources, "odt", root / "corpus" / "odt", profile)
-    for fmt in FORMATS:
-        made = len(list((root / "corpus" / fmt).glob(f"*.{fmt}")))
-        if made != count:
-            sys.exit(f"LibreOffice made {made} of {count} .{fmt} documents")
-    stamp.write_text(wanted)
+    made = {"docx": count}
+    for fmt in FORMATS[1:]:
+        made[fmt] = fill_by_repeating(root / "corpus" / fmt, fmt, count)
+        if made[fmt] != len(sources):
+            sys.exit(f"LibreOffice made {made[fmt]} of {len(sources)} .{fmt} documents")
+    stamp.write_text(json.dumps({"wanted": wanted, "made": made}))
     print(f"  made in {time.perf_counter() - started:.0f} s", flush=True)
+    return made
 
 
 def per_file(command, per_doc_timeout):
@@ -201,7 +216,7 @@ def measure(argv, out_dir, time_file, total, budget):
 
 def run(args):
     root = Path(args.work).resolve()
-    make_corpus(root, args.docs, args.seed)
+    args.made = make_corpus(root, args.docs, args.seed, args.distinct or args.docs)
     profile = root / "lo-profile"
     # LibreOffice's first start sets up its profile; do it outside the timing.
     subprocess.run(soffice_command(profile) + ["--terminate_after_init"],
@@ -240,14 +255,16 @@ def run(args):
     return results, root
 
 
-def write_report(results, args, root, out_dir, load):
+def write_report(results, args, root, out_dir, load, made):
     out_dir.mkdir(parents=True, exist_ok=True)
     by = {(fmt, tool): row for fmt, tool, *row in results}
     lines = [
         "# plainora-cli against other converters",
         "",
         f"Corpus: {args.docs} generated documents per format (python3-docx, then LibreOffice for .doc "
-        f"\"MS Word 97\", .rtf and .odt), seed {args.seed}; machine: {os.cpu_count()} processors, shared: "
+        f"\"MS Word 97\", .rtf and .odt), seed {args.seed}; distinct documents among them: "
+        + ", ".join(f".{fmt} {n}" for fmt, n in made.items())
+        + f" (the others repeat them in turn). Machine: {os.cpu_count()} processors, shared: "
         f"load average {load[0]:.1f} when the run began and {load[1]:.1f} when it ended, so compare the "
         "ratios of one run rather than absolute rates. "
         "plainora-cli and LibreOffice convert the whole batch in one run; the other tools run once per "
@@ -258,8 +275,8 @@ def write_report(results, args, root, out_dir, load):
         "Command:",
         "",
         "```sh",
-        f"bench/compare_cli.py --docs {args.docs} --budget {args.budget:g} --per-doc-timeout {args.per_doc_timeout} "
-        f"--cli {args.cli_shown}",
+        f"bench/compare_cli.py --docs {args.docs} --distinct {args.distinct} --budget {args.budget:g} "
+        f"--per-doc-timeout {args.per_doc_timeout} --rounds {args.rounds} --cli {args.cli_shown}",
         "```",
         "",
         "| format | tool | documents/s | MB/s | documents per CPU second | peak memory (MB) "
@@ -339,6 +356,9 @@ def main():
     default_build = Path(os.environ.get("PLAINORA_BUILD_DIR", REPO / "build"))
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--docs", type=int, default=2000, help="documents per format (default 2000)")
+    parser.add_argument("--distinct", type=int, default=500,
+                        help="of these, how many LibreOffice converts into the other formats; the rest repeat "
+                             "them (default 500)")
     parser.add_argument("--cli", default=str(default_build / "src/cli/plainora-cli"), help="the plainora-cli to measure")
     parser.add_argument("--work", default="/tmp/plainora-bench", help="corpus and outputs (outside the repository)")
     parser.add_argument("--out", default=str(REPO / "docs"), help="where benchmark.md and benchmark.png go")
@@ -360,14 +380,14 @@ def main():
         saved = json.loads((Path(args.work) / "results.json").read_text())
         results = [tuple(r) for r in saved["results"]]
         args.docs = saved["docs"]
-        load = saved["load"]
+        load, args.distinct, made = saved["load"], saved["distinct"], saved["made"]
     else:
         before = os.getloadavg()[0]
         results, _ = run(args)
-        load = (before, os.getloadavg()[0])
-        (Path(args.work) / "results.json").write_text(json.dumps({"docs": args.docs, "results": results,
-                                                                  "load": load}))
-    write_report(results, args, Path(args.work), Path(args.out), load)
+        load, made = (before, os.getloadavg()[0]), args.made
+        (Path(args.work) / "results.json").write_text(json.dumps({
+            "docs": args.docs, "distinct": args.distinct, "results": results, "load": load, "made": made}))
+    write_report(results, args, Path(args.work), Path(args.out), load, made)
     print(f"wrote {Path(args.out) / 'benchmark.md'} and {Path(args.out) / 'benchmark.png'}")
 
 

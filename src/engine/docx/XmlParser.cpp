@@ -453,6 +453,13 @@ bool isCleanXmlText(std::string_view text)
     return true;
 }
 
+pugi::xml_parse_result loadInPlace(pugi::xml_document& tree, std::string& text)
+{
+    const unsigned options = pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_eol |
+                             pugi::parse_cdata | pugi::parse_ws_pcdata;
+    return tree.load_buffer_inplace(text.data(), text.size(), options, pugi::encoding_utf8);
+}
+
 // Line and column (from 1) of a byte offset, as expat reports them.
 std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t offset)
 {
@@ -480,7 +487,8 @@ std::optional<Status> XmlParser::parseTree(std::string& text)
 
 bool XmlParser::loadWhole(pugi::xml_document& tree, std::string& text)
 {
-    return treeCanParse(text) && isCleanXmlText(text) && loadTree(tree, text) && tree.document_element();
+    return treeCanParse(text) && isCleanXmlText(text) && loadInPlace(tree, text).status == pugi::status_ok &&
+           tree.document_element();
 }
 
 Status XmlParser::walkKept(pugi::xml_document& tree, std::string_view text, pugi::xml_node_struct* element,
@@ -514,10 +522,7 @@ Status XmlParser::walkKept(pugi::xml_document& tree, std::string_view text, pugi
 
 bool XmlParser::loadTree(pugi::xml_document& tree, std::string& text)
 {
-    const unsigned options = pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_eol |
-                             pugi::parse_cdata | pugi::parse_ws_pcdata;
-    const pugi::xml_parse_result result =
-        tree.load_buffer_inplace(text.data(), text.size(), options, pugi::encoding_utf8);
+    const pugi::xml_parse_result result = loadInPlace(tree, text);
     m_treeErrorOffset = result.offset;
     m_treeError = result.description();
     // A chunk may hold no element (only the declaration, or only text).
@@ -748,17 +753,6 @@ std::pair<std::size_t, std::size_t> XmlParser::location() const
     return {XML_GetCurrentLineNumber(m_parser), XML_GetCurrentColumnNumber(m_parser) + 1};
 }
 
-namespace {
-
-struct Ignored : XmlHandler
-{
-    void startElement(Ns, std::string_view, const XmlAttributes&) override {}
-    void endElement(Ns, std::string_view) override {}
-    void characters(std::string_view) override {}
-};
-
-} // namespace
-
 XmlTree::XmlTree(std::string partName) : m_partName(std::move(partName)) {}
 
 XmlTree::~XmlTree() = default;
@@ -767,9 +761,7 @@ bool XmlTree::load(std::string text)
 {
     m_text = std::move(text);
     m_tree = std::make_unique<pugi::xml_document>();
-    Ignored ignored;
-    XmlParser parser(ignored, m_partName);
-    if (parser.loadWhole(*m_tree, m_text))
+    if (XmlParser::loadWhole(*m_tree, m_text))
         return true;
     m_tree.reset();
     return false;

@@ -175,7 +175,7 @@ private:
     bool startExpat();
     void bindDeclarations(const XmlAttributes& attributes);
     // Parses a whole part as a tree when parseTree can take it.
-    bool loadWhole(pugi::xml_document& tree, std::string& text);
+    static bool loadWhole(pugi::xml_document& tree, std::string& text);
     bool loadTree(pugi::xml_document& tree, std::string& text);
     // Walks the document's elements, or only `element` and its content in
     // the namespaces its ancestors bind.

@@ -211,6 +211,9 @@ def measure(argv, out_dir, time_file, total, budget):
         finished = count_lines(out_dir / ".done")
     else:
         finished = len(texts) if cut_short else total
+        if cut_short:
+            # The processes stopped were never waited for: their CPU time is lost.
+            cpu = float("nan")
     return seconds, peak_mb, finished, converted, count_lines(out_dir / ".timeouts"), cpu
 
 
@@ -230,7 +233,8 @@ def run(args):
         for name, (formats, command) in tools(args.cli, profile, args.per_doc_timeout).items():
             if fmt not in formats or any(name.startswith(s) for s in args.skip):
                 continue
-            if shutil.which(command([], "", "")[0]) is None:
+            program = args.cli if name.startswith("plainora-cli") else "soffice" if name == "LibreOffice" else name
+            if shutil.which(program) is None:
                 print(f"  {name}: not installed, left out", flush=True)
                 continue
             out_dir = root / "out" / fmt / name.replace(" ", "_")
@@ -288,12 +292,14 @@ def write_report(results, args, root, out_dir, load, made):
         base = by.get((fmt, "plainora-cli -j 1"))
         other = base and not tool.startswith("plainora-cli")
         ratio = f"{base[0] / docs:.1f}x" if other and docs > 0 else ""
-        cpu_ratio = f"{base[7] / cpu_docs:.1f}x" if other and cpu_docs > 0 else ""
-        lines.append(f"| .{fmt} | {tool} | {docs:.1f} | {mbs:.2f} | {cpu_docs:.1f} | {peak:.1f} "
+        cpu_ratio = f"{base[6] / cpu_docs:.1f}x" if other and cpu_docs > 0 else ""
+        cpu_shown = f"{cpu_docs:.1f}" if cpu_docs == cpu_docs else "not known"
+        lines.append(f"| .{fmt} | {tool} | {docs:.1f} | {mbs:.2f} | {cpu_shown} | {peak:.1f} "
                      f"| {min(converted, finished)}/{finished} | {ratio} | {cpu_ratio} |")
         if finished < args.docs:
             notes.append(f"- {tool} on .{fmt}: stopped at the {args.budget:.0f} s budget after {finished} "
-                         "documents; its rate is over those.")
+                         "documents; its rate is over those"
+                         + ("." if cpu_docs == cpu_docs else ", and the CPU time of what was stopped is not known."))
         if timeouts:
             notes.append(f"- {tool} on .{fmt}: {timeouts} of the documents took longer than "
                          f"{args.per_doc_timeout} s each and were stopped.")
@@ -339,7 +345,7 @@ def draw_chart(results, path, count):
             failing = converted < finished or timeouts > 0
             ax.bar(x, docs, width * 0.95, color=colours[tool], label=None if tool in labelled else tool,
                    hatch="//" if failing else None, alpha=0.5 if failing else 1.0)
-            label = f"{docs:.3g}" + (f"\n{min(converted, finished)}/{finished}\nmade" if failing else "")
+            label = (f"{docs:.0f}" if docs >= 100 else f"{docs:.3g}") + (f"\n{min(converted, finished)}/{finished}\nmade" if failing else "")
             ax.text(x, docs, label, ha="center", va="bottom", fontsize=7)
             labelled.add(tool)
     ax.set_yscale("log")

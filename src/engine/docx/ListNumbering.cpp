@@ -1,6 +1,5 @@
 #include "ListNumbering.h"
 
-#include "PackageParts.h"
 #include "StyleSheet.h"
 #include "TextEncoding.h"
 
@@ -26,24 +25,6 @@ char32_t nextCodePoint(std::string_view text, std::size_t& pos)
 
 } // namespace
 
-Status ListNumbering::read(PackageParts& parts, const std::string& partName)
-{
-    Result<std::unique_ptr<XmlTree>> tree = parts.tree(partName);
-    if (!tree)
-        return tree.error();
-    if (!tree.value()) {
-        m_mode = Mode::Whole;
-        return parts.parse(partName, *this, PackageParts::Size::Small);
-    }
-    m_mode = Mode::Indexing;
-    Status status = tree.value()->walk(*this);
-    const std::shared_ptr<XmlTree> kept = tree.take();
-    m_unreadAbstracts.keep(kept);
-    m_unreadNums.keep(kept);
-    m_mode = Mode::Resolving;
-    return status;
-}
-
 ListNumbering::Level* ListNumbering::currentLevel()
 {
     if (m_level < 0)
@@ -58,14 +39,14 @@ ListNumbering::Level* ListNumbering::currentLevel()
 void ListNumbering::startElement(Ns ns, std::string_view local, const XmlAttributes& attributes)
 {
     // The root's children are all an index needs.
-    if (m_mode == Mode::Indexing && (ns != Ns::W || local != "numbering"))
+    if (mode() == Mode::Indexing && (ns != Ns::W || local != "numbering"))
         parser()->skipContent();
     if (ns != Ns::W)
         return;
     const char* val = attributes.get(Ns::W, "val");
     if (local == "abstractNum") {
         const int id = intValue(attributes.get(Ns::W, "abstractNumId"), -1);
-        if (m_mode == Mode::Indexing) {
+        if (mode() == Mode::Indexing) {
             m_unreadAbstracts.add(id, parser()->currentElement());
             return;
         }
@@ -74,7 +55,7 @@ void ListNumbering::startElement(Ns ns, std::string_view local, const XmlAttribu
     }
     if (local == "num" && !m_abstract) {
         const int id = intValue(attributes.get(Ns::W, "numId"), -1);
-        if (m_mode == Mode::Indexing) {
+        if (mode() == Mode::Indexing) {
             m_unreadNums.add(id, parser()->currentElement());
             return;
         }
@@ -183,7 +164,7 @@ const ListNumbering::AbstractNum* ListNumbering::abstractFor(int numId, int* abs
 // numbering answers.
 const ListNumbering::Num* ListNumbering::findNum(int numId) const
 {
-    if (m_mode == Mode::Resolving) {
+    if (mode() == Mode::Resolving) {
         auto& self = const_cast<ListNumbering&>(*this);
         self.m_unreadNums.read(numId, self);
         self.m_num = nullptr; // in case a fault cut the walk short
@@ -196,7 +177,7 @@ const ListNumbering::Num* ListNumbering::findNum(int numId) const
 
 const ListNumbering::AbstractNum* ListNumbering::findAbstract(int abstractId) const
 {
-    if (m_mode == Mode::Resolving) {
+    if (mode() == Mode::Resolving) {
         auto& self = const_cast<ListNumbering&>(*this);
         self.m_unreadAbstracts.read(abstractId, self);
         self.m_abstract = nullptr;

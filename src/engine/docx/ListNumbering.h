@@ -4,6 +4,7 @@
 // keeps while it lays the document out.
 
 #include "NumberFormat.h"
+#include "PackageParts.h"
 #include "XmlParser.h"
 
 #include <array>
@@ -14,18 +15,15 @@
 
 namespace plainora::engine::docx {
 
-class PackageParts;
 class StyleSheet;
 
 // A list definition is read the first time a paragraph uses it, from the
 // part kept as a tree; a part that cannot be kept is read whole, through
 // the same events.
-class ListNumbering : public XmlHandler
+class ListNumbering : public DeferringReader
 {
 public:
     static constexpr int kLevels = 9;
-
-    Status read(PackageParts& parts, const std::string& partName);
 
     // The label and its suffix for the next paragraph of list numId at
     // level; advances the counters. Empty when the list is unknown or numId
@@ -86,10 +84,12 @@ private:
     std::unordered_map<int, Counters> m_counters; // by abstract id: instances share one list
     const StyleSheet* m_styles = nullptr;
 
-    // Indexing: each definition's and instance's element is kept for later,
-    // its content skipped; Resolving: one of them is read.
-    enum class Mode : unsigned char { Whole, Indexing, Resolving };
-    Mode m_mode = Mode::Whole;
+    void keep(const std::shared_ptr<XmlTree>& tree) override
+    {
+        m_unreadAbstracts.keep(tree);
+        m_unreadNums.keep(tree);
+    }
+
     DeferredElements<int> m_unreadAbstracts;
     DeferredElements<int> m_unreadNums;
 

@@ -312,6 +312,22 @@ std::atomic<std::size_t>& streamedChunkBytes()
     return bytes;
 }
 
+Status DeferringReader::read(PackageParts& parts, const std::string& partName)
+{
+    Result<std::unique_ptr<XmlTree>> tree = parts.tree(partName);
+    if (!tree)
+        return tree.error();
+    if (!tree.value()) {
+        m_mode = Mode::Whole;
+        return parts.parse(partName, *this, PackageParts::Size::Small);
+    }
+    m_mode = Mode::Indexing;
+    Status status = tree.value()->walk(*this);
+    keep(tree.take());
+    m_mode = Mode::Resolving;
+    return status;
+}
+
 std::unique_ptr<PackageParts> zipParts(std::unique_ptr<ZipPackage> zip)
 {
     return std::make_unique<ZipParts>(std::move(zip));

@@ -41,6 +41,28 @@ public:
 
 std::unique_ptr<PackageParts> zipParts(std::unique_ptr<ZipPackage> zip);
 
+// A reader of a small part whose elements it reads only when it first looks
+// them up (styles, list definitions): the part kept as a tree is walked for
+// an index, the reader skipping what an index does not need; a part that
+// cannot be kept is read whole, through the same events.
+class DeferringReader : public XmlHandler
+{
+public:
+    Status read(PackageParts& parts, const std::string& partName);
+
+protected:
+    // Whole: every element comes once, in order. Indexing: the reader keeps
+    // elements' handles (XmlParser::currentElement). Resolving: the kept
+    // elements of one key come.
+    enum class Mode : unsigned char { Whole, Indexing, Resolving };
+    Mode mode() const { return m_mode; }
+    // Takes the tree the kept handles point into.
+    virtual void keep(const std::shared_ptr<XmlTree>& tree) = 0;
+
+private:
+    Mode m_mode = Mode::Whole;
+};
+
 // Zip parts up to this inflated size are inflated in one call and parsed as
 // a tree; larger ones stream, parsed as a tree a chunk of this many bytes at
 // a time, or through expat when the chunk size is 0. Tests change them to

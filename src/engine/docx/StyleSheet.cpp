@@ -1,7 +1,6 @@
 #include "StyleSheet.h"
 
 #include "Limits.h"
-#include "PackageParts.h"
 
 #include <charconv>
 #include <cstring>
@@ -44,28 +43,11 @@ auto StyleSheet::walk(const std::string& styleId, Get get) const
     return {};
 }
 
-Status StyleSheet::read(PackageParts& parts, const std::string& partName)
-{
-    Result<std::unique_ptr<XmlTree>> tree = parts.tree(partName);
-    if (!tree)
-        return tree.error();
-    if (!tree.value()) {
-        m_mode = Mode::Whole;
-        return parts.parse(partName, *this, PackageParts::Size::Small);
-    }
-    XmlTree& kept = *tree.value();
-    m_mode = Mode::Indexing;
-    Status status = kept.walk(*this);
-    m_unread.keep(tree.take());
-    m_mode = Mode::Resolving;
-    return status;
-}
-
 const StyleSheet::Style* StyleSheet::find(const std::string& styleId) const
 {
     if (const auto it = m_styles.find(styleId); it != m_styles.end())
         return &it->second;
-    if (m_mode != Mode::Resolving)
+    if (mode() != Mode::Resolving)
         return nullptr;
     // Reading a style on first sight changes what is cached, not what the
     // sheet answers.
@@ -94,17 +76,17 @@ std::optional<StyleNumbering> StyleSheet::numbering(const std::string& styleId) 
 void StyleSheet::startElement(Ns ns, std::string_view local, const XmlAttributes& attributes)
 {
     // The root's children are all an index needs.
-    if (m_mode == Mode::Indexing && (ns != Ns::W || local != "styles"))
+    if (mode() == Mode::Indexing && (ns != Ns::W || local != "styles"))
         parser()->skipContent();
     if (ns != Ns::W)
         return;
     if (local == "style") {
         const char* id = attributes.get(Ns::W, "styleId");
-        if (m_mode == Mode::Indexing) {
+        if (mode() == Mode::Indexing) {
             m_unread.add(id ? id : "", parser()->currentElement());
         } else {
             m_current = &m_styles[id ? id : ""];
-            if (m_mode == Mode::Resolving)
+            if (mode() == Mode::Resolving)
                 return;
         }
         const char* type = attributes.get(Ns::W, "type");

@@ -2,6 +2,7 @@
 // What the styles part ([E1] 17.7) contributes to the text: hidden text
 // (w:vanish) and list numbering (w:numPr) inherited through w:basedOn.
 
+#include "PackageParts.h"
 #include "XmlParser.h"
 
 #include <optional>
@@ -17,16 +18,12 @@ struct StyleNumbering
     std::optional<int> level;
 };
 
-class PackageParts;
-
 // A style is read the first time the text names it (most of a style sheet
 // is styles no paragraph uses), from the part kept as a tree; a part that
 // cannot be kept is read whole, through the same events.
-class StyleSheet : public XmlHandler
+class StyleSheet : public DeferringReader
 {
 public:
-    Status read(PackageParts& parts, const std::string& partName);
-
     // True when the style or one it is based on hides its text.
     bool hides(const std::string& styleId) const;
     // The numbering a paragraph style applies, through its basedOn chain.
@@ -50,10 +47,8 @@ private:
     auto walk(const std::string& styleId, Get get) const -> decltype(get(std::declval<const Style&>()));
     const Style* find(const std::string& styleId) const;
 
-    // Indexing: each style's element is kept for later, its content
-    // skipped; Resolving: one style's elements are read.
-    enum class Mode : unsigned char { Whole, Indexing, Resolving };
-    Mode m_mode = Mode::Whole;
+    void keep(const std::shared_ptr<XmlTree>& tree) override { m_unread.keep(tree); }
+
     DeferredElements<std::string> m_unread;
     std::unordered_map<std::string, Style> m_styles;
     std::string m_defaultParagraph;

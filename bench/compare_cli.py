@@ -1,12 +1,12 @@
 #!/usr/bin/python3
 """Compares plainora-cli with other document-to-text converters.
 
-Generates a corpus of N documents with python3-docx and converts it with
-LibreOffice into Word 97 (.doc), RTF and OpenDocument (.odt), outside the
-repository. Then converts
-each format with every tool that reads it, one batch per tool and format
-(plainora-cli and LibreOffice take the whole batch in one run, the others one
-process per document, which is how they are used), and measures documents per
+Generates a corpus of N documents with python3-docx and converts the first of
+them with LibreOffice into Word 97 (.doc), RTF and OpenDocument (.odt), outside
+the repository. Then converts each format with every tool that reads it, one
+batch per tool and format (plainora-cli and LibreOffice take the whole batch in
+one run, the others one process per document, which is how they are used),
+and measures documents per
 second of wall clock and of CPU time (user + sys of the batch and every process
 it started), megabytes per second and peak memory (/usr/bin/time -v, the
 largest process of the batch). Writes docs/benchmark.md and docs/benchmark.png.

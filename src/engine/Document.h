@@ -4,6 +4,7 @@
 // note marks, accepted revisions, text boxes after their anchor) before they
 // hand the model over; the writer owns the layout.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,19 @@ struct Block
         return block;
     }
 };
+
+// The bytes of text the blocks hold, their tables' included.
+inline std::size_t textSize(const std::vector<Block>& blocks)
+{
+    std::size_t size = 0;
+    for (const Block& block : blocks) {
+        size += block.text.size();
+        for (const TableRow& row : block.rows)
+            for (const TableCell& cell : row.cells)
+                size += textSize(cell.blocks);
+    }
+    return size;
+}
 
 // A footnote, endnote or comment: the mark as displayed in the body ("1",
 // "*", "iv") and its content.

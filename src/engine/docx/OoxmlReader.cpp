@@ -108,18 +108,6 @@ Result<Document> readZipPackage(ByteView bytes, const ReadOptions& options, int 
     return readPackage(*parts, options, chunkDepth);
 }
 
-std::size_t textSize(const std::vector<Block>& blocks)
-{
-    std::size_t size = 0;
-    for (const Block& block : blocks) {
-        size += block.text.size();
-        for (const TableRow& row : block.rows)
-            for (const TableCell& cell : row.cells)
-                size += textSize(cell.blocks);
-    }
-    return size;
-}
-
 // A chunk's content in the format its media type names, else the one its
 // bytes show.
 Result<Document> readChunk(std::string_view bytes, const std::string& mediaType, const ReadOptions& options,

@@ -93,6 +93,33 @@ void BlockBuilder::endRow(int level)
     }
 }
 
+std::size_t BlockBuilder::rowCellCount(int level) const
+{
+    if (level < 1 || std::size_t(level) > m_tables.size())
+        return 0;
+    return m_tables[std::size_t(level) - 1].row.cells.size();
+}
+
+std::size_t BlockBuilder::lastCellTextSize(int level) const
+{
+    if (rowCellCount(level) == 0)
+        return 0;
+    return textSize(m_tables[std::size_t(level) - 1].row.cells.back().blocks);
+}
+
+void BlockBuilder::repeatLastCell(int level, std::size_t count)
+{
+    if (rowCellCount(level) == 0)
+        return;
+    std::vector<TableCell>& cells = m_tables[std::size_t(level) - 1].row.cells;
+    const std::size_t cost = kNodeCost + lastCellTextSize(level);
+    cells.reserve(cells.size() + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        cells.push_back(cells.back());
+        m_size += cost;
+    }
+}
+
 void BlockBuilder::addAnchored(std::vector<Block> blocks)
 {
     for (Block& block : blocks) {

@@ -40,6 +40,11 @@ public:
     // Ends the row of the table at this level; pending cell content becomes
     // its last cell.
     void endRow(int level);
+    // The cells ended so far in the open row at this level, the text of its
+    // last one, and that cell copied count times more (a repeated cell).
+    std::size_t rowCellCount(int level) const;
+    std::size_t lastCellTextSize(int level) const;
+    void repeatLastCell(int level, std::size_t count);
     // Closes the tables deeper than level, as though their rows had ended.
     void closeTables(int level);
 

@@ -20,6 +20,7 @@ inline constexpr std::size_t kMaxRtfFonts = 1u << 14;                // font tab
 inline constexpr int kMaxRtfUnicodeFallback = 16;                    // \ucN: characters after \uN
 inline constexpr std::size_t kMaxRtfLists = 1u << 14;                // list table and override entries kept
 inline constexpr std::size_t kMaxListStyles = 1u << 14;              // OpenDocument list styles kept
+inline constexpr std::size_t kMaxRepeatedColumns = 1u << 14;         // cells of a row from repeated ODF cells
 inline constexpr int kMaxHtmlDepth = 256;                            // open elements of a web page
 inline constexpr std::size_t kMaxMimeParts = 10000;                  // parts of a web archive
 inline constexpr int kMaxTableNesting = 64;                          // tables in tables

@@ -41,7 +41,8 @@ inline void expectGolden(const std::string& actual, const std::filesystem::path&
 
 // Converts every file of folder whose extension is listed, through the
 // format sniffer as a user's file would be, and expects the text of the
-// .txt file beside it. Returns how many files were compared.
+// .txt file beside it (NAME.txt for a writer's source NAME.source.EXT too).
+// Returns how many files were compared.
 inline int expectFixtureTexts(const std::filesystem::path& folder,
                               std::initializer_list<std::string_view> extensions)
 {
@@ -54,7 +55,10 @@ inline int expectFixtureTexts(const std::filesystem::path& folder,
         if (!listed)
             continue;
         std::filesystem::path expected = entry.path();
-        expected.replace_extension(".txt");
+        expected.replace_extension();
+        if (expected.extension() == ".source")
+            expected.replace_extension();
+        expected += ".txt";
         EXPECT_TRUE(std::filesystem::exists(expected)) << expected;
         auto text = extractText(entry.path().string());
         EXPECT_TRUE(text.ok()) << entry.path() << ": " << (text.ok() ? "" : text.error().description);

@@ -13,6 +13,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -108,9 +109,22 @@ public:
 private:
     struct OpenList
     {
-        std::string style;
+        std::string named;      // the list style the list or a list around it names
+        std::string style;      // the list style of the current item
+        std::string labelStyle; // the item's text:style-override, which shows its label
         int level = 1;
         bool labelPending = false;
+        // An item of a list that names no style takes its paragraph style's
+        // list style, so it is counted when its paragraph begins.
+        bool countPending = false;
+        std::optional<int> startValue;
+        bool restart = false; // the first item counted starts its style's count over
+    };
+
+    struct ParagraphStyle
+    {
+        std::string parent;
+        std::optional<std::string> listStyle; // empty: the style turns its parent's list off
     };
 
     struct StoryState
@@ -119,6 +133,7 @@ private:
         int graphicDepth = 0; // frames and groups: their own text is no paragraph text
         bool lastWasSpace = true;
         std::vector<OpenList> lists;
+        std::vector<int> cellRepeats; // table:number-columns-repeated of each open cell
     };
     using Stories = StoryStack<StoryState>;
 
@@ -126,10 +141,15 @@ private:
     StoryState& state() { return m_stories.current().state; }
     void openStory(StoryKind kind, bool kept, std::string mark = {});
     void append(std::string_view text);
-    void startParagraph();
+    void startParagraph(const XmlAttributes& attributes);
     void endParagraph();
     void startList(const XmlAttributes& attributes);
     void startListItem(const XmlAttributes& attributes, bool header);
+    void startNumberedParagraph(const XmlAttributes& attributes);
+    void countItem(OpenList& list);
+    void readParagraphStyle(const XmlAttributes& attributes);
+    std::string paragraphListStyle(std::string name) const;
+    void endCell(int level, int repeats);
     std::string listLabel(const OpenList& list);
     std::string outlineLabel(int level);
     void readListLevelStyle(std::string_view local, const XmlAttributes& attributes);
@@ -149,6 +169,8 @@ private:
     int m_depth = 0;
 
     std::map<std::string, ListStyle> m_listStyles;
+    std::map<std::string, ParagraphStyle> m_paragraphStyles;
+    std::string m_numberedListId; // the list of the last numbered paragraph
     std::map<std::string, std::array<int, kListLevels>> m_counters;
     std::string m_listStyleName; // the list style being read
     int m_listStyleLevel = -1;
@@ -224,17 +246,22 @@ void OdfHandler::append(std::string_view text)
     story().builder.append(text);
 }
 
-void OdfHandler::startParagraph()
+void OdfHandler::startParagraph(const XmlAttributes& attributes)
 {
     Stories::Story& current = story();
     // A paragraph in a paragraph is no ODF markup; its text joins the outer one.
     if (current.state.paragraphDepth++ > 0)
         return;
     current.state.lastWasSpace = true;
-    if (!current.state.lists.empty() && current.state.lists.back().labelPending) {
-        current.state.lists.back().labelPending = false;
-        append(listLabel(current.state.lists.back()));
+    if (current.state.lists.empty() || !current.state.lists.back().labelPending)
+        return;
+    OpenList& list = current.state.lists.back();
+    list.labelPending = false;
+    if (list.countPending) {
+        list.style = paragraphListStyle(attribute(attributes, Ns::Text, "style-name"));
+        countItem(list);
     }
+    append(listLabel(list));
 }
 
 void OdfHandler::endParagraph()
@@ -250,23 +277,48 @@ void OdfHandler::startList(const XmlAttributes& attributes)
 {
     Stories::Story& current = story();
     OpenList list;
-    list.style = attribute(attributes, Ns::Text, "style-name");
+    list.named = attribute(attributes, Ns::Text, "style-name");
     // Counts are kept per known style only, so that made-up names cost nothing.
-    if (!m_listStyles.contains(list.style))
-        list.style.clear();
+    if (!m_listStyles.contains(list.named))
+        list.named.clear();
     if (!current.state.lists.empty()) {
         OpenList& parent = current.state.lists.back();
         parent.labelPending = false; // an item that opens with a list shows no label of its own
-        if (list.style.empty())
-            list.style = parent.style;
+        if (parent.countPending)
+            countItem(parent);
+        if (list.named.empty())
+            list.named = parent.named;
         list.level = std::min(parent.level + 1, kListLevels);
     } else {
         // A new list counts from its start unless it continues an earlier one.
         const std::string continues = attribute(attributes, Ns::Text, "continue-numbering");
-        if (continues != "true" && !attributes.get(Ns::Text, "continue-list"))
-            m_counters.erase(list.style);
+        list.restart = continues != "true" && !attributes.get(Ns::Text, "continue-list");
     }
+    list.style = list.named;
     current.state.lists.push_back(std::move(list));
+}
+
+// A numbered paragraph is a list item of its own; those of one list id
+// count on as one list (ODF 1.2 Part 1, 5.3.6).
+void OdfHandler::startNumberedParagraph(const XmlAttributes& attributes)
+{
+    OpenList list;
+    list.named = attribute(attributes, Ns::Text, "style-name");
+    if (!m_listStyles.contains(list.named))
+        list.named.clear();
+    list.style = list.named;
+    list.level = intAttribute(attributes, Ns::Text, "level", 1, 1, kListLevels);
+    list.labelPending = true;
+    list.countPending = true;
+    if (attributes.get(Ns::Text, "start-value"))
+        list.startValue = intAttribute(attributes, Ns::Text, "start-value", 1, -1000000, 1000000);
+    std::string id = attribute(attributes, Ns::Text, "list-id").substr(0, 256);
+    list.restart = (id.empty() || id != m_numberedListId) &&
+                   attribute(attributes, Ns::Text, "continue-numbering") != "true";
+    m_numberedListId = std::move(id);
+    if (!list.named.empty())
+        countItem(list);
+    state().lists.push_back(std::move(list));
 }
 
 void OdfHandler::startListItem(const XmlAttributes& attributes, bool header)
@@ -278,6 +330,26 @@ void OdfHandler::startListItem(const XmlAttributes& attributes, bool header)
     list.labelPending = !header;
     if (header)
         return;
+    list.labelStyle = attribute(attributes, Ns::Text, "style-override");
+    if (!m_listStyles.contains(list.labelStyle))
+        list.labelStyle.clear();
+    list.startValue.reset();
+    if (attributes.get(Ns::Text, "start-value"))
+        list.startValue = intAttribute(attributes, Ns::Text, "start-value", 1, -1000000, 1000000);
+    list.style = list.named;
+    list.countPending = true;
+    if (!list.named.empty())
+        countItem(list);
+}
+
+void OdfHandler::countItem(OpenList& list)
+{
+    list.countPending = false;
+    OpenList& outermost = state().lists.empty() ? list : state().lists.front();
+    if (outermost.restart || list.restart) {
+        m_counters.erase(list.style);
+        outermost.restart = list.restart = false;
+    }
     const ListStyle* style = m_listStyles.contains(list.style) ? &m_listStyles[list.style] : nullptr;
     auto [it, fresh] = m_counters.try_emplace(list.style);
     if (fresh)
@@ -285,10 +357,60 @@ void OdfHandler::startListItem(const XmlAttributes& attributes, bool header)
             it->second[i] = (style ? (*style)[i].start : 1) - 1;
     auto& counters = it->second;
     const int index = list.level - 1;
-    counters[index] =
-        intAttribute(attributes, Ns::Text, "start-value", counters[index] + 1, -1000000, 1000000);
+    counters[index] = list.startValue.value_or(counters[index] + 1);
     for (int deeper = index + 1; deeper < kListLevels; ++deeper)
         counters[deeper] = (style ? (*style)[deeper].start : 1) - 1;
+}
+
+// Paragraph styles are kept for their list style only: in a list that names
+// no style (nor does a list around it), an item shows by the list style of
+// its paragraph's style, or of the style that inherits from (ODF 1.2 Part 1,
+// 5.3.1 and 19.509).
+void OdfHandler::readParagraphStyle(const XmlAttributes& attributes)
+{
+    if (attribute(attributes, Ns::Style, "family") != "paragraph")
+        return;
+    ParagraphStyle style{attribute(attributes, Ns::Style, "parent-style-name"), std::nullopt};
+    if (const char* listStyle = attributes.get(Ns::Style, "list-style-name"))
+        style.listStyle = listStyle;
+    if (style.parent.empty() && !style.listStyle)
+        return;
+    const std::string name = attribute(attributes, Ns::Style, "name");
+    if (m_paragraphStyles.size() < limits::kMaxListStyles || m_paragraphStyles.contains(name))
+        m_paragraphStyles[name] = std::move(style);
+}
+
+std::string OdfHandler::paragraphListStyle(std::string name) const
+{
+    for (int step = 0; step < limits::kMaxStyleChain; ++step) {
+        const auto found = m_paragraphStyles.find(name);
+        if (found == m_paragraphStyles.end())
+            return {};
+        if (const auto& listStyle = found->second.listStyle)
+            return m_listStyles.contains(*listStyle) ? *listStyle : std::string();
+        name = found->second.parent;
+    }
+    return {};
+}
+
+// A cell repeated by table:number-columns-repeated stands for that many
+// cells alike (ODF 1.2 Part 1, 19.675); a row never grows past
+// kMaxRepeatedColumns cells that way.
+void OdfHandler::endCell(int level, int repeats)
+{
+    BlockBuilder& builder = story().builder;
+    builder.endCell(level);
+    const std::size_t copies = std::min<std::size_t>(
+        std::size_t(repeats - 1),
+        limits::kMaxRepeatedColumns - std::min(limits::kMaxRepeatedColumns, builder.rowCellCount(level)));
+    if (copies == 0)
+        return;
+    // Each copy costs its text and the cell it takes.
+    if (!m_budget.spend((builder.lastCellTextSize(level) + sizeof(TableCell)) * copies)) {
+        parser()->fail(m_budget.status().error());
+        return;
+    }
+    builder.repeatLastCell(level, copies);
 }
 
 std::string OdfHandler::listLabel(const OpenList& list)
@@ -299,7 +421,7 @@ std::string OdfHandler::listLabel(const OpenList& list)
             level.bullet = true;
         return style;
     }();
-    const auto found = m_listStyles.find(list.style);
+    const auto found = m_listStyles.find(list.labelStyle.empty() ? list.style : list.labelStyle);
     const ListStyle& style = found == m_listStyles.end() ? kDefault : found->second;
     const int index = list.level - 1;
     const ListLevelStyle& level = style[index];
@@ -336,7 +458,10 @@ std::string OdfHandler::outlineLabel(int level)
     ++it->second[level - 1];
     for (int deeper = level; deeper < kListLevels; ++deeper)
         it->second[deeper] = style[deeper].start - 1;
-    return listLabel(OpenList{std::string(kOutline), level, false});
+    OpenList outline;
+    outline.style = std::string(kOutline);
+    outline.level = level;
+    return listLabel(outline);
 }
 
 void OdfHandler::readListLevelStyle(std::string_view local, const XmlAttributes& attributes)
@@ -398,10 +523,10 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
     switch (ns) {
     case Ns::Text:
         if (local == "p") {
-            startParagraph();
+            startParagraph(attributes);
         } else if (local == "h") {
             const bool numbered = story().kept && state().lists.empty() && state().paragraphDepth == 0;
-            startParagraph();
+            startParagraph(attributes);
             if (numbered && attribute(attributes, Ns::Text, "is-list-header") != "true")
                 append(outlineLabel(intAttribute(attributes, Ns::Text, "outline-level", 1, 1, kListLevels)));
         } else if (local == "list-style" || local == "outline-style") {
@@ -418,6 +543,8 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
             startList(attributes);
         } else if (local == "list-item" || local == "list-header") {
             startListItem(attributes, local == "list-header");
+        } else if (local == "numbered-paragraph") {
+            startNumberedParagraph(attributes);
         } else if (local == "s") {
             const int count = intAttribute(attributes, Ns::Text, "c", 1, 1, 1024);
             append(std::string(static_cast<std::size_t>(count), ' '));
@@ -442,6 +569,8 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
             openStory(StoryKind::HeaderFooter, true);
         else if (local == "list-level-label-alignment")
             readListLevelStyle(local, attributes);
+        else if (local == "style")
+            readParagraphStyle(attributes);
         break;
     case Ns::Table:
         if (local == "table") {
@@ -449,6 +578,9 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
                 ++story().tableDepth;
         } else if (local == "covered-table-cell") {
             ++m_skipDepth; // a merged cell is one cell
+        } else if (local == "table-cell") {
+            state().cellRepeats.push_back(intAttribute(attributes, Ns::Table, "number-columns-repeated", 1, 1,
+                                                       int(limits::kMaxRepeatedColumns)));
         }
         break;
     case Ns::Draw:
@@ -483,12 +615,19 @@ void OdfHandler::endElement(Ns ns, std::string_view local)
     case Ns::Text:
         if (local == "p" || local == "h") {
             endParagraph();
-        } else if (local == "list") {
-            if (!state().lists.empty())
+        } else if (local == "list" || local == "numbered-paragraph") {
+            if (!state().lists.empty()) {
+                if (state().lists.back().countPending)
+                    countItem(state().lists.back());
                 state().lists.pop_back();
+            }
         } else if (local == "list-item" || local == "list-header") {
-            if (!state().lists.empty())
-                state().lists.back().labelPending = false;
+            if (!state().lists.empty()) {
+                OpenList& list = state().lists.back();
+                list.labelPending = false;
+                if (list.countPending)
+                    countItem(list); // an item without a paragraph counts all the same
+            }
         } else if (local == "list-style" || local == "outline-style") {
             m_listStyleName.clear();
             m_listStyleLevel = -1;
@@ -500,6 +639,11 @@ void OdfHandler::endElement(Ns ns, std::string_view local)
         break;
     case Ns::Table: {
         Stories::Story& current = story();
+        int repeats = 1;
+        if (local == "table-cell" && !current.state.cellRepeats.empty()) {
+            repeats = current.state.cellRepeats.back();
+            current.state.cellRepeats.pop_back();
+        }
         if (current.state.paragraphDepth > 0 || current.tableDepth == 0 || !current.kept) {
             if (local == "table" && current.tableDepth > 0 && current.state.paragraphDepth == 0)
                 --current.tableDepth;
@@ -507,7 +651,7 @@ void OdfHandler::endElement(Ns ns, std::string_view local)
         }
         const int level = std::min(current.tableDepth, limits::kMaxTableNesting);
         if (local == "table-cell") {
-            current.builder.endCell(level);
+            endCell(level, repeats);
         } else if (local == "table-row") {
             current.builder.endRow(level);
         } else if (local == "table") {

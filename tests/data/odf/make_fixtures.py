@@ -1,7 +1,11 @@
 #!/usr/bin/python3
 """Builds the OpenDocument fixtures: each source, a flat ODT written by hand
 below, is saved by LibreOffice as name.odt (a package) and name.fodt (flat
-XML), so both files come from a real writer. The expected text (name.txt, and
+XML), so both files come from a real writer. Where LibreOffice writes the
+markup a source tries differently (numbered paragraphs, repeated cells), the
+source is kept as name.source.fodt and held to the same text; where it reads
+the markup otherwise (lists that take their paragraphs' list style), only
+the source is kept, as name.fodt. The expected text (name.txt, and
 name.all.txt with headers, footers and comments included) is written here by
 hand from the plain-text layout, never from a reader's output.
 
@@ -44,7 +48,7 @@ def soffice(source, target_filter, outdir):
     done.check_returncode()
 
 
-def emit(name, source, expected, expected_all=None):
+def emit(name, source, expected, expected_all=None, keep_source=False):
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "source", name + ".fodt")
         os.mkdir(os.path.dirname(path))
@@ -54,11 +58,19 @@ def emit(name, source, expected, expected_all=None):
         soffice(path, "fodt:OpenDocument Text Flat XML", tmp)
         for extension in (".odt", ".fodt"):
             shutil.copy(os.path.join(tmp, name + extension), os.path.join(HERE, name + extension))
+        if keep_source:
+            shutil.copy(path, os.path.join(HERE, name + ".source.fodt"))
     with open(os.path.join(HERE, name + ".txt"), "w", encoding="utf-8", newline="\n") as f:
         f.write(expected)
     if expected_all is not None:
         with open(os.path.join(HERE, name + ".all.txt"), "w", encoding="utf-8", newline="\n") as f:
             f.write(expected_all)
+
+
+def emit_source(name, source, expected):
+    for file, text in ((name + ".fodt", source), (name + ".txt", expected)):
+        with open(os.path.join(HERE, file), "w", encoding="utf-8", newline="\n") as f:
+            f.write(text)
 
 
 def followed_by(kind):
@@ -160,8 +172,96 @@ def headings():
     emit("headings", source, expected)
 
 
+def override():
+    # An item's style override shows its label in another list style; the
+    # list counts on.
+    styles = ('<text:list-style style:name="L1"><text:list-level-style-number text:level="1" style:num-suffix="."'
+              ' style:num-format="1">' + followed_by("listtab") + '</text:list-level-style-number></text:list-style>'
+              '<text:list-style style:name="L2"><text:list-level-style-number text:level="1" style:num-suffix=")"'
+              ' style:num-format="A">' + followed_by("listtab") + '</text:list-level-style-number></text:list-style>')
+    body = ('<text:list text:style-name="L1"><text:list-item><text:p>One</text:p></text:list-item>'
+            '<text:list-item text:style-override="L2"><text:p>Overridden</text:p></text:list-item>'
+            '<text:list-item><text:p>Three</text:p></text:list-item></text:list>')
+    emit("override", fodt(body, styles), "1.\tOne\nB)\tOverridden\n3.\tThree\n")
+
+
+def paragraph_lists():
+    # Lists that name no style take the list style of their paragraphs'
+    # styles (a common style, an automatic one, one inherited, one that turns
+    # its parent's off and shows the default bullet); a paragraph of such a
+    # style outside any list is no list item. LibreOffice 7.4 gives
+    # such lists a bullet style of its own instead, so only the source is kept.
+    common = ('<office:styles><style:style style:name="Standard" style:family="paragraph"/>'
+              '<style:style style:name="Numbered" style:family="paragraph" style:parent-style-name="Standard"'
+              ' style:list-style-name="LN"/>'
+              '<text:list-style style:name="LN">'
+              '<text:list-level-style-number text:level="1" style:num-suffix="." style:num-format="1">' +
+              followed_by("listtab") + '</text:list-level-style-number>'
+              '<text:list-level-style-number text:level="2" style:num-suffix=")" style:num-format="a">' +
+              followed_by("space") + '</text:list-level-style-number></text:list-style></office:styles>')
+    automatic = ('<style:style style:name="P1" style:family="paragraph" style:parent-style-name="Standard"'
+                 ' style:list-style-name="LD"/>'
+                 '<style:style style:name="P2" style:family="paragraph" style:parent-style-name="Numbered"/>'
+                 '<style:style style:name="P3" style:family="paragraph" style:parent-style-name="Numbered"'
+                 ' style:list-style-name=""/>'
+                 '<text:list-style style:name="LD"><text:list-level-style-bullet text:level="1"'
+                 ' text:bullet-char="-">' + followed_by("listtab") + '</text:list-level-style-bullet></text:list-style>')
+
+    def item(text, style, nested=""):
+        return '<text:list-item><text:p text:style-name="%s">%s</text:p>%s</text:list-item>' % (style, text, nested)
+
+    body = ('<text:list>' + item("First", "Numbered") +
+            item("Second", "P2", '<text:list>' + item("Sub", "Numbered") + '</text:list>') + '</text:list>'
+            '<text:p text:style-name="Numbered">Outside a list</text:p>'
+            '<text:list>' + item("Dash", "P1") + '</text:list>'
+            '<text:list>' + item("Again", "Numbered") + item("No list style", "P3") + item("Numbered again", "P2") +
+            '</text:list>' +
+            '<text:numbered-paragraph text:list-id="np1"><text:p text:style-name="P2">Numbered paragraph'
+            '</text:p></text:numbered-paragraph>')
+    source = fodt(body, automatic).replace("<office:automatic-styles>", common + "<office:automatic-styles>", 1)
+    expected = ("1.\tFirst\n2.\tSecond\na) Sub\nOutside a list\n-\tDash\n1.\tAgain\n\u2022\tNo list style\n"
+                "2.\tNumbered again\n1.\tNumbered paragraph\n")
+    emit_source("paragraph-lists", source, expected)
+
+
+def numbered():
+    # Numbered paragraphs of one list id count on as one list, each at its
+    # level; another list id starts again.
+    styles = ('<text:list-style style:name="LN">'
+              '<text:list-level-style-number text:level="1" style:num-suffix="." style:num-format="1">' +
+              followed_by("listtab") + '</text:list-level-style-number>'
+              '<text:list-level-style-number text:level="2" style:num-suffix=")" style:num-format="a">' +
+              followed_by("space") + '</text:list-level-style-number></text:list-style>')
+
+    def paragraph(text, level, list_id="np1"):
+        return ('<text:numbered-paragraph text:list-id="%s" text:level="%d" text:style-name="LN">'
+                '<text:number>%s</text:number><text:p>%s</text:p></text:numbered-paragraph>' %
+                (list_id, level, "?", text))
+
+    body = (paragraph("One", 1) + paragraph("One a", 2) + paragraph("One b", 2) + paragraph("Two", 1) +
+            '<text:p>Between</text:p>' + paragraph("Three", 1) + paragraph("Other list", 1, "np2"))
+    expected = "1.\tOne\na) One a\nb) One b\n2.\tTwo\nBetween\n3.\tThree\n1.\tOther list\n"
+    emit("numbered", fodt(body, styles), expected, keep_source=True)
+
+
+def repeated():
+    # A cell repeated across columns is that many cells alike.
+    body = ('<table:table table:name="T1"><table:table-column table:number-columns-repeated="3"/>'
+            '<table:table-row><table:table-cell table:number-columns-repeated="2"><text:p>same</text:p>'
+            '</table:table-cell><table:table-cell><text:p>end</text:p></table:table-cell></table:table-row>'
+            '<table:table-row><table:table-cell><text:p>first</text:p></table:table-cell>'
+            '<table:table-cell table:number-columns-repeated="2"/></table:table-row></table:table>'
+            '<text:p>After</text:p>')
+    expected = "same\tsame\tend\nfirst\t\t\nAfter\n"
+    emit("repeated", fodt(body), expected, keep_source=True)
+
+
 if __name__ == "__main__":
     headings()
     lists()
     structure()
     changes()
+    override()
+    paragraph_lists()
+    numbered()
+    repeated()

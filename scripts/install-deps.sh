@@ -22,7 +22,7 @@ build_packages=(
 )
 dev_packages=(
   python3 python3-docx python3-matplotlib
-  libreoffice-writer-nogui pandoc antiword catdoc wv docx2txt hyperfine time bc
+  libreoffice-writer-nogui abiword pandoc antiword catdoc wv docx2txt hyperfine time bc
   clang-14 libclang-rt-14-dev llvm-14
   xdotool imagemagick
 )

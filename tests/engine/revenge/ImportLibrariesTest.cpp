@@ -2,6 +2,7 @@
 // it, and the archive corpus's real files read through the engine.
 
 #include "Engine.h"
+#include "EngineTestData.h"
 #include "PlainTextWriter.h"
 #include "Readers.h"
 #include "ZipBuilder.h"
@@ -261,6 +262,15 @@ TEST(ImportLibraries, CompressedInputKeepsTheLimits)
     auto text = readDocument(asBytes(cases[0].bytes));
     ASSERT_TRUE(text.ok()) << text.error().description;
     EXPECT_EQ(renderPlainText(text.value()), "Hello\n");
+}
+
+// A document AbiWord saved (tests/data/abiword/make_fixtures.py), read to the
+// text written by hand beside it.
+TEST(ImportLibraries, AbiWordFixtureReadsToTheExpectedText)
+{
+    EXPECT_GE(
+        plainora::engine::testing::expectFixtureTexts(fs::path(PLAINORA_TEST_DATA_DIR) / "abiword", {".abw"}),
+        1);
 }
 
 // Real files of each library's formats: a phrase each holds, as the

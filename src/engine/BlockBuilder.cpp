@@ -66,12 +66,12 @@ void BlockBuilder::endParagraph(int level)
     placeParagraph(target(level), true);
 }
 
-void BlockBuilder::endCell(int level)
+void BlockBuilder::endCell(int level, bool keepEmpty)
 {
     level = std::clamp(level, 1, limits::kMaxTableNesting);
     openTo(level);
     OpenTable& table = m_tables.back();
-    placeParagraph(table.cell, false);
+    placeParagraph(table.cell, keepEmpty);
     table.row.cells.push_back(TableCell{std::move(table.cell)});
     table.cell.clear();
     table.cellStarted = false;
@@ -125,6 +125,15 @@ void BlockBuilder::addAnchored(std::vector<Block> blocks)
     for (Block& block : blocks) {
         m_size += kNodeCost + block.text.size();
         m_anchored.push_back(std::move(block));
+    }
+}
+
+void BlockBuilder::addBlocks(int level, std::vector<Block> blocks)
+{
+    std::vector<Block>& into = target(std::clamp(level, 0, openTableLevels()));
+    for (Block& block : blocks) {
+        m_size += kNodeCost + block.text.size();
+        into.push_back(std::move(block));
     }
 }
 

@@ -2,7 +2,8 @@
 // Builds a run of blocks (paragraphs and tables, nested to any level) from a
 // stream of events: text, paragraph ends, cell ends and row ends, each at a
 // table nesting level (0 = outside any table). Readers of stream formats
-// (RTF, HTML) feed it; it decides where each paragraph lands.
+// (RTF, HTML, Word's binary stories) feed it; it decides where each
+// paragraph lands.
 
 #include "Document.h"
 
@@ -35,8 +36,9 @@ public:
     // (opening tables up to it, closing deeper ones into their parent cell).
     void endParagraph(int level);
     // Ends the cell of the table at this level; the pending paragraph, if it
-    // holds text, is the cell's last one.
-    void endCell(int level);
+    // holds text, is the cell's last one. Where the cell mark also ends a
+    // paragraph (Word's binary format), keepEmpty keeps an empty one too.
+    void endCell(int level, bool keepEmpty = false);
     // Ends the row of the table at this level; pending cell content becomes
     // its last cell.
     void endRow(int level);
@@ -51,6 +53,9 @@ public:
     // Blocks shown after the next paragraph that ends (text box content
     // after its anchor paragraph).
     void addAnchored(std::vector<Block> blocks);
+    // Puts blocks at once into the open cell of the table at this level (0:
+    // outside any table), for content anchored where no paragraph ends.
+    void addBlocks(int level, std::vector<Block> blocks);
 
     // Ends everything and hands over the blocks. Empty trailing paragraphs
     // are kept only if keepTrailingEmpty.

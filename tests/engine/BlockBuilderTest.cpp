@@ -82,3 +82,36 @@ TEST(BlockBuilder, AnchoredBlocksFollowTheNextParagraph)
     trailing.endParagraph(0);
     EXPECT_EQ(render(trailing.finish(false)), "p\n");
 }
+
+TEST(BlockBuilder, CellMarksThatEndParagraphs)
+{
+    // One cell per row frames its content: each paragraph shows as a line,
+    // so a kept empty paragraph is an empty line.
+    BlockBuilder kept;
+    kept.append("a");
+    kept.endParagraph(1);
+    kept.endCell(1, /*keepEmpty=*/true);
+    kept.endRow(1);
+    EXPECT_EQ(render(kept.finish()), "a\n\n");
+
+    BlockBuilder dropped;
+    dropped.append("a");
+    dropped.endParagraph(1);
+    dropped.endCell(1);
+    dropped.endRow(1);
+    EXPECT_EQ(render(dropped.finish()), "a\n");
+
+    // Blocks added where no paragraph ends go into the open cell at once,
+    // ahead of that cell's paragraphs.
+    BlockBuilder boxes;
+    boxes.append("a");
+    boxes.endCell(1);
+    boxes.endRow(1);
+    boxes.addBlocks(1, {Block::paragraph("box")});
+    boxes.append("b");
+    boxes.endCell(1);
+    boxes.endRow(1);
+    boxes.addBlocks(5, {Block::paragraph("end")}); // no table that deep: the open one
+    boxes.endParagraph(0);
+    EXPECT_EQ(render(boxes.finish()), "a\nbox\nb\nend\n\n");
+}

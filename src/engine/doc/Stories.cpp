@@ -1,5 +1,6 @@
 #include "Stories.h"
 
+#include "BlockBuilder.h"
 #include "EquationField.h"
 #include "Limits.h"
 #include "LittleEndian.h"
@@ -36,13 +37,6 @@ struct OpenField
     }
 };
 
-struct TableBuilder
-{
-    std::vector<TableRow> rows;
-    TableRow row;
-    TableCell cell;
-};
-
 // [MS-DOC] 2.9.79 FFData of a check box, behind the 68-byte header of a
 // NilPICFAndBinData in the Data stream: bits iType (2) and iRes (5); iRes 25
 // means "the default state", stored in wDef after the name.
@@ -72,10 +66,9 @@ public:
         m_nextMark = m_context.noteMarks.lower_bound(begin);
         for (std::uint32_t cp = begin; cp < end; ++cp)
             step(cp);
-        if (!m_paragraph.empty() || !m_pendingBlocks.empty())
+        if (!m_builder.paragraphEmpty() || !m_pendingBlocks.empty())
             endParagraph(end, 0x0D, /*paragraphMark=*/false);
-        setDepth(0);
-        return std::move(m_out);
+        return m_builder.finish();
     }
 
 private:
@@ -129,7 +122,7 @@ private:
         while (m_nextMark != m_context.noteMarks.end() && m_nextMark->first < cp)
             ++m_nextMark;
         if (m_nextMark != m_context.noteMarks.end() && m_nextMark->first == cp) {
-            m_paragraph += m_nextMark->second;
+            m_builder.append(m_nextMark->second);
             return;
         }
         const bool special = flags & DocumentText::Special;
@@ -144,20 +137,20 @@ private:
             if (m_context.sectionEnds.count(cp))
                 endParagraph(cp, 0x0D, true);
             else
-                m_paragraph.push_back('\n');
+                m_builder.append('\n');
             return;
         case 0x0B:
             if (!(flags & DocumentText::SpecVanish))
-                m_paragraph.push_back('\n');
+                m_builder.append('\n');
             return;
         case 0x0E:
-            m_paragraph.push_back('\n');
+            m_builder.append('\n');
             return;
         case 0x09:
-            m_paragraph.push_back('\t');
+            m_builder.append('\t');
             return;
         case 0x1E:
-            m_paragraph.push_back('-');
+            m_builder.append('-');
             return;
         case 0x08:
             if (auto anchored = m_context.anchoredBlocks.find(cp);
@@ -170,7 +163,7 @@ private:
         case 0x28:
             if (special) {
                 if (const CharProps* extra = m_text.extra(cp); extra && extra->symbolChar != 0) {
-                    appendUtf8(m_paragraph,
+                    appendUtf8(m_builder.paragraph(),
                                mapSymbolFontCharacter(fontName(extra->symbolFont), extra->symbolChar));
                     return;
                 }
@@ -183,7 +176,8 @@ private:
             return;                       // anchors, note marks and other control characters leave nothing
         if (c >= 0xF000 && c <= 0xF0FF) { // a symbol font's character
             const CharProps* extra = m_text.extra(cp);
-            appendUtf8(m_paragraph, mapSymbolFontCharacter(fontName(extra ? extra->font : 0xFFFF), c));
+            appendUtf8(m_builder.paragraph(),
+                       mapSymbolFontCharacter(fontName(extra ? extra->font : 0xFFFF), c));
             return;
         }
         if (special && (c == 0x3C || c == 0x3E))
@@ -201,24 +195,24 @@ private:
     {
         if (isHighSurrogate(c)) {
             if (m_highSurrogate)
-                appendUtf8(m_paragraph, 0xFFFD);
+                appendUtf8(m_builder.paragraph(), 0xFFFD);
             m_highSurrogate = c;
             return;
         }
         if (isLowSurrogate(c)) {
             if (m_highSurrogate) {
-                appendUtf8(m_paragraph, combineSurrogates(m_highSurrogate, c));
+                appendUtf8(m_builder.paragraph(), combineSurrogates(m_highSurrogate, c));
                 m_highSurrogate = 0;
             } else {
-                appendUtf8(m_paragraph, 0xFFFD);
+                appendUtf8(m_builder.paragraph(), 0xFFFD);
             }
             return;
         }
         if (m_highSurrogate) {
-            appendUtf8(m_paragraph, 0xFFFD);
+            appendUtf8(m_builder.paragraph(), 0xFFFD);
             m_highSurrogate = 0;
         }
-        appendUtf8(m_paragraph, c);
+        appendUtf8(m_builder.paragraph(), c);
     }
 
     void closeField()
@@ -237,54 +231,28 @@ private:
         if (start != std::string::npos && field.code.compare(start, 12, "FORMCHECKBOX") == 0 &&
             field.dataLocation) {
             if (const auto checked = checkBoxState(m_context.dataStream, *field.dataLocation))
-                m_paragraph += *checked ? "[X]" : "[ ]";
+                m_builder.append(*checked ? "[X]" : "[ ]");
         } else if (!field.resultShown) {
             if (const auto text = equationFieldText(field.code))
-                m_paragraph += *text;
+                m_builder.append(*text);
         }
-    }
-
-    std::vector<Block>& container(std::size_t depth)
-    {
-        return depth == 0 ? m_out : m_tables[depth - 1].cell.blocks;
-    }
-
-    void closeTable()
-    {
-        TableBuilder table = std::move(m_tables.back());
-        m_tables.pop_back();
-        if (!table.cell.blocks.empty())
-            table.row.cells.push_back(std::move(table.cell));
-        if (!table.row.cells.empty())
-            table.rows.push_back(std::move(table.row));
-        if (!table.rows.empty())
-            container(m_tables.size()).push_back(Block::table(std::move(table.rows)));
-    }
-
-    // The caller clamps depth to kMaxTableNesting: container() indexes the
-    // open tables by it.
-    void setDepth(std::size_t depth)
-    {
-        while (m_tables.size() > depth)
-            closeTable();
-        while (m_tables.size() < depth)
-            m_tables.emplace_back();
     }
 
     void endParagraph(std::uint32_t cp, char16_t mark, bool paragraphMark)
     {
+        std::string& paragraph = m_builder.paragraph();
         if (m_highSurrogate) {
-            appendUtf8(m_paragraph, 0xFFFD);
+            appendUtf8(paragraph, 0xFFFD);
             m_highSurrogate = 0;
         }
-        std::size_t depth = 0;
+        int depth = 0;
         bool rowEnd = false;
         bool cellEnd = false;
         ParaProps props;
         if (m_context.tablesFromProperties) {
             if (paragraphMark)
                 props = m_text.paragraph(cp);
-            depth = static_cast<std::size_t>(props.depth());
+            depth = props.depth();
             if (mark == 0x07 && depth == 0)
                 depth = 1;
             if (depth == 1) {
@@ -298,48 +266,35 @@ private:
             // Without paragraph properties: a cell mark right after a cell
             // mark ends the row.
             depth = 1;
-            rowEnd = m_lastMarkWasCell && m_paragraph.empty();
+            rowEnd = m_lastMarkWasCell && paragraph.empty();
             cellEnd = !rowEnd;
-        } else if (!m_tables.empty() && m_lastMarkWasCell && m_paragraph.empty()) {
-            depth = 0;
         }
         m_lastMarkWasCell = cellEnd;
         if (!rowEnd && props.ilfo != 0 && m_context.lists)
-            m_paragraph.insert(0, m_context.lists->label(props.ilfo, props.ilvl));
+            paragraph.insert(0, m_context.lists->label(props.ilfo, props.ilvl));
         // Tables nested deeper than the limit land in the deepest one kept.
-        depth = std::min<std::size_t>(depth, limits::kMaxTableNesting);
-        setDepth(depth);
-        std::vector<Block>* target = &container(depth);
+        depth = std::min(depth, limits::kMaxTableNesting);
         if (rowEnd) {
-            TableBuilder& table = m_tables.back();
-            if (!table.cell.blocks.empty())
-                table.row.cells.push_back(std::move(table.cell));
-            table.cell = {};
-            if (!table.row.cells.empty())
-                table.rows.push_back(std::move(table.row));
-            table.row = {};
-        } else if (cellEnd) {
-            TableBuilder& table = m_tables.back();
-            table.cell.blocks.push_back(Block::paragraph(std::move(m_paragraph)));
-            table.row.cells.push_back(std::move(table.cell));
-            table.cell = {};
-            target = &table.row.cells.back().blocks;
+            // The row-end mark holds no text of its own; content anchored to
+            // it starts the next row.
+            paragraph.clear();
+            m_builder.endRow(depth);
+            m_builder.addBlocks(depth, std::move(m_pendingBlocks));
         } else {
-            target->push_back(Block::paragraph(std::move(m_paragraph)));
+            m_builder.addAnchored(std::move(m_pendingBlocks));
+            if (cellEnd)
+                m_builder.endCell(depth, /*keepEmpty=*/true);
+            else
+                m_builder.endParagraph(depth);
         }
-        m_paragraph.clear();
-        for (Block& block : m_pendingBlocks)
-            target->push_back(std::move(block));
         m_pendingBlocks.clear();
     }
 
     StoryContext& m_context;
     const DocumentText& m_text;
-    std::vector<Block> m_out;
-    std::vector<TableBuilder> m_tables;
+    BlockBuilder m_builder;
     std::vector<OpenField> m_fields;
     std::size_t m_fieldOverflow = 0;
-    std::string m_paragraph;
     std::map<std::uint32_t, std::string>::const_iterator m_nextMark;
     std::vector<Block> m_pendingBlocks;
     char16_t m_highSurrogate = 0;

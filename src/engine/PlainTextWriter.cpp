@@ -1,5 +1,6 @@
 #include "PlainTextWriter.h"
 
+#include "Layout.h"
 #include "TextEncoding.h"
 
 #include <algorithm>
@@ -110,13 +111,13 @@ void renderBlocks(const std::vector<Block>& blocks, std::string& out)
     }
 }
 
-// "[mark] " before the note's first line; a note without content still
-// shows its mark.
-void renderNote(const Note& note, const std::string& prefix, std::string& out)
+// The note's label before its first line; a note without content still
+// shows its label.
+void renderNote(const Note& note, NoteKind kind, std::string& out)
 {
     std::string content;
     renderBlocks(note.blocks, content);
-    out += "[" + prefix + note.mark + "] ";
+    out += noteLabelText(kind, note.mark);
     if (content.empty())
         out.push_back('\n');
     else
@@ -155,15 +156,15 @@ std::string renderPlainText(const Document& document)
     if (!document.footnotes.empty() || !document.endnotes.empty()) {
         out.push_back('\n');
         for (const Note& note : document.footnotes)
-            renderNote(note, "", out);
+            renderNote(note, NoteKind::Footnote, out);
         for (const Note& note : document.endnotes)
-            renderNote(note, "", out);
+            renderNote(note, NoteKind::Endnote, out);
     }
 
     if (!document.comments.empty()) {
         out.push_back('\n');
         for (const Note& comment : document.comments)
-            renderNote(comment, "comment ", out);
+            renderNote(comment, NoteKind::Comment, out);
     }
     return out;
 }

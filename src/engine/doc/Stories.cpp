@@ -2,6 +2,7 @@
 
 #include "BlockBuilder.h"
 #include "EquationField.h"
+#include "Layout.h"
 #include "Limits.h"
 #include "LittleEndian.h"
 #include "NumberFormat.h"
@@ -231,7 +232,7 @@ private:
         if (start != std::string::npos && field.code.compare(start, 12, "FORMCHECKBOX") == 0 &&
             field.dataLocation) {
             if (const auto checked = checkBoxState(m_context.dataStream, *field.dataLocation))
-                m_builder.append(*checked ? "[X]" : "[ ]");
+                m_builder.append(checkBoxText(*checked));
         } else if (!field.resultShown) {
             if (const auto text = equationFieldText(field.code))
                 m_builder.append(*text);

@@ -6,6 +6,7 @@
 #include "DocErrors.h"
 #include "DocumentText.h"
 #include "Fib.h"
+#include "Layout.h"
 #include "Limits.h"
 #include "Lists.h"
 #include "LittleEndian.h"
@@ -200,16 +201,6 @@ private:
         return readStory(context, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to));
     }
 
-    // A note's text starts with its own mark (an auto-number character) and
-    // the space after it, which the "[n] " prefix replaces.
-    static void trimNoteStart(std::vector<Block>& blocks)
-    {
-        if (!blocks.empty() && blocks.front().kind == Block::Kind::Paragraph) {
-            std::string& text = blocks.front().text;
-            text.erase(0, std::min(text.find_first_not_of(" \t"), text.size()));
-        }
-    }
-
     struct SectionNotes
     {
         std::uint32_t end = 0; // the CP after the section
@@ -274,9 +265,9 @@ private:
                 note.mark = custom;
             }
             if (cp < m_parts[kMain].end)
-                context.noteMarks[cp] = "[" + note.mark + "]";
+                context.noteMarks[cp] = noteReferenceText(note.mark);
             note.blocks = story(context, part, textPlc->position(k), textPlc->position(k + 1));
-            trimNoteStart(note.blocks);
+            trimNoteStart(note.blocks, /*afterOwnMark=*/true);
             notes.push_back(std::move(note));
         }
         return notes;
@@ -360,9 +351,9 @@ private:
             count = std::min(refs->size(), texts->size());
         for (std::size_t k = 0; k < count; ++k) {
             Note note;
-            note.mark = std::to_string(k + 1);
+            note.mark = commentMark(k);
             note.blocks = story(context, kComments, texts->position(k), texts->position(k + 1));
-            trimNoteStart(note.blocks);
+            trimNoteStart(note.blocks, /*afterOwnMark=*/true);
             document.comments.push_back(std::move(note));
         }
     }

@@ -2,6 +2,7 @@
 // story of its own: text boxes, Word 2003 XML's inline notes and headers,
 // and each note and comment of the notes and comments parts.
 
+#include "Layout.h"
 #include "StoryReaderTypes.h"
 
 #include <utility>
@@ -55,7 +56,7 @@ bool StoryReader::startInterruption(Tag tag, Tag parent, const XmlAttributes& at
     case Tag::Comment:
         if (m_part == Part::Comments) {
             m_context.document->comments.push_back(
-                Note{std::to_string(m_context.document->comments.size() + 1), {}});
+                Note{commentMark(m_context.document->comments.size()), {}});
             m_tags.push_back(tag);
             interrupt(InterruptionKind::Note);
             return true;

@@ -2,6 +2,7 @@
 // codes hidden, form check boxes and drop-down lists, check-box controls.
 
 #include "EquationField.h"
+#include "Layout.h"
 #include "Limits.h"
 #include "StoryReaderTypes.h"
 #include "StyleSheet.h"
@@ -49,7 +50,7 @@ void StoryReader::startFieldElement(Tag tag, Tag parent, const XmlAttributes& at
         if (!m_controls.empty() && m_controls.back().checkBox) {
             // The content is the box's glyph; show its state instead.
             if (runVisible()) {
-                const char* label = m_controls.back().checked ? "[X]" : "[ ]";
+                const std::string_view label = checkBoxText(m_controls.back().checked);
                 if (m_story.paragraphs.empty())
                     m_pendingPrefix += label;
                 else
@@ -122,7 +123,7 @@ void StoryReader::fieldCharacter(const XmlAttributes& attributes)
             return;
         // Form fields without a result show their state ([E1] 17.16.7, 17.16.9).
         if (field.kind == Field::Kind::CheckBox) {
-            appendText(field.checked.value_or(field.checkDefault.value_or(false)) ? "[X]" : "[ ]");
+            appendText(checkBoxText(field.checked.value_or(field.checkDefault.value_or(false))));
         } else if (field.kind == Field::Kind::DropDown && !field.entries.empty()) {
             const int index = field.entryResult.value_or(field.entryDefault);
             if (index >= 0 && static_cast<std::size_t>(index) < field.entries.size())

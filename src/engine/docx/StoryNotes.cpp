@@ -1,6 +1,7 @@
 // Notes of a StoryReader's story: references and their marks, numbered once
 // each section's note properties are known, and the notes' own text.
 
+#include "Layout.h"
 #include "StoryReaderTypes.h"
 #include "StyleSheet.h"
 
@@ -136,7 +137,7 @@ void StoryReader::noteReference(bool endnote, const XmlAttributes& attributes)
         NoteCounter& counter = endnote ? m_context.endnoteCounter : m_context.footnoteCounter;
         notes[index].mark = counter.next(endnote ? m_context.endnoteNumbering : m_context.footnoteNumbering,
                                          m_context.section);
-        appendText("[" + notes[index].mark + "]");
+        appendText(noteReferenceText(notes[index].mark));
         return;
     }
     appendText(kMarkStart + std::to_string(m_context.pendingMarks.size()) + kMarkEnd);
@@ -164,7 +165,7 @@ void StoryReader::resolveNoteMarks()
         std::vector<Note>& notes = pending.endnote ? document.endnotes : document.footnotes;
         if (pending.note < notes.size())
             notes[pending.note].mark = mark;
-        marks.push_back("[" + mark + "]");
+        marks.push_back(noteReferenceText(mark));
     }
     m_context.pendingMarks.clear();
     replacePendingMarks(document.body, marks);
@@ -193,7 +194,7 @@ void StoryReader::finishCustomMark()
     m_customMarkNote = nullptr;
     if (m_customMarkIndex < notes.size())
         notes[m_customMarkIndex].mark = m_customMarkText;
-    appendText("[" + m_customMarkText + "]");
+    appendText(noteReferenceText(m_customMarkText));
     m_customMarkText.clear();
 }
 
@@ -220,12 +221,7 @@ void StoryReader::startNoteStory(const XmlAttributes& attributes)
 // go to the notes that take it.
 void StoryReader::finishNote(Tag tag, std::vector<Block> blocks)
 {
-    // The note's own mark (w:footnoteRef) and the space after it are
-    // shown by the "[n] " prefix.
-    if (!blocks.empty() && blocks.front().kind == Block::Kind::Paragraph) {
-        std::string& text = blocks.front().text;
-        text.erase(0, text.find_first_not_of(" \t"));
-    }
+    trimNoteStart(blocks, /*afterOwnMark=*/true); // w:footnoteRef and the space after it
     Document& document = *m_context.document;
     if (tag == Tag::Comment) {
         if (!document.comments.empty())

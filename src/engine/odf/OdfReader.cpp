@@ -2,6 +2,7 @@
 // a zip package whose styles.xml and content.xml are streamed through expat,
 // or one flat XML document holding both. One handler reads either.
 
+#include "Layout.h"
 #include "Limits.h"
 #include "NumberFormat.h"
 #include "Readers.h"
@@ -591,7 +592,7 @@ void OdfHandler::startElement(Ns ns, std::string_view local, const XmlAttributes
         break;
     case Ns::Office:
         if (local == "annotation") {
-            openStory(StoryKind::Comment, true, std::to_string(m_document.comments.size() + 1));
+            openStory(StoryKind::Comment, true, commentMark(m_document.comments.size()));
         }
         break;
     default:
@@ -633,7 +634,7 @@ void OdfHandler::endElement(Ns ns, std::string_view local)
             m_listStyleLevel = -1;
         } else if (local == "note-citation") {
             m_inNoteCitation = false;
-            append('[' + m_noteCitation + ']');
+            append(noteReferenceText(m_noteCitation));
             state().lastWasSpace = false;
         }
         break;

@@ -1,5 +1,6 @@
 #include "TextCollector.h"
 
+#include "Layout.h"
 #include "Limits.h"
 #include "NumberFormat.h"
 
@@ -203,7 +204,7 @@ void TextCollector::openNote(StoryKind kind, const librevenge::RVNGPropertyList&
     if (mark.empty())
         mark = std::to_string(intProperty(properties, "librevenge:number", count + 1));
     ++count;
-    append("[" + mark + "]");
+    append(noteReferenceText(mark));
     m_stories.open(kind, true, std::move(mark));
 }
 
@@ -229,8 +230,7 @@ void TextCollector::closeEndnote()
 
 void TextCollector::openComment(const librevenge::RVNGPropertyList&)
 {
-    m_stories.open(StoryKind::Comment, m_options.includeComments,
-                   std::to_string(m_document.comments.size() + 1));
+    m_stories.open(StoryKind::Comment, m_options.includeComments, commentMark(m_document.comments.size()));
 }
 
 void TextCollector::closeComment()

@@ -2,6 +2,7 @@
 // guides shown from their instructions.
 
 #include "EquationField.h"
+#include "Layout.h"
 #include "RtfReader.h"
 #include "TextEncoding.h"
 
@@ -39,7 +40,7 @@ void RtfReader::fieldWord(Word word, std::int32_t p)
             Field& field = m_fields.back();
             if (field.isCheckBox()) {
                 if (emitting() && !field.shown)
-                    emit(field.checkBoxText());
+                    emit(checkBoxText(field.ticked()));
                 field.shown = true;
                 s.dest = Destination::Ignore;
             } else if (field.priv) {
@@ -80,7 +81,7 @@ void RtfReader::closeField()
     const Field field = m_fields.back();
     m_fields.pop_back();
     if (field.isCheckBox() && !field.shown && emitting()) {
-        emit(field.checkBoxText());
+        emit(checkBoxText(field.ticked()));
     } else if (!field.resultShown && emitting()) {
         // A phonetic guide: Word draws it, so only its instruction says what it shows.
         if (const auto shown = equationFieldText(field.instruction))

@@ -283,7 +283,7 @@ struct Field
     int defaultResult = 0;
 
     bool isCheckBox() const;
-    const char* checkBoxText() const { return (result == 25 ? defaultResult : result) == 1 ? "[X]" : "[ ]"; }
+    bool ticked() const { return (result == 25 ? defaultResult : result) == 1; }
 };
 
 // A single-byte code page decodes through a table; a multi-byte one through

@@ -2,6 +2,7 @@
 // headers and footers and shape text, note numbering, and mail that wraps
 // an HTML page.
 
+#include "Layout.h"
 #include "RtfReader.h"
 
 #include <charconv>
@@ -159,14 +160,10 @@ void RtfReader::finishStory(int index)
         break;
     case StoryKind::Footnote:
     case StoryKind::Endnote: {
-        // The mark is shown by the writer; the text after it starts the note.
-        if (!blocks.empty() && blocks.front().kind == Block::Kind::Paragraph) {
-            std::string& first = blocks.front().text;
-            first.erase(0, std::min(first.find_first_not_of(' '), first.size()));
-        }
+        trimNoteStart(blocks, /*afterOwnMark=*/false); // \chftn trims as it streams
         Note note{noteMark(story.kind), std::move(blocks)};
         if (m_pendingReference >= 0) {
-            m_references[m_pendingReference] = "[" + note.mark + "]";
+            m_references[m_pendingReference] = noteReferenceText(note.mark);
             m_pendingReference = -1;
         }
         (story.kind == StoryKind::Endnote ? m_document.endnotes : m_document.footnotes)
@@ -177,12 +174,8 @@ void RtfReader::finishStory(int index)
         m_document.headersFooters.push_back(std::move(blocks));
         break;
     case StoryKind::Comment: {
-        if (!blocks.empty() && blocks.front().kind == Block::Kind::Paragraph) {
-            std::string& first = blocks.front().text;
-            first.erase(0, std::min(first.find_first_not_of(' '), first.size()));
-        }
-        m_document.comments.push_back(
-            Note{std::to_string(m_document.comments.size() + 1), std::move(blocks)});
+        trimNoteStart(blocks, /*afterOwnMark=*/false);
+        m_document.comments.push_back(Note{commentMark(m_document.comments.size()), std::move(blocks)});
         break;
     }
     case StoryKind::Shape:

@@ -2,6 +2,7 @@
 // fallback, symbol fonts, the font table.
 
 #include "EquationField.h"
+#include "Layout.h"
 #include "Limits.h"
 #include "RtfReader.h"
 #include "TextEncoding.h"
@@ -63,8 +64,7 @@ void RtfReader::emit(std::string_view utf8)
         return;
     }
     if (m_trimAfterNoteMark >= 0 && m_trimAfterNoteMark == state().story) {
-        while (!utf8.empty() && (utf8.front() == ' ' || utf8.front() == '\t'))
-            utf8.remove_prefix(1);
+        utf8 = trimNoteStart(utf8);
         if (utf8.empty())
             return;
         m_trimAfterNoteMark = -1;

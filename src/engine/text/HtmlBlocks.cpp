@@ -2,6 +2,7 @@
 // content, and the visible text between them with its white space folded.
 
 #include "HtmlReader.h"
+#include "Layout.h"
 #include "Limits.h"
 #include "TextEncoding.h"
 
@@ -130,7 +131,7 @@ void HtmlReader::startElement(const Tag& tag)
     }
     if (tag.name == "input") {
         if (!hidden() && asciiLower(tag.attribute("type")) == "checkbox")
-            appendVisible(tag.has("checked") ? "[X]" : "[ ]");
+            appendVisible(checkBoxText(tag.has("checked")));
         return;
     }
     if (flags & kVoid) {

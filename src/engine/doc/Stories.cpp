@@ -1,8 +1,7 @@
 #include "Stories.h"
 
 #include "BlockBuilder.h"
-#include "EquationField.h"
-#include "Layout.h"
+#include "FieldStack.h"
 #include "Limits.h"
 #include "LittleEndian.h"
 #include "NumberFormat.h"
@@ -14,46 +13,23 @@ namespace plainora::engine::doc {
 
 namespace {
 
-struct OpenField
-{
-    bool inResult = false;
-    bool resultShown = false; // the result gave text
-    std::string code;         // UTF-8: the start of the instruction, or an equation whole
-    char16_t highSurrogate = 0;
-    std::optional<std::uint32_t> dataLocation;
-
-    void keep(char16_t c)
-    {
-        if (code.size() >= fieldInstructionBytesKept(code))
-            return;
-        if (isHighSurrogate(c)) {
-            highSurrogate = c;
-            return;
-        }
-        char32_t point = c;
-        if (isLowSurrogate(c) && highSurrogate)
-            point = combineSurrogates(highSurrogate, c);
-        highSurrogate = 0;
-        appendUtf8(code, point);
-    }
-};
-
-// [MS-DOC] 2.9.79 FFData of a check box, behind the 68-byte header of a
+// [MS-DOC] 2.9.79 FFData of a form field, behind the 68-byte header of a
 // NilPICFAndBinData in the Data stream: bits iType (2) and iRes (5); iRes 25
 // means "the default state", stored in wDef after the name.
-std::optional<bool> checkBoxState(ByteView data, std::uint32_t location)
+std::optional<FormFieldState> formFieldState(ByteView data, std::uint32_t location)
 {
     const std::uint64_t ffdata = std::uint64_t{location} + 0x44;
     if (readU32(data, ffdata) != 0xFFFFFFFF || !fits(data, ffdata, 12))
         return std::nullopt;
     const std::uint16_t bits = readU16(data, ffdata + 4);
-    if ((bits & 0x3) != 1)
-        return std::nullopt;
-    const int iRes = (bits >> 2) & 0x1F;
-    if (iRes != 25)
-        return iRes == 1;
-    const std::uint16_t nameLength = readU16(data, ffdata + 10);
-    return readU16(data, ffdata + 12 + 2ull * nameLength + 2) != 0;
+    FormFieldState form;
+    form.type = bits & 0x3;
+    form.result = (bits >> 2) & 0x1F;
+    if (form.isCheckBox() && form.result == 25) {
+        const std::uint16_t nameLength = readU16(data, ffdata + 10);
+        form.defaultResult = readU16(data, ffdata + 12 + 2ull * nameLength + 2) != 0 ? 1 : 0;
+    }
+    return form;
 }
 
 class StoryBuilder
@@ -73,13 +49,7 @@ public:
     }
 
 private:
-    bool visible() const
-    {
-        for (const OpenField& field : m_fields)
-            if (!field.inResult)
-                return false;
-        return m_fieldOverflow == 0;
-    }
+    bool visible() const { return m_fields.showingResults(); }
 
     void step(std::uint32_t cp)
     {
@@ -90,36 +60,30 @@ private:
         // Field characters are honoured even when hidden, so that a field
         // hidden or deleted as a whole stays balanced.
         if (c == 0x13) {
-            if (m_fields.size() < static_cast<std::size_t>(limits::kMaxFieldNesting))
-                m_fields.push_back({});
-            else
-                ++m_fieldOverflow;
+            m_fields.begin();
             return;
         }
         if (c == 0x14) {
-            if (m_fieldOverflow == 0 && !m_fields.empty())
-                m_fields.back().inResult = true;
+            m_fields.separate();
             return;
         }
         if (c == 0x15) {
             closeField();
             return;
         }
-        if (!m_fields.empty() && !m_fields.back().inResult && m_fieldOverflow == 0) {
-            OpenField& field = m_fields.back();
+        if (m_fields.inInstruction()) {
             if (c == 0x01 && (flags & DocumentText::Special)) {
                 if (const CharProps* extra = m_text.extra(cp); extra && extra->hasPicLocation)
-                    field.dataLocation = extra->picLocation;
+                    m_fields.innermost()->form = formFieldState(m_context.dataStream, extra->picLocation);
             } else if (c >= 0x20 || c == '\t') {
-                field.keep(c);
+                m_fields.keepInstructionUtf16(c);
             }
         }
         if (!visible())
             return;
         if (flags & DocumentText::Dropped)
             return;
-        if (!m_fields.empty())
-            m_fields.back().resultShown = true;
+        m_fields.markResultShown();
         while (m_nextMark != m_context.noteMarks.end() && m_nextMark->first < cp)
             ++m_nextMark;
         if (m_nextMark != m_context.noteMarks.end() && m_nextMark->first == cp) {
@@ -216,27 +180,15 @@ private:
         appendUtf8(m_builder.paragraph(), c);
     }
 
+    // A check box is known by its instruction and its form data both.
     void closeField()
     {
-        if (m_fieldOverflow > 0) {
-            --m_fieldOverflow;
-            return;
-        }
-        if (m_fields.empty())
-            return; // an end without a begin
-        OpenField field = std::move(m_fields.back());
-        m_fields.pop_back();
-        if (!visible())
-            return;
-        const auto start = field.code.find_first_not_of(' ');
-        if (start != std::string::npos && field.code.compare(start, 12, "FORMCHECKBOX") == 0 &&
-            field.dataLocation) {
-            if (const auto checked = checkBoxState(m_context.dataStream, *field.dataLocation))
-                m_builder.append(checkBoxText(*checked));
-        } else if (!field.resultShown) {
-            if (const auto text = equationFieldText(field.code))
-                m_builder.append(*text);
-        }
+        if (OpenField* field = m_fields.innermost())
+            field->checkBox =
+                field->instructionIs("FORMCHECKBOX") && field->form && field->form->isCheckBox();
+        const auto text = m_fields.end();
+        if (text && visible())
+            m_builder.append(*text);
     }
 
     void endParagraph(std::uint32_t cp, char16_t mark, bool paragraphMark)
@@ -294,8 +246,7 @@ private:
     StoryContext& m_context;
     const DocumentText& m_text;
     BlockBuilder m_builder;
-    std::vector<OpenField> m_fields;
-    std::size_t m_fieldOverflow = 0;
+    FieldStack m_fields{limits::kMaxFieldNesting};
     std::map<std::uint32_t, std::string>::const_iterator m_nextMark;
     std::vector<Block> m_pendingBlocks;
     char16_t m_highSurrogate = 0;

@@ -1,25 +1,31 @@
 // Fields of the RTF reader: their results, form check boxes, and phonetic
 // guides shown from their instructions.
 
-#include "EquationField.h"
-#include "Layout.h"
 #include "RtfReader.h"
-#include "TextEncoding.h"
 
 namespace plainora::engine::rtf {
 
+namespace {
+
 // \fftype1, or a FORMCHECKBOX instruction without \formfield: some
 // writers save the field alone.
-bool Field::isCheckBox() const
+bool isCheckBox(const OpenField& field)
 {
-    if (checkBox)
-        return true;
-    const std::size_t start = instruction.find_first_not_of(' ');
-    if (start == std::string::npos)
-        return false;
-    return equalsIgnoringCase(
-        std::string_view(instruction).substr(start, instruction.find(' ', start) - start), "FORMCHECKBOX");
+    return (field.form && field.form->isCheckBox()) || field.instructionIs("FORMCHECKBOX");
 }
+
+// The form data of the innermost field, made on its first control word.
+FormFieldState* formOf(FieldStack& fields)
+{
+    OpenField* field = fields.innermost();
+    if (!field)
+        return nullptr;
+    if (!field->form)
+        field->form.emplace();
+    return &*field->form;
+}
+
+} // namespace
 
 void RtfReader::fieldWord(Word word, std::int32_t p)
 {
@@ -27,7 +33,7 @@ void RtfReader::fieldWord(Word word, std::int32_t p)
     switch (word) {
     case Word::Field:
         if (!s.ownsField) {
-            m_fields.emplace_back();
+            m_fields.begin();
             s.ownsField = true;
         }
         return;
@@ -36,57 +42,52 @@ void RtfReader::fieldWord(Word word, std::int32_t p)
         s.instruction = true;
         return;
     case Word::Fldrslt:
-        if (!m_fields.empty()) {
-            Field& field = m_fields.back();
-            if (field.isCheckBox()) {
-                if (emitting() && !field.shown)
-                    emit(checkBoxText(field.ticked()));
-                field.shown = true;
+        if (OpenField* field = m_fields.innermost()) {
+            if (isCheckBox(*field)) {
+                field->checkBox = true;
+                const auto text = m_fields.takeCheckBoxText();
+                if (text && emitting())
+                    emit(*text);
                 s.dest = Destination::Ignore;
-            } else if (field.priv) {
+            } else if (field->resultHidden) {
                 s.dest = Destination::Ignore;
             }
         }
         return;
     case Word::Fldpriv:
-        if (!m_fields.empty())
-            m_fields.back().priv = true;
+        if (OpenField* field = m_fields.innermost())
+            field->resultHidden = true;
         return;
     case Word::Formfield:
         s.dest = Destination::Ignore;
         s.instruction = false;
         return;
     case Word::Fftype:
-        if (!m_fields.empty())
-            m_fields.back().checkBox = p == 1;
+        if (FormFieldState* form = formOf(m_fields))
+            form->type = p;
         return;
     case Word::Ffres:
-        if (!m_fields.empty())
-            m_fields.back().result = p;
+        if (FormFieldState* form = formOf(m_fields))
+            form->result = p;
         return;
     case Word::Ffdefres:
-        if (!m_fields.empty())
-            m_fields.back().defaultResult = p;
+        if (FormFieldState* form = formOf(m_fields))
+            form->defaultResult = p;
         return;
     default:
         return;
     }
 }
 
-// The group that started the field has closed.
+// The group that started the field has closed. A phonetic guide shows its
+// text from the instruction: Word draws it without storing a result.
 void RtfReader::closeField()
 {
-    if (m_fields.empty())
-        return;
-    const Field field = m_fields.back();
-    m_fields.pop_back();
-    if (field.isCheckBox() && !field.shown && emitting()) {
-        emit(checkBoxText(field.ticked()));
-    } else if (!field.resultShown && emitting()) {
-        // A phonetic guide: Word draws it, so only its instruction says what it shows.
-        if (const auto shown = equationFieldText(field.instruction))
-            emit(*shown);
-    }
+    if (OpenField* field = m_fields.innermost(); field && isCheckBox(*field))
+        field->checkBox = true;
+    const auto text = m_fields.end();
+    if (text && emitting())
+        emit(*text);
 }
 
 } // namespace plainora::engine::rtf

@@ -6,6 +6,7 @@
 // shapes, wrapped HTML), RtfFields.cpp and RtfLists.cpp.
 
 #include "BlockBuilder.h"
+#include "FieldStack.h"
 #include "NumberFormat.h"
 #include "Readers.h"
 #include "RtfTokenizer.h"
@@ -272,20 +273,6 @@ struct Story
     BlockBuilder builder;
 };
 
-struct Field
-{
-    std::string instruction; // UTF-8: the first characters of \fldinst, or an equation whole
-    bool checkBox = false;
-    bool resultShown = false; // \fldrslt gave text
-    bool priv = false;
-    bool shown = false;
-    int result = 25; // \ffres 25: the default applies
-    int defaultResult = 0;
-
-    bool isCheckBox() const;
-    bool ticked() const { return (result == 25 ? defaultResult : result) == 1; }
-};
-
 // A single-byte code page decodes through a table; a multi-byte one through
 // iconv, a run at a time.
 struct Decoder
@@ -374,7 +361,7 @@ private:
     const WordTable& m_words = wordTable();
     std::vector<GroupState> m_states;
     std::vector<Story> m_stories;
-    std::vector<Field> m_fields;
+    FieldStack m_fields;
     Document m_document;
 
     std::unordered_map<std::int32_t, Font> m_fonts;

@@ -1,7 +1,6 @@
 // Characters of the RTF reader: text in the fonts' code pages, \uN with its
 // fallback, symbol fonts, the font table.
 
-#include "EquationField.h"
 #include "Layout.h"
 #include "Limits.h"
 #include "RtfReader.h"
@@ -71,8 +70,7 @@ void RtfReader::emit(std::string_view utf8)
     }
     builder().append(utf8);
     m_text.spend(utf8.size());
-    if (!m_fields.empty())
-        m_fields.back().resultShown = true;
+    m_fields.markResultShown();
 }
 
 void RtfReader::emitCodePoint(char32_t codePoint)
@@ -113,7 +111,7 @@ void RtfReader::text(std::string_view bytes)
         fontTableText(bytes);
         return;
     }
-    if (s.instruction && !m_fields.empty()) {
+    if (s.instruction && m_fields.innermost()) {
         instructionText(bytes);
         return;
     }
@@ -184,15 +182,13 @@ void RtfReader::fontTableText(std::string_view bytes)
 void RtfReader::instructionText(std::string_view bytes)
 {
     const GroupState& s = state();
-    std::string& instruction = m_fields.back().instruction;
-    const std::size_t kept = fieldInstructionBytesKept(instruction);
-    bytes = bytes.substr(0, kept - std::min(kept, instruction.size()));
+    bytes = bytes.substr(0, m_fields.instructionRoom());
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
     if (ascii) {
-        instruction.append(bytes);
+        m_fields.appendInstruction(bytes);
     } else {
         const int codePage = (s.fontInfo && s.fontInfo->codePage) ? s.fontInfo->codePage : m_codePage;
-        instruction.append(decodeToUtf8(asBytes(bytes), decoderFor(codePage).charset));
+        m_fields.appendInstruction(decodeToUtf8(asBytes(bytes), decoderFor(codePage).charset));
     }
 }
 
@@ -213,11 +209,9 @@ void RtfReader::characterWord(const WordInfo& info, std::int32_t p)
     // [RTF 1.5] "Unicode RTF": a signed 16-bit number; above 32767 it is
     // written negative.
     char32_t c = (p < -32768 || p > 65535) ? 0xFFFD : static_cast<char32_t>(p < 0 ? p + 65536 : p);
-    if (s.instruction && !m_fields.empty()) {
+    if (s.instruction && m_fields.innermost()) {
         // An equation's text: surrogate pairs are rare enough there to give U+FFFD.
-        std::string& instruction = m_fields.back().instruction;
-        if (instruction.size() < fieldInstructionBytesKept(instruction))
-            appendUtf8(instruction, c); // a surrogate becomes U+FFFD there
+        m_fields.keepInstruction(c);
         return;
     }
     if (!emitting())

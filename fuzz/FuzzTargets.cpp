@@ -10,6 +10,7 @@
 #include "docx/StyleSheet.h"
 #include "docx/XmlParser.h"
 #include "docx/ZipPackage.h"
+#include "revenge/ImportLibraries.h"
 
 #include <algorithm>
 #include <string>
@@ -264,7 +265,7 @@ bool runDocText(const std::uint8_t* data, std::size_t size)
 // recognised the content.
 template <engine::ImportLibrary Library> bool runImportLibrary(const std::uint8_t* data, std::size_t size)
 {
-    return honoursContract(engine::readWithImportLibrary(Library, ByteView(data, size), kEverything));
+    return honoursContract(engine::revenge::readWithLibrary(Library, ByteView(data, size), kEverything));
 }
 
 bool runEngine(const std::uint8_t* data, std::size_t size)

@@ -25,8 +25,14 @@ Result<Document> orImportLibraries(Result<Document> result, ByteView bytes, cons
     if (result || (result.error().code != ErrorCode::NotAWordDocument &&
                    result.error().code != ErrorCode::UnsupportedOldFormat))
         return result;
-    if (auto imported = readWithImportLibraries(bytes, options))
+    if (auto imported = readWithImportLibraries(bytes, options)) {
+        // Without the import libraries the reader's own verdict stands,
+        // with the reason they could not be asked.
+        if (!*imported && imported->error().code == ErrorCode::ModuleMissing)
+            return makeError(result.error().code,
+                             result.error().description + " " + imported->error().description);
         return std::move(*imported);
+    }
     return result;
 }
 

@@ -19,6 +19,7 @@ enum class ErrorCode : int {
     OutputFailed = 8,         // the text file could not be written
     NoDocumentOpen = 9,       // save called before a successful open
     EncodingFailed = 10,      // the output encoding is unknown to iconv
+    ModuleMissing = 11,       // the part of Plainora that reads the format is not installed
 };
 
 struct Error

@@ -38,10 +38,12 @@ enum class ImportLibrary {
     StarOffice,  // libstaroffice: StarWriter
     AbiWord,     // libabw
 };
+// Both read through the module that holds the libraries, loaded on first use
+// (ImportModule.h); without it they fail with ErrorCode::ModuleMissing.
 // The first library that recognises the content reads it; nullopt when
 // none does.
 std::optional<Result<Document>> readWithImportLibraries(ByteView bytes, const ReadOptions& options);
-// One library only (the fuzz targets drive each on its own).
+// One library only.
 Result<Document> readWithImportLibrary(ImportLibrary library, ByteView bytes, const ReadOptions& options);
 // text/: plain text in UTF-8, UTF-16 with a byte-order mark, or Windows-1252.
 Result<Document> readPlainText(ByteView bytes, const ReadOptions& options);

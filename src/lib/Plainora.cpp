@@ -28,6 +28,7 @@ static_assert(PLAINORA_ERROR_PASSWORD_PROTECTED == static_cast<int>(ErrorCode::P
 static_assert(PLAINORA_ERROR_DAMAGED == static_cast<int>(ErrorCode::Damaged));
 static_assert(PLAINORA_ERROR_TOO_LARGE == static_cast<int>(ErrorCode::TooLarge));
 static_assert(PLAINORA_ERROR_UNSUPPORTED_OLD_FORMAT == static_cast<int>(ErrorCode::UnsupportedOldFormat));
+static_assert(PLAINORA_ERROR_MODULE_MISSING == static_cast<int>(ErrorCode::ModuleMissing));
 
 constexpr unsigned kKnownOptions = PLAINORA_HEADERS_FOOTERS | PLAINORA_COMMENTS;
 

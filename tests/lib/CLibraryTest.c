@@ -144,6 +144,8 @@ static void corpusErrors(void)
         {"odd/example_password.docx", PLAINORA_ERROR_PASSWORD_PROTECTED},
         {"odd/badfile-01-bad-header.doc", PLAINORA_ERROR_DAMAGED},
         {"odd/truncated62886.docx", PLAINORA_ERROR_DAMAGED},
+        /* read by the import module, found beside the installed library */
+        {"archive/testPagesPwdProtected.pages", PLAINORA_ERROR_PASSWORD_PROTECTED},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         char* path = joined(corpusDir, cases[i].name);

@@ -158,6 +158,10 @@ def test_installed_module_finds_its_library(tmp_path):
     location, text = result.stdout.split("\n", 1)
     assert pathlib.Path(location).is_relative_to(package_dir)
     assert text == expected(document)
+    # The import module, loaded on first use, is found beside the installed library.
+    result = subprocess.run([sys.executable, "-c", script, str(CORPUS / "archive/testWordPerfect.wpd")],
+                            env=environment, capture_output=True, text=True, check=True)
+    assert "AND FURTHER" in result.stdout
 
 
 def test_version_is_the_cli_version():

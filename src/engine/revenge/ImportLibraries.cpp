@@ -2,8 +2,9 @@
 // processors, Pages, StarWriter and AbiWord, read by the librevenge family of
 // import libraries into the one document model through TextCollector.
 
+#include "ImportLibraries.h"
+
 #include "Limits.h"
-#include "Readers.h"
 #include "TextCollector.h"
 #include "TextEncoding.h"
 #include "docx/ZipPackage.h"
@@ -312,7 +313,9 @@ bool isGzip(ByteView bytes)
 
 } // namespace
 
-std::optional<Result<Document>> readWithImportLibraries(ByteView bytes, const ReadOptions& options)
+namespace revenge {
+
+std::optional<Result<Document>> readWithAnyLibrary(ByteView bytes, const ReadOptions& options)
 {
     if (bytes.empty())
         return std::nullopt;
@@ -320,7 +323,7 @@ std::optional<Result<Document>> readWithImportLibraries(ByteView bytes, const Re
         auto inflated = inflateGzip(bytes);
         if (!inflated)
             return std::nullopt;
-        auto document = readWithImportLibrary(ImportLibrary::AbiWord, asBytes(inflated.value()), options);
+        auto document = readWithLibrary(ImportLibrary::AbiWord, asBytes(inflated.value()), options);
         if (!document && document.error().code == ErrorCode::NotAWordDocument)
             return std::nullopt;
         return document;
@@ -348,13 +351,13 @@ std::optional<Result<Document>> readWithImportLibraries(ByteView bytes, const Re
     return std::nullopt;
 }
 
-Result<Document> readWithImportLibrary(ImportLibrary library, ByteView bytes, const ReadOptions& options)
+Result<Document> readWithLibrary(ImportLibrary library, ByteView bytes, const ReadOptions& options)
 {
     if (library == ImportLibrary::AbiWord && isGzip(bytes)) {
         auto inflated = inflateGzip(bytes);
         if (!inflated)
             return inflated.error();
-        return readWithImportLibrary(library, asBytes(inflated.value()), options);
+        return readWithLibrary(library, asBytes(inflated.value()), options);
     }
     if (isZip(bytes))
         if (auto verdict = checkZipLimits(bytes); !verdict)
@@ -372,5 +375,7 @@ Result<Document> readWithImportLibrary(ImportLibrary library, ByteView bytes, co
                          std::string("The file is not a ") + formatName(library) + ".");
     return readDetected(library, detection, *input, options);
 }
+
+} // namespace revenge
 
 } // namespace plainora::engine

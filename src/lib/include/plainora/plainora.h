@@ -60,6 +60,7 @@ enum plainora_error {
     PLAINORA_ERROR_DAMAGED = 5,                /* the container or the document structure is broken */
     PLAINORA_ERROR_TOO_LARGE = 6,              /* a resource limit was reached, or memory ran out */
     PLAINORA_ERROR_UNSUPPORTED_OLD_FORMAT = 7, /* Word 2.0, Word 6/95 where unreadable, MS Write */
+    PLAINORA_ERROR_MODULE_MISSING = 11,        /* the part that reads the format is not installed */
     /* The library's own, never printed by plainora-cli: a null pointer where a
      * path or data was needed, or an option bit this version does not know. */
     PLAINORA_ERROR_INVALID_ARGUMENT = 100

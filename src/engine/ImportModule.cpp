@@ -1,5 +1,6 @@
 #include "ImportModule.h"
 
+#include <algorithm>
 #include <cstring>
 #include <dlfcn.h>
 #include <link.h>
@@ -32,18 +33,14 @@ std::string engineFolder()
     return resolved.substr(0, resolved.rfind('/'));
 }
 
-// Where the module may be, first found wins: in the build tree while the
-// engine runs from it, else where the install put it, seen from each folder
-// an engine is installed in.
-std::vector<std::string> modulePlaces()
+// Where the install put the module, seen from each folder an engine is
+// installed in.
+std::vector<std::string> installedPlaces()
 {
     const std::string folder = engineFolder();
     std::vector<std::string> places;
     if (folder.empty())
         return places;
-    const std::string buildDir = PLAINORA_BUILD_DIR;
-    if (folder == buildDir || folder.starts_with(buildDir + "/"))
-        places.push_back(PLAINORA_IMPORT_MODULE_BUILD_PATH);
     for (const char* relative : {PLAINORA_IMPORT_MODULE_FROM_BINDIR, PLAINORA_IMPORT_MODULE_FROM_LIBDIR,
                                  PLAINORA_IMPORT_MODULE_FROM_PROGRAMDIR})
         places.push_back(folder + "/" + relative + "/" + kImportModuleFileName);
@@ -100,12 +97,13 @@ const ImportModuleInterface* importModule()
         if (!module.path.empty()) {
             module.interface = load(module.path);
         } else {
-            for (const std::string& place : modulePlaces()) {
-                if (access(place.c_str(), F_OK) == 0) {
-                    module.interface = load(place);
-                    break;
-                }
-            }
+            const auto places = installedPlaces();
+            const auto found = std::find_if(places.begin(), places.end(), [](const std::string& place) {
+                return access(place.c_str(), F_OK) == 0;
+            });
+            // Programs in the build tree find it through their run path,
+            // which the install removes.
+            module.interface = load(found != places.end() ? *found : kImportModuleFileName);
         }
     }
     return module.interface;

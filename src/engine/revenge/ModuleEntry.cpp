@@ -10,34 +10,30 @@ namespace {
 
 using namespace plainora::engine;
 
-Error unexpectedFailure()
+// Runs one read, turning what it throws into the engine's usual failures.
+template <typename Read> auto guarded(Read read) -> decltype(read())
 {
-    return makeError(ErrorCode::Damaged,
-                     "The document could not be read: its import library failed. Open and save "
-                     "it again in its word processor, then convert it again.");
+    using Outcome = decltype(read());
+    try {
+        return read();
+    } catch (const std::bad_alloc&) {
+        return Outcome(Result<Document>(
+            makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.")));
+    } catch (...) {
+        return Outcome(Result<Document>(makeError(
+            ErrorCode::Damaged, "The document could not be read: its import library failed. Open "
+                                "and save it again in its word processor, then convert it again.")));
+    }
 }
 
 std::optional<Result<Document>> readAny(ByteView bytes, const ReadOptions& options)
 {
-    try {
-        return revenge::readWithAnyLibrary(bytes, options);
-    } catch (const std::bad_alloc&) {
-        return Result<Document>(
-            makeError(ErrorCode::TooLarge, "There is not enough memory to read the document."));
-    } catch (...) {
-        return Result<Document>(unexpectedFailure());
-    }
+    return guarded([&] { return revenge::readWithAnyLibrary(bytes, options); });
 }
 
 Result<Document> readOne(ImportLibrary library, ByteView bytes, const ReadOptions& options)
 {
-    try {
-        return revenge::readWithLibrary(library, bytes, options);
-    } catch (const std::bad_alloc&) {
-        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
-    } catch (...) {
-        return unexpectedFailure();
-    }
+    return guarded([&] { return revenge::readWithLibrary(library, bytes, options); });
 }
 
 } // namespace

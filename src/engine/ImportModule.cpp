@@ -1,6 +1,7 @@
 #include "ImportModule.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <dlfcn.h>
 #include <link.h>
@@ -12,38 +13,41 @@ namespace plainora::engine {
 
 namespace {
 
-// The folder of the file that holds the engine: the program, libplainora or
-// whatever else linked it in.
-std::string engineFolder()
+// Where the module may be, first found wins: where the install put it, seen
+// from the folder of the file that holds the engine (the program, libplainora
+// or whatever else linked it in), then the folders the dynamic loader
+// searches for that file's libraries. Build-tree files find it there, through
+// a run path the install removes; dlopen() by bare name would search the
+// caller's run path too, but under the sanitizers the caller is their runtime.
+std::vector<std::string> modulePlaces()
 {
     Dl_info info{};
     link_map* map = nullptr;
-    std::string file;
-    if (dladdr1(reinterpret_cast<void*>(&engineFolder), &info, reinterpret_cast<void**>(&map),
-                RTLD_DL_LINKMAP) &&
-        map && map->l_name && map->l_name[0] != '\0')
-        file = map->l_name;
-    else
-        file = "/proc/self/exe"; // the main program has no name of its own here
-    char* real = realpath(file.c_str(), nullptr);
-    if (!real)
+    if (!dladdr1(reinterpret_cast<void*>(&modulePlaces), &info, reinterpret_cast<void**>(&map),
+                 RTLD_DL_LINKMAP))
         return {};
-    std::string resolved(real);
-    free(real);
-    return resolved.substr(0, resolved.rfind('/'));
-}
-
-// Where the install put the module, seen from each folder an engine is
-// installed in.
-std::vector<std::string> installedPlaces()
-{
-    const std::string folder = engineFolder();
+    const bool program = !map || !map->l_name || map->l_name[0] == '\0';
     std::vector<std::string> places;
-    if (folder.empty())
+    if (char* real = realpath(program ? "/proc/self/exe" : map->l_name, nullptr)) {
+        const std::string file(real);
+        free(real);
+        const std::string folder = file.substr(0, file.rfind('/'));
+        for (const char* relative : {PLAINORA_IMPORT_MODULE_FROM_BINDIR, PLAINORA_IMPORT_MODULE_FROM_LIBDIR,
+                                     PLAINORA_IMPORT_MODULE_FROM_PROGRAMDIR})
+            places.push_back(folder + "/" + relative + "/" + kImportModuleFileName);
+    }
+    void* self = dlopen(program ? nullptr : map->l_name, RTLD_LAZY | RTLD_NOLOAD);
+    if (!self)
         return places;
-    for (const char* relative : {PLAINORA_IMPORT_MODULE_FROM_BINDIR, PLAINORA_IMPORT_MODULE_FROM_LIBDIR,
-                                 PLAINORA_IMPORT_MODULE_FROM_PROGRAMDIR})
-        places.push_back(folder + "/" + relative + "/" + kImportModuleFileName);
+    Dl_serinfo size{};
+    if (dlinfo(self, RTLD_DI_SERINFOSIZE, &size) == 0) {
+        std::vector<std::max_align_t> buffer(size.dls_size / sizeof(std::max_align_t) + 1);
+        auto* search = reinterpret_cast<Dl_serinfo*>(buffer.data());
+        if (dlinfo(self, RTLD_DI_SERINFOSIZE, search) == 0 && dlinfo(self, RTLD_DI_SERINFO, search) == 0)
+            for (unsigned i = 0; i < search->dls_cnt; ++i)
+                places.push_back(std::string(search->dls_serpath[i].dls_name) + "/" + kImportModuleFileName);
+    }
+    dlclose(self);
     return places;
 }
 
@@ -97,13 +101,12 @@ const ImportModuleInterface* importModule()
         if (!module.path.empty()) {
             module.interface = load(module.path);
         } else {
-            const auto places = installedPlaces();
+            const auto places = modulePlaces();
             const auto found = std::find_if(places.begin(), places.end(), [](const std::string& place) {
                 return access(place.c_str(), F_OK) == 0;
             });
-            // Programs in the build tree find it through their run path,
-            // which the install removes.
-            module.interface = load(found != places.end() ? *found : kImportModuleFileName);
+            if (found != places.end())
+                module.interface = load(*found);
         }
     }
     return module.interface;

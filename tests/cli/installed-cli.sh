@@ -26,7 +26,9 @@ module=$(find "$work/prefix" -name plainora-import.so)
 rm "$module" "$work/out/"*
 status=0
 "$cli" -o "$work/out" "$docx" "$wordperfect" 2>"$work/errors" || status=$?
-[ "$status" -ge 1 ] && [ "$status" -lt 128 ] || fail "exit status $status without the module"
+if [ "$status" -lt 1 ] || [ "$status" -ge 128 ]; then
+  fail "exit status $status without the module"
+fi
 grep -q "$(basename "$wordperfect").*plainora-import.so.*Reinstall Plainora.*(error 11)" "$work/errors" ||
   fail "no error saying the module is missing: $(cat "$work/errors")"
 [ -s "$(text "$docx")" ] || fail "the .docx was not converted without the module"

@@ -1,6 +1,6 @@
-// The import module as the engine loads it: found beside the engine, and when
-// it is missing or no module of this build, only its formats fail, with the
-// error that says what to reinstall.
+// The import module as the engine loads it: found where the engine looks,
+// and when it is missing or no module of this build, only its formats fail,
+// with the error that says what to reinstall.
 
 #include "ImportModule.h"
 
@@ -27,7 +27,7 @@ protected:
     void TearDown() override { useImportModuleAt({}); }
 };
 
-TEST_F(ImportModule, IsFoundBesideTheEngine)
+TEST_F(ImportModule, IsFoundWhereTheEngineLooks)
 {
     auto text = extractText((kArchive / "testWordPerfect.wpd").string());
     ASSERT_TRUE(text.ok()) << text.error().description;

@@ -1,8 +1,6 @@
 #include "cli/BatchRunner.h"
 
 #include "engine/Engine.h"
-#include "engine/FileIo.h"
-#include "engine/PlainTextWriter.h"
 
 #include <algorithm>
 #include <atomic>
@@ -30,7 +28,8 @@ class Batch
 public:
     Batch(const std::vector<PlannedDocument>& documents, const RunSettings& settings,
           const RunCallbacks& callbacks)
-        : m_documents(documents), m_settings(settings), m_callbacks(callbacks), m_outcomes(documents.size()),
+        : m_documents(documents), m_settings(settings), m_options{settings.read, settings.output},
+          m_callbacks(callbacks), m_outcomes(documents.size()),
           // With --stdout the texts wait in memory until their turn: keep
           // the workers only a few documents ahead of the writer.
           m_window(settings.toStdout ? 2 * std::size_t{settings.jobs} + 2 : documents.size())
@@ -82,25 +81,21 @@ private:
             return outcome;
         }
         try {
-            auto read = engine::readDocumentFile(document.sourcePath, m_settings.read);
-            if (!read) {
-                outcome.error = read.error();
-            } else {
-                auto encoded = engine::encodeOutput(engine::renderPlainText(read.value()), m_settings.output);
-                if (!encoded) {
-                    outcome.error = encoded.error();
+            if (m_settings.toStdout) {
+                auto text = engine::convertToMemory(document.sourcePath, m_options);
+                if (!text) {
+                    outcome.error = text.error();
                 } else {
-                    outcome.replacedCharacters = encoded.value().replacedCharacters;
-                    if (m_settings.toStdout) {
-                        outcome.text = std::move(encoded.value().bytes);
-                    } else {
-                        waitForEarlierWriter(document);
-                        if (auto written =
-                                engine::writeFileAtomically(document.outputPath, encoded.value().bytes);
-                            !written)
-                            outcome.error = written.error();
-                    }
+                    outcome.text = std::move(text.value().bytes);
+                    outcome.replacedCharacters = text.value().replacedCharacters;
                 }
+            } else {
+                auto written = engine::convertToFile(document.sourcePath, document.outputPath, m_options,
+                                                     [&] { waitForEarlierWriter(document); });
+                if (!written)
+                    outcome.error = written.error();
+                else
+                    outcome.replacedCharacters = written.value();
             }
         } catch (const std::bad_alloc&) {
             outcome.error = engine::makeError(engine::ErrorCode::TooLarge,
@@ -178,6 +173,7 @@ private:
 
     const std::vector<PlannedDocument>& m_documents;
     const RunSettings& m_settings;
+    const engine::ConverterOptions m_options;
     const RunCallbacks& m_callbacks;
     std::vector<Outcome> m_outcomes;
     const std::size_t m_window;

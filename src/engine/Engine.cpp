@@ -98,10 +98,53 @@ Result<Document> readDocumentFile(const std::string& path, const ReadOptions& op
 
 Result<std::string> extractText(const std::string& path, const ReadOptions& options)
 {
-    auto document = readDocumentFile(path, options);
+    auto text = convertToMemory(path, ConverterOptions{options, {}});
+    if (!text)
+        return text.error();
+    return std::move(text.value().bytes);
+}
+
+namespace {
+
+Result<OutputText> encodeDocument(const Result<Document>& document, const OutputOptions& output)
+{
     if (!document)
         return document.error();
-    return renderPlainText(document.value());
+    return encodeOutput(renderPlainText(document.value()), output);
+}
+
+} // namespace
+
+Result<OutputText> convertToMemory(ByteView bytes, const ConverterOptions& options)
+{
+    return encodeDocument(readDocument(bytes, options.read), options.output);
+}
+
+Result<OutputText> convertToMemory(const std::string& sourcePath, const ConverterOptions& options)
+{
+    return encodeDocument(readDocumentFile(sourcePath, options.read), options.output);
+}
+
+Result<std::size_t> writeText(const Document& document, const std::string& outputPath,
+                              const OutputOptions& output, const BeforeWrite& beforeWrite)
+{
+    auto text = encodeOutput(renderPlainText(document), output);
+    if (!text)
+        return text.error();
+    if (beforeWrite)
+        beforeWrite();
+    if (Status written = writeFileAtomically(outputPath, text.value().bytes); !written)
+        return written.error();
+    return text.value().replacedCharacters;
+}
+
+Result<std::size_t> convertToFile(const std::string& sourcePath, const std::string& outputPath,
+                                  const ConverterOptions& options, const BeforeWrite& beforeWrite)
+{
+    auto document = readDocumentFile(sourcePath, options.read);
+    if (!document)
+        return document.error();
+    return writeText(document.value(), outputPath, options.output, beforeWrite);
 }
 
 Result<std::unique_ptr<Converter>> Converter::create(const ConverterOptions& options)
@@ -124,11 +167,11 @@ Status Converter::saveAsText(const std::string& outputPath)
 {
     if (!m_document)
         return makeError(ErrorCode::NoDocumentOpen, "No document is open, so there is nothing to save.");
-    auto output = encodeOutput(renderPlainText(*m_document), m_options.output);
-    if (!output)
-        return output.error();
-    m_replacedCharacters = output.value().replacedCharacters;
-    return writeFileAtomically(outputPath, output.value().bytes);
+    auto written = writeText(*m_document, outputPath, m_options.output);
+    if (!written)
+        return written.error();
+    m_replacedCharacters = written.value();
+    return {};
 }
 
 Status Converter::quit()

@@ -6,8 +6,11 @@
 #include "Document.h"
 #include "Error.h"
 #include "Options.h"
+#include "PlainTextWriter.h"
 #include "TextEncoding.h"
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +29,24 @@ struct ConverterOptions
     ReadOptions read;
     OutputOptions output;
 };
+
+// The one conversion chain every front end runs: read, render, encode, write.
+// To memory: the encoded text, for standard output and the C library.
+Result<OutputText> convertToMemory(ByteView bytes, const ConverterOptions& options);
+Result<OutputText> convertToMemory(const std::string& sourcePath, const ConverterOptions& options);
+
+// Called once the text is ready, just before the output file is replaced: a
+// batch waits there for an earlier document that writes the same file.
+using BeforeWrite = std::function<void()>;
+
+// Writes the text of sourcePath to outputPath, replacing an existing file only
+// once the new one is complete. Yields the characters the encoding could not hold.
+Result<std::size_t> convertToFile(const std::string& sourcePath, const std::string& outputPath,
+                                  const ConverterOptions& options, const BeforeWrite& beforeWrite = {});
+
+// The second half of the chain, for a document already read.
+Result<std::size_t> writeText(const Document& document, const std::string& outputPath,
+                              const OutputOptions& output, const BeforeWrite& beforeWrite = {});
 
 // One conversion instance: open a document, save it as text, quit.
 class Converter

@@ -3,7 +3,6 @@
 #include "plainora/plainora.h"
 
 #include "Engine.h"
-#include "PlainTextWriter.h"
 
 #include <exception>
 #include <memory>
@@ -57,16 +56,16 @@ template <typename Read> plainora_result* convert(unsigned options, Read read)
         return failure(PLAINORA_ERROR_INVALID_ARGUMENT,
                        "The options hold a bit this version of the library does not know.");
     try {
-        ReadOptions readOptions;
-        readOptions.includeHeadersFooters = options & PLAINORA_HEADERS_FOOTERS;
-        readOptions.includeComments = options & PLAINORA_COMMENTS;
-        Result<Document> document = read(readOptions);
+        ConverterOptions converterOptions; // the text stays UTF-8 with LF line ends
+        converterOptions.read.includeHeadersFooters = options & PLAINORA_HEADERS_FOOTERS;
+        converterOptions.read.includeComments = options & PLAINORA_COMMENTS;
+        Result<OutputText> text = read(converterOptions);
         auto result = std::make_unique<plainora_result>();
-        if (document) {
-            result->text = renderPlainText(document.value());
+        if (text) {
+            result->text = std::move(text.value().bytes);
         } else {
-            result->error = document.error().number();
-            result->description = document.error().description;
+            result->error = text.error().number();
+            result->description = text.error().description;
         }
         return result.release();
     } catch (const std::bad_alloc&) {
@@ -92,16 +91,17 @@ plainora_result* plainora_extract_file(const char* path, unsigned options)
 {
     if (!path)
         return failure(PLAINORA_ERROR_INVALID_ARGUMENT, "No path was given.");
-    return convert(options,
-                   [path](const ReadOptions& readOptions) { return readDocumentFile(path, readOptions); });
+    return convert(options, [path](const ConverterOptions& converterOptions) {
+        return convertToMemory(std::string(path), converterOptions);
+    });
 }
 
 plainora_result* plainora_extract_memory(const void* data, size_t size, unsigned options)
 {
     if (!data && size > 0)
         return failure(PLAINORA_ERROR_INVALID_ARGUMENT, "No data was given.");
-    return convert(options, [data, size](const ReadOptions& readOptions) {
-        return readDocument(ByteView(static_cast<const std::uint8_t*>(data), size), readOptions);
+    return convert(options, [data, size](const ConverterOptions& converterOptions) {
+        return convertToMemory(ByteView(static_cast<const std::uint8_t*>(data), size), converterOptions);
     });
 }
 

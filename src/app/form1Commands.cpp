@@ -5,12 +5,12 @@
 #include "app/Dialog1.h"
 #include "app/ProgramLinks.h"
 #include "app/form1.h"
-#include "convert/NativePath.h"
 #include "dialogs/CCommonDialogs.h"
 #include "doclist/EntryListView.h"
 #include "doclist/InputDocumentList.h"
 #include "outdirs/OutputDirectoryBox.h"
 #include "state/Setting.h"
+#include "ui/NativePath.h"
 #include "ui/WindowServices.h"
 
 #include <QCoreApplication>

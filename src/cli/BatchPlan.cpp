@@ -2,6 +2,7 @@
 
 #include "engine/DocumentNames.h"
 #include "rules/FolderScan.h"
+#include "rules/OutputFolder.h"
 #include "rules/OutputNaming.h"
 #include "rules/PathKind.h"
 
@@ -156,25 +157,19 @@ BatchPlan collectDocuments(const CliOptions& options)
 
 engine::Result<std::string> prepareOutputFolder(const std::string& typedFolder)
 {
-    std::string folder = typedFolder;
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    if (folder.empty())
-        return engine::makeError(engine::ErrorCode::OutputFailed, "The output folder name is empty.");
-    if (GetPathKind(folder) != PathKind::Folder && ::mkdir(folder.c_str(), 0777) != 0) {
-        const int error = errno;
-        struct stat info
-        {
-        };
-        // A folder made since the test above is usable too.
-        const bool existingFolder =
-            error == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-        if (!existingFolder)
-            return engine::makeError(engine::ErrorCode::OutputFailed,
-                                     "The output folder \"" + folder +
-                                         "\" could not be created: " + creationReason(error) + ".");
+    const OutputFolderCheck check = resolveOutputFolder(typedFolder, MissingFolder::Create);
+    switch (check.state) {
+    case OutputFolderState::Ready:
+        return check.folder;
+    case OutputFolderState::NotCreated:
+        return engine::makeError(engine::ErrorCode::OutputFailed,
+                                 "The output folder \"" + check.folder +
+                                     "\" could not be created: " + creationReason(check.error) + ".");
+    case OutputFolderState::Empty:
+    case OutputFolderState::Missing: // a typed folder is never refused as missing
+        break;
     }
-    return folder.back() == '/' ? folder : folder + "/";
+    return engine::makeError(engine::ErrorCode::OutputFailed, "The output folder name is empty.");
 }
 
 void nameOutputs(BatchPlan& plan, const std::string& outputFolder, bool keepTree)

@@ -1,9 +1,9 @@
 #include "convert/BatchRun.h"
 
 #include "convert/ConversionModule.h"
-#include "convert/NativePath.h"
 #include "convert/ResponsiveRun.h"
 #include "rules/OutputNaming.h"
+#include "ui/NativePath.h"
 #include "ui/WindowServices.h"
 
 #include <QProgressBar>

@@ -1,7 +1,7 @@
 #include "convert/DocumentConversion.h"
 
 #include "convert/ConversionModule.h"
-#include "convert/NativePath.h"
+#include "ui/NativePath.h"
 #include "ui/WindowServices.h"
 
 #include <exception>

@@ -1,6 +1,6 @@
 #include "doclist/EntryDropTarget.h"
 
-#include "convert/NativePath.h"
+#include "ui/NativePath.h"
 
 #include <QAbstractItemView>
 #include <QDropEvent>

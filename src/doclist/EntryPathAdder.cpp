@@ -1,7 +1,7 @@
 #include "doclist/EntryPathAdder.h"
 
-#include "convert/NativePath.h"
 #include "doclist/InputDocumentList.h"
+#include "ui/NativePath.h"
 
 #include <QDir>
 #include <QMimeData>

@@ -1,8 +1,8 @@
 #include "doclist/InputDocumentList.h"
 
-#include "convert/NativePath.h"
 #include "doclist/ImageList.h"
 #include "rules/FolderScan.h"
+#include "ui/NativePath.h"
 #include "ui/WindowServices.h"
 
 #include <QFileInfo>

@@ -1,5 +1,7 @@
 #include "rules/FolderScan.h"
 
+#include "engine/TextEncoding.h"
+
 #include <cerrno>
 #include <dirent.h>
 #include <memory>
@@ -31,8 +33,7 @@ bool IsWordDocumentName(const std::string& name)
     const auto dot = name.rfind('.');
     if (dot == std::string::npos || name.size() - dot < 4)
         return false;
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return lower(name[dot + 1]) == 'd' && lower(name[dot + 2]) == 'o' && lower(name[dot + 3]) == 'c';
+    return engine::startsWithIgnoringCase(std::string_view(name).substr(dot + 1), "doc");
 }
 
 std::vector<std::string> ScanFolderForDocuments(const std::string& folder,

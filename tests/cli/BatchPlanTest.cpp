@@ -1,6 +1,7 @@
 #include "cli/BatchPlan.h"
 
 #include "TempFolder.h"
+#include "rules/OutputFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -245,6 +246,48 @@ TEST(OutputFolderTest, AFileOfThatNameIsRefusedAndAHiddenFolderAccepted)
     auto hidden = prepareOutputFolder(tmp / ".hidden");
     ASSERT_TRUE(hidden) << hidden.error().description;
     EXPECT_EQ(hidden.value(), tmp / ".hidden/");
+}
+
+// The rule both front ends map to their own messages: typed folders may be
+// made (one level), remembered ones never.
+TEST(OutputFolderTest, TheSharedRuleTellsEachOutcome)
+{
+    TempFolder tmp;
+    tmp.makeFolder("there");
+    tmp.write("file", "x");
+    struct Case
+    {
+        std::string text;
+        MissingFolder missing;
+        OutputFolderState state;
+        std::string folder;
+        bool separatorsOnly;
+    };
+    const std::vector<Case> cases = {
+        {"", MissingFolder::Create, OutputFolderState::Empty, "", false},
+        {"", MissingFolder::Refuse, OutputFolderState::Empty, "", false},
+        {"///", MissingFolder::Create, OutputFolderState::Ready, "/", true},
+        {"///", MissingFolder::Refuse, OutputFolderState::Ready, "/", true},
+        {tmp / "there//", MissingFolder::Refuse, OutputFolderState::Ready, tmp / "there/", false},
+        {tmp / "gone/", MissingFolder::Refuse, OutputFolderState::Missing, tmp / "gone", false},
+        {tmp / "file", MissingFolder::Refuse, OutputFolderState::Missing, tmp / "file", false},
+        {tmp / "new/", MissingFolder::Create, OutputFolderState::Ready, tmp / "new/", false},
+        {tmp / "file", MissingFolder::Create, OutputFolderState::NotCreated, tmp / "file", false},
+        {tmp / "no/new", MissingFolder::Create, OutputFolderState::NotCreated, tmp / "no/new", false},
+        {tmp / std::string("cut\0short", 9), MissingFolder::Create, OutputFolderState::NotCreated,
+         tmp / std::string("cut\0short", 9), false},
+    };
+    for (const Case& c : cases) {
+        const OutputFolderCheck check = resolveOutputFolder(c.text, c.missing);
+        EXPECT_EQ(check.state, c.state) << c.text;
+        EXPECT_EQ(check.folder, c.folder) << c.text;
+        EXPECT_EQ(check.separatorsOnly, c.separatorsOnly) << c.text;
+        EXPECT_EQ(check.error != 0, c.state == OutputFolderState::NotCreated) << c.text;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(tmp / "new"));
+    EXPECT_FALSE(std::filesystem::exists(tmp / "gone"));
+    EXPECT_FALSE(std::filesystem::exists(tmp / "no"));
+    EXPECT_FALSE(std::filesystem::exists(tmp / "cut"));
 }
 
 } // namespace

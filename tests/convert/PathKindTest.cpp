@@ -2,7 +2,7 @@
 
 #include "FileSystemCases.h"
 #include "TempFolder.h"
-#include "convert/NativePath.h"
+#include "ui/NativePath.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "FileSystemCases.h"
 #include "TempFolder.h"
-#include "convert/NativePath.h"
+#include "ui/NativePath.h"
 
 #include <algorithm>
 #include <dirent.h>

@@ -5,7 +5,7 @@
 
 #include "DocumentListsFixture.h"
 #include "FileSystemCases.h"
-#include "convert/NativePath.h"
+#include "ui/NativePath.h"
 
 #include <QTreeWidget>
 #include <gtest/gtest.h>

@@ -1,0 +1,94 @@
+// The one conversion chain of every front end: the text file it writes holds
+// the bytes it gives in memory, the hook before the write runs once with the
+// old file still in place, and a failure writes nothing.
+
+#include "Engine.h"
+#include "EngineTestData.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <string>
+
+using namespace plainora::engine;
+using plainora::engine::testing::readTestFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSource = fs::path(PLAINORA_TEST_DATA_DIR) / "docx" / "paragraphs.docx";
+
+class ConversionChain : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "plainora-chain-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    fs::path m_folder;
+};
+
+} // namespace
+
+TEST_F(ConversionChain, FileAndMemoryHoldTheSameText)
+{
+    const std::string golden = readTestFile(fs::path(kSource).replace_extension(".txt"));
+    ConverterOptions crlf;
+    crlf.output.lineEnd = LineEnd::CrLf;
+    for (const ConverterOptions& options : {ConverterOptions{}, crlf}) {
+        auto fromPath = convertToMemory(kSource.string(), options);
+        ASSERT_TRUE(fromPath) << fromPath.error().description;
+        const std::string bytes = readTestFile(kSource);
+        auto fromBytes = convertToMemory(asBytes(bytes), options);
+        ASSERT_TRUE(fromBytes) << fromBytes.error().description;
+        EXPECT_EQ(fromBytes.value().bytes, fromPath.value().bytes);
+
+        const fs::path output = m_folder / "out.txt";
+        std::ofstream(output) << "old";
+        int calls = 0;
+        auto written = convertToFile(kSource.string(), output.string(), options, [&] {
+            ++calls;
+            EXPECT_EQ(readTestFile(output), "old");
+        });
+        ASSERT_TRUE(written) << written.error().description;
+        EXPECT_EQ(calls, 1);
+        EXPECT_EQ(readTestFile(output), fromPath.value().bytes);
+    }
+    EXPECT_EQ(convertToMemory(kSource.string(), {}).value().bytes, golden);
+    std::string goldenCrLf;
+    for (char c : golden)
+        goldenCrLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(convertToMemory(kSource.string(), crlf).value().bytes, goldenCrLf);
+}
+
+TEST_F(ConversionChain, AFailureWritesNothingAndSkipsTheHook)
+{
+    ConverterOptions unknownEncoding;
+    unknownEncoding.output.encoding = "NO-SUCH-CHARSET";
+    const struct
+    {
+        fs::path source;
+        ConverterOptions options;
+        ErrorCode code;
+    } cases[] = {
+        {m_folder / "missing.docx", {}, ErrorCode::FileNotFound},
+        {kSource, unknownEncoding, ErrorCode::EncodingFailed},
+    };
+    for (const auto& c : cases) {
+        const fs::path output = m_folder / "out.txt";
+        int calls = 0;
+        auto written = convertToFile(c.source.string(), output.string(), c.options, [&] { ++calls; });
+        ASSERT_FALSE(written) << c.source;
+        EXPECT_EQ(written.error().code, c.code) << written.error().description;
+        EXPECT_EQ(calls, 0);
+        EXPECT_FALSE(fs::exists(output));
+        auto inMemory = convertToMemory(c.source.string(), c.options);
+        ASSERT_FALSE(inMemory);
+        EXPECT_EQ(inMemory.error().code, c.code);
+    }
+}

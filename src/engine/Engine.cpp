@@ -1,5 +1,6 @@
 #include "Engine.h"
 
+#include "ErrorText.h"
 #include "FileIo.h"
 #include "FormatSniffer.h"
 #include "Limits.h"
@@ -36,18 +37,12 @@ Result<Document> orImportLibraries(Result<Document> result, ByteView bytes, cons
     return result;
 }
 
-Result<Document> notRecognised()
-{
-    return makeError(ErrorCode::NotAWordDocument,
-                     "The file is not a Word document, and its content is of no kind Plainora recognises.");
-}
-
 } // namespace
 
 Result<Document> readDocument(ByteView bytes, const ReadOptions& options)
 {
     if (bytes.empty())
-        return makeError(ErrorCode::NotAWordDocument, "The file is empty, so it is not a Word document.");
+        return emptyFile();
     // Checked here too for documents handed over in memory.
     if (bytes.size() > limits::kMaxInputFileBytes)
         return inputTooLarge(limits::kMaxInputFileBytes);
@@ -70,14 +65,13 @@ Result<Document> readDocument(ByteView bytes, const ReadOptions& options)
     case Format::OpenDocument:
         return readOpenDocument(bytes, options);
     case Format::ImportLibrary:
-        return readWithImportLibraries(bytes, options).value_or(notRecognised());
+        return readWithImportLibraries(bytes, options).value_or(unrecognised());
     case Format::Other:
         // Compressed AbiWord files are gzip streams.
         if (sniff.lookAlike == "a gzip archive")
             if (auto imported = readWithImportLibraries(bytes, options))
                 return std::move(*imported);
-        return makeError(ErrorCode::NotAWordDocument,
-                         "The file is not a Word document: it looks like " + sniff.lookAlike + ".");
+        return looksLike(sniff.lookAlike);
     case Format::Unknown:
         // Old Mac and DOS word processors carry no common signature: the
         // libraries recognise them by their own headers.
@@ -85,7 +79,7 @@ Result<Document> readDocument(ByteView bytes, const ReadOptions& options)
             return std::move(*imported);
         break;
     }
-    return notRecognised();
+    return unrecognised();
 }
 
 Result<Document> readDocumentFile(const std::string& path, const ReadOptions& options)
@@ -158,7 +152,7 @@ Status Converter::open(const std::string& sourcePath)
     m_sourceName = baseName(sourcePath);
     auto document = readDocumentFile(sourcePath, m_options.read);
     if (!document)
-        return makeError(document.error().code, "\"" + m_sourceName + "\": " + document.error().description);
+        return aboutFile(m_sourceName, document.error());
     m_document = document.take();
     return {};
 }
@@ -166,7 +160,7 @@ Status Converter::open(const std::string& sourcePath)
 Status Converter::saveAsText(const std::string& outputPath)
 {
     if (!m_document)
-        return makeError(ErrorCode::NoDocumentOpen, "No document is open, so there is nothing to save.");
+        return noDocumentOpen();
     auto written = writeText(*m_document, outputPath, m_options.output);
     if (!written)
         return written.error();

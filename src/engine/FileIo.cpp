@@ -1,5 +1,7 @@
 #include "FileIo.h"
 
+#include "ErrorText.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -46,12 +48,6 @@ std::string folderOf(const std::string& path)
 
 } // namespace
 
-Error inputTooLarge(std::uint64_t maxBytes)
-{
-    return makeError(ErrorCode::TooLarge, "The document is larger than Plainora reads (" +
-                                              std::to_string(maxBytes >> 20) + " MB).");
-}
-
 Result<MappedFile> MappedFile::open(const std::string& path, std::uint64_t maxBytes)
 {
     // O_NONBLOCK: opening a named pipe would otherwise wait for a writer
@@ -60,17 +56,15 @@ Result<MappedFile> MappedFile::open(const std::string& path, std::uint64_t maxBy
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR)
-            return makeError(ErrorCode::FileNotFound,
-                             "The document was not found. It may have been moved, renamed or deleted.");
-        return makeError(ErrorCode::FileUnreadable,
-                         "The document could not be opened: " + systemReason(error) + ".");
+            return fileNotFound();
+        return fileUnreadable(systemReason(error));
     }
     struct stat info
     {
     };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return makeError(ErrorCode::FileUnreadable, "The path does not name a regular file.");
+        return notRegularFile();
     }
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
         ::close(fd);
@@ -84,8 +78,7 @@ Result<MappedFile> MappedFile::open(const std::string& path, std::uint64_t maxBy
     const int error = errno;
     ::close(fd);
     if (data == MAP_FAILED)
-        return makeError(ErrorCode::FileUnreadable,
-                         "The document could not be read: " + systemReason(error) + ".");
+        return fileUnreadable(systemReason(error));
     ::madvise(data, static_cast<std::size_t>(info.st_size), MADV_SEQUENTIAL);
     return MappedFile(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(info.st_size));
 }
@@ -116,16 +109,12 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes)
 {
     std::string temp = folderOf(path) + "/.plainora-XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return makeError(ErrorCode::OutputFailed, "The text file could not be written to \"" +
-                                                      folderOf(path) + "\": " + systemReason(errno) +
-                                                      ". Choose another output folder.");
-    }
+    if (fd < 0)
+        return outputFolderUnwritable(folderOf(path), systemReason(errno));
     auto fail = [&](int error) -> Status {
         ::close(fd);
         ::unlink(temp.c_str());
-        return makeError(ErrorCode::OutputFailed,
-                         "The text file \"" + path + "\" could not be written: " + systemReason(error) + ".");
+        return outputUnwritable(path, systemReason(error));
     };
     const char* data = bytes.data();
     std::size_t left = bytes.size();
@@ -146,14 +135,12 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes)
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
-        return makeError(ErrorCode::OutputFailed,
-                         "The text file \"" + path + "\" could not be written: " + systemReason(error) + ".");
+        return outputUnwritable(path, systemReason(error));
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
-        return makeError(ErrorCode::OutputFailed,
-                         "The text file \"" + path + "\" could not be written: " + systemReason(error) + ".");
+        return outputUnwritable(path, systemReason(error));
     }
     return {};
 }

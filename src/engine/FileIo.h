@@ -33,9 +33,6 @@ private:
     std::size_t m_size = 0;
 };
 
-// The failure of a document over the size limit, read from a file or from memory.
-Error inputTooLarge(std::uint64_t maxBytes);
-
 // Writes to a temporary file beside path and renames it over path when
 // complete.
 Status writeFileAtomically(const std::string& path, std::string_view bytes);

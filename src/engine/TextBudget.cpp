@@ -1,5 +1,7 @@
 #include "TextBudget.h"
 
+#include "ErrorText.h"
+
 #include <string>
 
 namespace plainora::engine {
@@ -19,10 +21,7 @@ Status TextBudget::status() const
 {
     if (!m_exceeded)
         return {};
-    return makeError(ErrorCode::TooLarge,
-                     "The document holds more than " + std::to_string(m_limit >> 20) +
-                         " MiB of text, more than Plainora converts. Split it into smaller "
-                         "documents in a word processor.");
+    return textTooLarge(m_limit);
 }
 
 } // namespace plainora::engine

@@ -1,5 +1,7 @@
 #include "TextEncoding.h"
 
+#include "ErrorText.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
@@ -467,9 +469,7 @@ Result<EncodedText> encodeFromUtf8(std::string_view utf8, const std::string& cha
     }
     IconvHandle handle = openIconv(charset.c_str(), "UTF-8");
     if (!handle)
-        return makeError(ErrorCode::EncodingFailed,
-                         "The text encoding \"" + charset +
-                             "\" is not known. Use a name that \"iconv -l\" lists, such as UTF-8 or CP1252.");
+        return unknownEncoding(charset);
     IconvHandle fallback = openIconv(charset.c_str(), "UTF-8");
     auto cd = static_cast<iconv_t>(handle.get());
     char* in = const_cast<char*>(utf8.data());

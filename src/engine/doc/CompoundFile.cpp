@@ -1,6 +1,6 @@
 #include "CompoundFile.h"
 
-#include "DocErrors.h"
+#include "ErrorText.h"
 #include "Limits.h"
 #include "LittleEndian.h"
 #include "TextEncoding.h"
@@ -37,15 +37,15 @@ Status CompoundFile::readHeaderAndFat()
 {
     static constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     if (m_bytes.size() < 512 || std::memcmp(m_bytes.data(), kSignature, 8) != 0)
-        return damagedError("the compound-file header is incomplete");
+        return damaged("the compound-file header is incomplete");
     const std::uint16_t major = readU16(m_bytes, 0x1A);
     const std::uint16_t sectorShift = readU16(m_bytes, 0x1E);
     if (readU16(m_bytes, 0x1C) != 0xFFFE)
-        return damagedError("the compound-file header has an unknown byte order");
+        return damaged("the compound-file header has an unknown byte order");
     if (!((major == 3 && sectorShift == 9) || (major == 4 && sectorShift == 12)))
-        return damagedError("the compound-file header gives an unknown version or sector size");
+        return damaged("the compound-file header gives an unknown version or sector size");
     if (readU16(m_bytes, 0x20) != 6)
-        return damagedError("the compound-file header gives an unknown mini sector size");
+        return damaged("the compound-file header gives an unknown mini sector size");
     m_sectorSize = 1u << sectorShift;
     m_miniStreamCutoff = 4096; // [MS-CFB] 2.2: MUST be 4096; other values are not trusted
     const std::uint64_t afterHeader = m_bytes.size() > m_sectorSize ? m_bytes.size() - m_sectorSize : 0;
@@ -59,9 +59,9 @@ Status CompoundFile::readHeaderAndFat()
     std::uint32_t difatSector = readU32(m_bytes, 0x44);
     const std::uint32_t difatSectorCount = readU32(m_bytes, 0x48);
     if (fatSectorCount > m_sectorCount)
-        return damagedError("the compound file claims more allocation sectors than the file holds");
+        return damaged("the compound file claims more allocation sectors than the file holds");
     if (difatSectorCount > m_sectorCount)
-        return damagedError("the compound file claims more DIFAT sectors than the file holds");
+        return damaged("the compound file claims more DIFAT sectors than the file holds");
 
     // The FAT sector numbers: 109 in the header, the rest in the DIFAT chain.
     std::vector<std::uint32_t> fatSectors;
@@ -72,11 +72,11 @@ Status CompoundFile::readHeaderAndFat()
     std::vector<bool> seenDifat(m_sectorCount, false);
     for (std::uint32_t n = 0; fatSectors.size() < fatSectorCount; ++n) {
         if (difatSector == kEndOfChain || difatSector == kFreeSect || n >= difatSectorCount)
-            return damagedError("the list of allocation sectors (DIFAT) ends early");
+            return damaged("the list of allocation sectors (DIFAT) ends early");
         if (difatSector >= m_sectorCount)
-            return damagedError("the list of allocation sectors (DIFAT) points beyond the end of the file");
+            return damaged("the list of allocation sectors (DIFAT) points beyond the end of the file");
         if (seenDifat[difatSector])
-            return damagedError("the list of allocation sectors (DIFAT) loops");
+            return damaged("the list of allocation sectors (DIFAT) loops");
         seenDifat[difatSector] = true;
         const std::uint64_t base = (static_cast<std::uint64_t>(difatSector) + 1) * m_sectorSize;
         for (std::uint32_t i = 0; i < perDifat && fatSectors.size() < fatSectorCount; ++i)
@@ -91,7 +91,7 @@ Status CompoundFile::readHeaderAndFat()
     std::size_t index = 0;
     for (std::uint32_t sector : fatSectors) {
         if (sector >= m_sectorCount)
-            return damagedError("an allocation sector lies beyond the end of the file");
+            return damaged("an allocation sector lies beyond the end of the file");
         const std::uint64_t base = (static_cast<std::uint64_t>(sector) + 1) * m_sectorSize;
         for (std::uint32_t i = 0; i < perFat && index < m_fat.size(); ++i, ++index)
             m_fat[index] = readU32(m_bytes, base + 4 * i);
@@ -115,10 +115,9 @@ Result<std::vector<std::uint32_t>> CompoundFile::chain(std::uint32_t start,
     std::uint32_t sector = start;
     while (sector != kEndOfChain) {
         if (sector >= table.size())
-            return damagedError(std::string("the chain of the ") + what +
-                                " points beyond the end of the file");
+            return damaged(std::string("the chain of the ") + what + " points beyond the end of the file");
         if (seen[sector])
-            return damagedError(std::string("the chain of the ") + what + " loops");
+            return damaged(std::string("the chain of the ") + what + " loops");
         if (sectors.size() >= maxLength)
             break; // a chain longer than its stream needs: the rest is unused
         seen[sector] = true;
@@ -131,14 +130,14 @@ Result<std::vector<std::uint32_t>> CompoundFile::chain(std::uint32_t start,
 Result<StreamData> CompoundFile::readChain(std::uint32_t start, std::uint64_t size, const char* what) const
 {
     if (size > m_bytes.size())
-        return damagedError(std::string("the ") + what + " is recorded as larger than the whole file");
+        return damaged(std::string("the ") + what + " is recorded as larger than the whole file");
     const std::uint64_t needed = (size + m_sectorSize - 1) / m_sectorSize;
     auto sectors = chain(start, m_fat, needed, what);
     if (!sectors)
         return sectors.error();
     const std::vector<std::uint32_t>& chain = sectors.value();
     if (chain.size() < needed)
-        return damagedError(std::string("the ") + what + " is shorter than its recorded size");
+        return damaged(std::string("the ") + what + " is shorter than its recorded size");
     const std::uint64_t last = chain.empty() ? 0 : (std::uint64_t{chain.back()} + 1) * m_sectorSize;
     const std::uint64_t tail = size - (needed - 1) * m_sectorSize;
     bool inFile = fits(m_bytes, last, tail);
@@ -176,11 +175,11 @@ Status CompoundFile::readDirectory()
     if (!sectors)
         return sectors.error();
     if (sectors.value().empty())
-        return damagedError("the compound file has no directory");
+        return damaged("the compound file has no directory");
     const std::uint32_t perSector = m_sectorSize / kDirectoryEntryBytes;
     const std::uint64_t count = static_cast<std::uint64_t>(sectors.value().size()) * perSector;
     if (count > limits::kMaxCfbDirectoryEntries)
-        return damagedError("the compound file's directory is absurdly large");
+        return damaged("the compound file's directory is absurdly large");
     m_entries.reserve(static_cast<std::size_t>(count));
     for (std::uint32_t sector : sectors.value()) {
         const std::uint64_t base = (static_cast<std::uint64_t>(sector) + 1) * m_sectorSize;
@@ -210,7 +209,7 @@ Status CompoundFile::readDirectory()
         }
     }
     if (m_entries.empty() || m_entries[kRoot].type != EntryType::Root)
-        return damagedError("the compound file's root entry is missing");
+        return damaged("the compound file's root entry is missing");
     return {};
 }
 
@@ -274,7 +273,7 @@ std::optional<std::uint32_t> CompoundFile::find(std::uint32_t storage, std::stri
 Result<StreamData> CompoundFile::readStream(std::uint32_t id) const
 {
     if (id >= m_entries.size() || m_entries[id].type != EntryType::Stream)
-        return damagedError("a stream of the compound file is missing");
+        return damaged("a stream of the compound file is missing");
     const Entry& entry = m_entries[id];
     if (entry.size == 0)
         return StreamData(); // its start sector means nothing
@@ -286,14 +285,14 @@ Result<StreamData> CompoundFile::readStream(std::uint32_t id) const
     if (!sectors)
         return sectors.error();
     if (sectors.value().size() < needed)
-        return damagedError("a stream is shorter than its recorded size");
+        return damaged("a stream is shorter than its recorded size");
     ScatteredBytes runs;
     std::uint64_t remaining = entry.size;
     for (std::uint32_t sector : sectors.value()) {
         const std::uint64_t offset = std::uint64_t{sector} * kMiniSectorSize;
         const std::uint64_t take = std::min<std::uint64_t>(kMiniSectorSize, remaining);
         if (!fits(m_miniStream, offset, take))
-            return damagedError("a stream points beyond the end of the mini stream");
+            return damaged("a stream points beyond the end of the mini stream");
         runs.append(
             ByteView(m_miniStream).subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(take)));
         remaining -= take;

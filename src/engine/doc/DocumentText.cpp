@@ -1,6 +1,6 @@
 #include "DocumentText.h"
 
-#include "DocErrors.h"
+#include "ErrorText.h"
 #include "LittleEndian.h"
 #include "TextBudget.h"
 
@@ -104,7 +104,7 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
     // Every character takes at least one byte of the stream: a piece table
     // that claims more is damaged, and is not trusted for an allocation.
     if (total > sources.wordDocument.size())
-        return damagedError("its piece table claims more text than the file holds");
+        return damaged("its piece table claims more text than the file holds");
     text.m_chars.assign(total, u'\0');
     text.m_flags.assign(total, Missing);
     const ScatteredBytes& stream = sources.wordDocument;

@@ -1,6 +1,6 @@
 #include "Fib.h"
 
-#include "DocErrors.h"
+#include "ErrorText.h"
 #include "LittleEndian.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ void readBlocks(Fib& fib, ByteView wordDocument, std::uint64_t offset, std::size
 Result<Fib> readFibBase(ByteView wordDocument)
 {
     if (wordDocument.size() < 32)
-        return damagedError("the document's information block is incomplete");
+        return damaged("the document's information block is incomplete");
     Fib fib;
     fib.wIdent = readU16(wordDocument, 0x00);
     fib.nFib = readU16(wordDocument, 0x02);
@@ -60,9 +60,9 @@ Result<Fib> readFib97(ByteView wordDocument)
     const std::uint16_t cbRgFcLcb = readU16(wordDocument, offset);
     const std::uint64_t rgFcLcb = offset + 2;
     if (!fits(wordDocument, rgLw, 4ull * cslw) || !fits(wordDocument, rgFcLcb, 8ull * cbRgFcLcb))
-        return damagedError("the document's information block is cut short");
+        return damaged("the document's information block is cut short");
     if (cslw < 11 || cbRgFcLcb < 34)
-        return damagedError("the document's information block is too short for a Word 97 document");
+        return damaged("the document's information block is too short for a Word 97 document");
     fib.ccpText = nonNegative(wordDocument, rgLw + 4 * 3);
     fib.ccpFtn = nonNegative(wordDocument, rgLw + 4 * 4);
     fib.ccpHdd = nonNegative(wordDocument, rgLw + 4 * 5);
@@ -84,7 +84,7 @@ Result<Fib> readFib6(ByteView wordDocument)
     constexpr std::uint64_t kPairs = 0x58;
     constexpr std::size_t kPairCount = static_cast<std::size_t>(FcLcb::Clx) + 1;
     if (!fits(wordDocument, kPairs, 8 * kPairCount))
-        return damagedError("the document's information block is cut short");
+        return damaged("the document's information block is cut short");
     std::uint32_t* lengths[] = {&fib.ccpText, &fib.ccpFtn, &fib.ccpHdd,  &fib.ccpMcr,
                                 &fib.ccpAtn,  &fib.ccpEdn, &fib.ccpTxbx, &fib.ccpHdrTxbx};
     for (std::size_t i = 0; i < std::size(lengths); ++i)

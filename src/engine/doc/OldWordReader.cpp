@@ -2,8 +2,8 @@
 // one run of 8-bit characters. Formatting lives in separate pages these
 // files keep after the text; only the text is needed.
 
-#include "DocErrors.h"
 #include "DocumentText.h"
+#include "ErrorText.h"
 #include "LittleEndian.h"
 #include "Readers.h"
 #include "Stories.h"
@@ -17,7 +17,7 @@ using namespace doc;
 Result<Document> readEightBitText(ByteView bytes, std::uint32_t start, std::uint32_t length, int codePage)
 {
     if (length == 0 || !fits(bytes, start, length))
-        return oldVersionError();
+        return oldWordVersion();
     const PieceTable pieces = PieceTable::single(start, length, true);
     auto text = DocumentText::buildUnformatted(bytes, pieces, codePage);
     if (!text)
@@ -40,7 +40,7 @@ Result<Document> readWordForDos(ByteView bytes, const ReadOptions&)
         // text is ccpText characters from fcMin ("straight ANSI text").
         const std::uint16_t flags = readU16(bytes, 0x0A);
         if (flags & 0x0004) // fast-saved: the text is not in order
-            return oldVersionError();
+            return oldWordVersion();
         const std::uint32_t fcMin = readU32(bytes, 0x18);
         const std::uint32_t fcMac = readU32(bytes, 0x1C);
         std::uint32_t length = readU32(bytes, 0x34);
@@ -52,7 +52,7 @@ Result<Document> readWordForDos(ByteView bytes, const ReadOptions&)
     const std::uint32_t fcMac = readU32(bytes, 14);
     constexpr std::uint32_t kTextStart = 128;
     if (fcMac <= kTextStart || fcMac > bytes.size())
-        return oldVersionError();
+        return oldWordVersion();
     const bool write = magic == 0xBE31 || magic == 0xBE32;
     return readEightBitText(bytes, kTextStart, fcMac - kTextStart, write ? 1252 : 850);
 }

@@ -1,6 +1,6 @@
 #include "PieceTable.h"
 
-#include "DocErrors.h"
+#include "ErrorText.h"
 #include "LittleEndian.h"
 
 namespace plainora::engine::doc {
@@ -19,16 +19,16 @@ Result<PieceTable> PieceTable::parse(ByteView clx, bool word97)
     while (offset < clx.size() && clx[offset] == 0x01) {
         const std::int16_t cb = readI16(clx, offset + 1);
         if (cb < 0 || !fits(clx, offset + 3, static_cast<std::uint64_t>(cb)))
-            return damagedError("the piece table's property list is cut short");
+            return damaged("the piece table's property list is cut short");
         table.m_grpprls.push_back(clx.subspan(offset + 3, static_cast<std::size_t>(cb)));
         offset += 3 + static_cast<std::size_t>(cb);
     }
     if (offset >= clx.size() || clx[offset] != 0x02)
-        return damagedError("the piece table is missing");
+        return damaged("the piece table is missing");
     const std::uint32_t lcb = readU32(clx, offset + 1);
     const ByteView plc = slice(clx, offset + 5, lcb);
     if (plc.empty() || lcb < 4 || (lcb - 4) % 12 != 0)
-        return damagedError("the piece table has an impossible size");
+        return damaged("the piece table has an impossible size");
     const std::size_t count = (lcb - 4) / 12;
     table.m_pieces.reserve(count);
     const std::size_t pcds = 4 * (count + 1);
@@ -39,7 +39,7 @@ Result<PieceTable> PieceTable::parse(ByteView clx, bool word97)
         piece.cpStart = readU32(plc, 4 * i);
         piece.cpEnd = readU32(plc, 4 * (i + 1));
         if (piece.cpEnd < piece.cpStart || piece.cpEnd > kMaxCp)
-            return damagedError("the piece table's positions are out of order");
+            return damaged("the piece table's positions are out of order");
         const std::uint32_t fc = readU32(plc, pcds + 8 * i + 2);
         piece.prm = readU16(plc, pcds + 8 * i + 6);
         if (word97 && (fc & 0x40000000)) {
@@ -54,7 +54,7 @@ Result<PieceTable> PieceTable::parse(ByteView clx, bool word97)
             table.m_pieces.push_back(piece);
     }
     if (table.m_pieces.empty())
-        return damagedError("the piece table is empty");
+        return damaged("the piece table is empty");
     return table;
 }
 

@@ -3,8 +3,8 @@
 // recognised and refused with a description that says what they are.
 
 #include "CompoundFile.h"
-#include "DocErrors.h"
 #include "DocumentText.h"
+#include "ErrorText.h"
 #include "Fib.h"
 #include "Layout.h"
 #include "Limits.h"
@@ -33,12 +33,6 @@ constexpr std::uint16_t kWord6MinNFib = 101;
 // counts, then at most 0xFFFF 16-bit, 32-bit, FcLcb and new 16-bit entries).
 constexpr std::uint64_t kFibBytesRead = 32 + 4 * 2 + 0xFFFFull * (2 + 4 + 8 + 2);
 
-Error notWord(const std::string& lookAlike)
-{
-    return makeError(ErrorCode::NotAWordDocument,
-                     "The file is not a Word document: it looks like " + lookAlike + ".");
-}
-
 // What a compound file without a WordDocument stream holds.
 Error describeOtherCompoundFile(const CompoundFile& file)
 {
@@ -46,21 +40,21 @@ Error describeOtherCompoundFile(const CompoundFile& file)
                                                    0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
     if (file.contains("\x06"
                       "DataSpaces"))
-        return passwordProtectedError(); // rights-managed content, [MS-DOC] 2.1
+        return passwordProtected(); // rights-managed content, [MS-DOC] 2.1
     if (file.contains("Workbook") || file.contains("Book"))
-        return notWord("an Excel workbook");
+        return looksLike("an Excel workbook");
     if (file.contains("PowerPoint Document"))
-        return notWord("a PowerPoint presentation");
+        return looksLike("a PowerPoint presentation");
     if (file.contains("VisioDocument"))
-        return notWord("a Visio drawing");
+        return looksLike("a Visio drawing");
     if (file.contains("Contents") && file.contains("Quill"))
-        return notWord("a Publisher document");
+        return looksLike("a Publisher document");
     if (std::equal(std::begin(kMsiClsid), std::end(kMsiClsid), file.entry(CompoundFile::kRoot).clsid.begin()))
-        return notWord("a Windows Installer package");
+        return looksLike("a Windows Installer package");
     for (std::uint32_t id : file.children(CompoundFile::kRoot))
         if (file.entry(id).name.starts_with("__substg1.0_"))
-            return notWord("an Outlook message");
-    return notWord("an Office compound file of another kind (it has no Word text)");
+            return looksLike("an Outlook message");
+    return looksLike("an Office compound file of another kind (it has no Word text)");
 }
 
 // How auto-numbered notes count: the document's settings
@@ -377,7 +371,7 @@ Result<Document> readWord97(const CompoundFile& file, const ScatteredBytes& word
     const char* tableName = fib.fWhichTblStm ? "1Table" : "0Table";
     const auto tableId = file.find(CompoundFile::kRoot, tableName);
     if (!tableId)
-        return damagedError(std::string("its table stream (") + tableName + ") is missing");
+        return damaged(std::string("its table stream (") + tableName + ") is missing");
     auto tableStream = file.readStream(*tableId);
     if (!tableStream)
         return tableStream.error();
@@ -391,7 +385,7 @@ Result<Document> readWord97(const CompoundFile& file, const ScatteredBytes& word
     const FibBlock clxBlock = fib.block(FcLcb::Clx);
     const ByteView clx = slice(table, clxBlock.fc, clxBlock.lcb);
     if (clx.empty())
-        return damagedError("its piece table is missing");
+        return damaged("its piece table is missing");
     auto pieces = PieceTable::parse(clx, true);
     if (!pieces)
         return pieces.error();
@@ -427,18 +421,18 @@ Result<Document> readWord6(ByteView wordDocument, const ReadOptions& options)
 {
     auto fibResult = readFib6(wordDocument);
     if (!fibResult)
-        return oldVersionError();
+        return oldWordVersion();
     const Fib& fib = fibResult.value();
     PieceTable pieces;
     const FibBlock clxBlock = fib.block(FcLcb::Clx);
     if (fib.fComplex || clxBlock.lcb > 0) {
         auto parsed = PieceTable::parse(slice(wordDocument, clxBlock.fc, clxBlock.lcb), fib.fExtChar);
         if (!parsed)
-            return oldVersionError();
+            return oldWordVersion();
         pieces = std::move(parsed.value());
     } else {
         if (fib.fcMac <= fib.fcMin || fib.fcMac > wordDocument.size())
-            return oldVersionError();
+            return oldWordVersion();
         const std::uint32_t bytes = fib.fcMac - fib.fcMin;
         pieces = PieceTable::single(fib.fcMin, fib.fExtChar ? bytes / 2 : bytes, !fib.fExtChar);
     }
@@ -451,7 +445,7 @@ Result<Document> readWord6(ByteView wordDocument, const ReadOptions& options)
     WordBinaryDocument document(fib, wordDocument, text.value(), options, nullptr);
     Document result = document.read(context);
     if (result.body.empty())
-        return oldVersionError();
+        return oldWordVersion();
     return result;
 }
 
@@ -465,7 +459,7 @@ Result<Document> readCompoundFile(ByteView bytes, const ReadOptions& options)
     const CompoundFile& file = opened.value();
     // [MS-OFFCRYPTO] 2.3.4: an encrypted OOXML package travels in a compound file.
     if (file.contains("EncryptedPackage") || file.contains("EncryptionInfo"))
-        return passwordProtectedError();
+        return passwordProtected();
     const auto wordId = file.find(CompoundFile::kRoot, "WordDocument");
     if (!wordId)
         return describeOtherCompoundFile(file);
@@ -483,19 +477,18 @@ Result<Document> readCompoundFile(ByteView bytes, const ReadOptions& options)
         return base.error();
     const Fib& fib = base.value();
     if (fib.fEncrypted || fib.fObfuscated)
-        return passwordProtectedError(); // [MS-DOC] 2.2.6
+        return passwordProtected(); // [MS-DOC] 2.2.6
     if (file.contains("\x06"
                       "DataSpaces"))
-        return passwordProtectedError();
+        return passwordProtected();
     if (fib.wIdent == kWord97Ident && fib.nFib >= kWord97MinNFib)
         return readWord97(file, wordDocument, fibBytes, options);
     // Word 6/95 keeps its tables in the same stream: small files, read whole.
     if (fib.nFib >= kWord6MinNFib && fib.nFib < kWord97MinNFib)
         return readWord6(stream.value().bytes(), options);
     if (fib.nFib < kWord6MinNFib)
-        return oldVersionError();
-    return makeError(ErrorCode::NotAWordDocument,
-                     "The file is not a Word document: its Word stream has an unknown signature.");
+        return oldWordVersion();
+    return notWordDocument("its Word stream has an unknown signature");
 }
 
 } // namespace plainora::engine

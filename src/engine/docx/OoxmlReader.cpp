@@ -9,6 +9,7 @@
 // [X] imported chunks (altChunk): HTML, MHT, RTF, plain text and .docx, read where they stand
 // [ ] glossary building blocks (not body text)
 
+#include "ErrorText.h"
 #include "FormatSniffer.h"
 #include "Limits.h"
 #include "ListNumbering.h"
@@ -59,12 +60,6 @@ private:
     bool m_inNoteProperties = false;
     bool m_endnote = false;
 };
-
-Error notWord(const std::string& lookAlike)
-{
-    return makeError(ErrorCode::NotAWordDocument,
-                     "The file is not a Word document: it looks like " + lookAlike + ".");
-}
 
 // What a package without a Word main part is.
 std::string describePackage(PackageParts& parts, const std::string& mainTarget,
@@ -190,10 +185,9 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, in
                           type.find("ms-word") != std::string::npos;
     if (!wordType ||
         (main.empty() && (declaredMain.empty() || !asciiLower(declaredMain).starts_with("word/"))))
-        return notWord(describePackage(parts, declaredMain, type));
+        return looksLike(describePackage(parts, declaredMain, type));
     if (main.empty())
-        return makeError(ErrorCode::Damaged, "The document is damaged: its main part \"" + declaredMain +
-                                                 "\" is missing from the package.");
+        return damaged("its main part \"" + declaredMain + "\" is missing from the package");
 
     auto mainRelationships = readRelationships(parts, main);
     if (!mainRelationships)
@@ -240,7 +234,7 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, in
                 if (lookAlike.starts_with("a zip archive"))
                     lookAlike = "a package whose main part is not a Word document (" +
                                 status.error().description + ")";
-                return notWord(lookAlike);
+                return looksLike(lookAlike);
             }
             return status.error();
         }
@@ -313,8 +307,7 @@ Result<Document> readFlatXml(ByteView bytes, const ReadOptions& options)
     docx::XmlParser parser(body, "(Word XML document)");
     if (Status status = parser.parse(file); !status) {
         if (status.error().code == ErrorCode::NotAWordDocument)
-            return makeError(ErrorCode::NotAWordDocument,
-                             "The file is not a Word document: it looks like an XML file of another kind.");
+            return looksLike("an XML file of another kind");
         return status.error();
     }
     return document;

@@ -1,5 +1,6 @@
 #include "PackageParts.h"
 
+#include "ErrorText.h"
 #include "Limits.h"
 #include "TextEncoding.h"
 #include "ZipPackage.h"
@@ -12,10 +13,9 @@ namespace {
 
 Error smallPartTooLarge(std::string_view partName)
 {
-    return makeError(ErrorCode::TooLarge, "The document is too large or hostile: part " +
-                                              std::string(partName) + " is larger than the " +
-                                              std::to_string(limits::kMaxSmallPartBytes >> 20) +
-                                              " MiB Plainora reads from a part of its kind.");
+    return tooLarge("is larger than the " + std::to_string(limits::kMaxSmallPartBytes >> 20) +
+                        " MiB Plainora reads from a part of its kind",
+                    {partName});
 }
 
 class ZipParts : public PackageParts
@@ -185,8 +185,7 @@ public:
     {
         const auto it = m_index.find(asciiLower(partName));
         if (it == m_index.end())
-            return makeError(ErrorCode::Damaged, "The document is damaged: the part \"" +
-                                                     std::string(partName) + "\" is missing.");
+            return missingPart(partName);
         const FlatPart& part = m_parts[it->second];
         if (size == Size::Small && part.end - part.begin > limits::kMaxSmallPartBytes)
             return smallPartTooLarge(part.name);
@@ -204,8 +203,7 @@ public:
     {
         const auto it = m_index.find(asciiLower(partName));
         if (it == m_index.end())
-            return makeError(ErrorCode::Damaged, "The document is damaged: the part \"" +
-                                                     std::string(partName) + "\" is missing.");
+            return missingPart(partName);
         const FlatPart& part = m_parts[it->second];
         return std::string(m_file.substr(part.begin, part.end - part.begin));
     }

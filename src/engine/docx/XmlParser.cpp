@@ -1,5 +1,6 @@
 #include "XmlParser.h"
 
+#include "ErrorText.h"
 #include "Limits.h"
 #include "TextEncoding.h"
 
@@ -147,7 +148,7 @@ void XmlParser::fail(Error error)
 Status XmlParser::feed(std::string_view bytes, bool last)
 {
     if (!startExpat())
-        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
+        return outOfMemory();
     if (m_failed)
         return m_error;
     // Expat takes int lengths; feed very large pieces in slices.
@@ -163,15 +164,10 @@ Status XmlParser::feed(std::string_view bytes, bool last)
             const XML_Error code = XML_GetErrorCode(m_parser);
             const char* what = XML_ErrorString(code);
             if (code == XML_ERROR_AMPLIFICATION_LIMIT_BREACH)
-                return makeError(ErrorCode::TooLarge,
-                                 "The document is damaged or hostile: part " + m_partName +
-                                     " expands its XML entities beyond any sensible size.");
-            return makeError(ErrorCode::Damaged,
-                             "The document is damaged: part " + m_partName +
-                                 " is not well-formed XML (line " +
-                                 std::to_string(XML_GetCurrentLineNumber(m_parser)) + ", column " +
-                                 std::to_string(XML_GetCurrentColumnNumber(m_parser) + 1) + ": " +
-                                 (what ? what : "unknown error") + ").");
+                return hostile(ErrorCode::TooLarge, "expands its XML entities beyond any sensible size",
+                               {m_partName});
+            return notWellFormed(XML_GetCurrentLineNumber(m_parser), XML_GetCurrentColumnNumber(m_parser) + 1,
+                                 what ? what : "unknown error");
         }
         bytes.remove_prefix(n);
     } while (!bytes.empty());
@@ -245,9 +241,10 @@ void XmlParser::onEnd(void* self, const char* name)
 bool XmlParser::startElement(std::string_view name, const XmlAttributes& attributes)
 {
     if (m_open.size() >= static_cast<std::size_t>(limits::kMaxXmlDepth)) {
-        fail(makeError(ErrorCode::TooLarge, "The document is damaged or hostile: part " + m_partName +
-                                                " nests its XML elements more than " +
-                                                std::to_string(limits::kMaxXmlDepth) + " levels deep."));
+        fail(hostile(ErrorCode::TooLarge,
+                     "nests its XML elements more than " + std::to_string(limits::kMaxXmlDepth) +
+                         " levels deep",
+                     {m_partName}));
         return false;
     }
     const std::size_t bindings = m_bindings.size();
@@ -307,9 +304,8 @@ void XmlParser::onEntityDecl(void* self, const char*, int, const char* value, in
     auto* parser = static_cast<XmlParser*>(self);
     if (!value)
         return;
-    parser->fail(
-        makeError(ErrorCode::Damaged, "The document is damaged or hostile: part " + parser->m_partName +
-                                          " declares XML entities, which Word documents never use."));
+    parser->fail(hostile(ErrorCode::Damaged, "declares XML entities, which Word documents never use",
+                         {parser->m_partName}));
 }
 
 void XmlParser::bind(std::string_view prefix, std::string_view uri)
@@ -341,9 +337,9 @@ const Ns* XmlParser::resolve(std::string_view prefix) const
 
 Error XmlParser::notWellFormed(std::size_t line, std::size_t column, const char* what) const
 {
-    return makeError(ErrorCode::Damaged, "The document is damaged: part " + m_partName +
-                                             " is not well-formed XML (line " + std::to_string(line) +
-                                             ", column " + std::to_string(column) + ": " + what + ").");
+    return damaged("is not well-formed XML (line " + std::to_string(line) + ", column " +
+                       std::to_string(column) + ": " + what + ")",
+                   {m_partName});
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "ZipPackage.h"
 
+#include "ErrorText.h"
+
 #include <algorithm>
 #include <libdeflate.h>
 #include <zip.h>
@@ -10,44 +12,31 @@ namespace {
 
 constexpr std::size_t kSliceBytes = 64 * 1024;
 
-Error damaged(const std::string& what)
-{
-    return makeError(ErrorCode::Damaged, "The document is damaged: " + what);
-}
-
 Error fromZipError(int code)
 {
     switch (code) {
     case ZIP_ER_NOZIP:
     case ZIP_ER_INCONS:
     case ZIP_ER_EOF:
-        return damaged("its zip container is incomplete or broken (the file may have been cut short).");
+        return damaged("its zip container is incomplete or broken (the file may have been cut short)");
     case ZIP_ER_CRC:
-        return damaged("a part of its zip container fails its checksum.");
+        return damaged("a part of its zip container fails its checksum");
     case ZIP_ER_COMPNOTSUPP:
-        return damaged("a part of its zip container uses a compression method Word documents never use.");
+        return damaged("a part of its zip container uses a compression method Word documents never use");
     case ZIP_ER_ENCRNOTSUPP:
     case ZIP_ER_NOPASSWD:
     case ZIP_ER_WRONGPASSWD:
-        return makeError(ErrorCode::PasswordProtected,
-                         "The document's zip container is encrypted. Remove the password in a word processor "
-                         "and convert it again.");
+        return passwordProtected();
     case ZIP_ER_MEMORY:
-        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
+        return outOfMemory();
     default: {
         zip_error_t error;
         zip_error_init_with_code(&error, code);
         std::string text = zip_error_strerror(&error);
         zip_error_fini(&error);
-        return damaged("its zip container cannot be read (" + text + ").");
+        return damaged("its zip container cannot be read (" + text + ")");
     }
     }
-}
-
-Error tooLarge(std::string_view partName, const std::string& why)
-{
-    return makeError(ErrorCode::TooLarge,
-                     "The document is too large or hostile: part " + std::string(partName) + " " + why);
 }
 
 } // namespace
@@ -59,7 +48,7 @@ Result<std::unique_ptr<ZipPackage>> ZipPackage::open(ByteView bytes, const ZipLi
     zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
     if (!source) {
         zip_error_fini(&error);
-        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
+        return outOfMemory();
     }
     zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, &error);
     if (!archive) {
@@ -74,11 +63,9 @@ Result<std::unique_ptr<ZipPackage>> ZipPackage::open(ByteView bytes, const ZipLi
 
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     if (count < 0)
-        return damaged("its zip container has no readable directory.");
+        return damaged("its zip container has no readable directory");
     if (static_cast<std::uint64_t>(count) > limits.entries)
-        return makeError(ErrorCode::TooLarge, "The document's zip container holds " + std::to_string(count) +
-                                                  " parts, more than the " + std::to_string(limits.entries) +
-                                                  " Plainora reads.");
+        return tooManyParts(static_cast<std::uint64_t>(count), limits.entries);
     package->m_names.reserve(static_cast<std::size_t>(count));
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(archive, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
@@ -88,7 +75,7 @@ Result<std::unique_ptr<ZipPackage>> ZipPackage::open(ByteView bytes, const ZipLi
         if (!lower.empty() && lower.back() == '/')
             continue; // a folder entry
         if (!package->m_indexByLowerName.emplace(lower, i).second)
-            return damaged("its zip container holds two parts named \"" + std::string(name) + "\".");
+            return damaged("its zip container holds two parts named \"" + std::string(name) + "\"");
         package->m_names.emplace_back(name);
     }
     return package;
@@ -109,7 +96,7 @@ Result<std::int64_t> ZipPackage::indexOf(std::string_view partName) const
 {
     const auto it = m_indexByLowerName.find(asciiLower(partName));
     if (it == m_indexByLowerName.end())
-        return damaged("the part \"" + std::string(partName) + "\" is missing.");
+        return missingPart(partName);
     return it->second;
 }
 
@@ -129,9 +116,9 @@ Status ZipPackage::checkedStat(std::string_view partName, std::uint64_t entryLim
         return fromZipError(ZIP_ER_COMPNOTSUPP);
     // Declared sizes are checked up front, actual sizes while inflating.
     if ((stat.valid & ZIP_STAT_SIZE) && stat.size > entryLimit)
-        return tooLarge(partName, "declares " + std::to_string(stat.size >> 20) + " MiB, more than the " +
-                                      std::to_string(entryLimit >> 20) +
-                                      " MiB Plainora reads from one part.");
+        return tooLarge("declares " + std::to_string(stat.size >> 20) + " MiB, more than the " +
+                            std::to_string(entryLimit >> 20) + " MiB Plainora reads from one part",
+                        {partName});
     return {};
 }
 
@@ -140,15 +127,17 @@ Status ZipPackage::countInflated(std::string_view partName, std::uint64_t added,
 {
     m_inflatedTotal += added;
     if (produced > entryLimit)
-        return tooLarge(partName, "expands to more than the " + std::to_string(entryLimit >> 20) +
-                                      " MiB Plainora reads from one part.");
+        return tooLarge("expands to more than the " + std::to_string(entryLimit >> 20) +
+                            " MiB Plainora reads from one part",
+                        {partName});
     if (m_inflatedTotal > m_limits.packageBytes)
-        return tooLarge(partName, "takes the package past the " +
-                                      std::to_string(m_limits.packageBytes >> 20) +
-                                      " MiB Plainora inflates from one document.");
+        return tooLarge("takes the package past the " + std::to_string(m_limits.packageBytes >> 20) +
+                            " MiB Plainora inflates from one document",
+                        {partName});
     if (produced > m_limits.minRatioCheckedBytes && produced / m_limits.expansionRatio > compressed)
-        return tooLarge(partName, "expands more than " + std::to_string(m_limits.expansionRatio) +
-                                      " times, as only zip bombs do.");
+        return tooLarge("expands more than " + std::to_string(m_limits.expansionRatio) +
+                            " times, as only zip bombs do",
+                        {partName});
     return {};
 }
 
@@ -221,7 +210,7 @@ Status ZipPackage::readWhole(std::string_view partName, std::string& out, std::u
     const bool stored = stat.comp_method == ZIP_CM_STORE;
     if (stat.comp_size > m_fileBytes ||
         (stored ? stat.size != stat.comp_size : stat.size / 1032 > stat.comp_size))
-        return damaged("a part of its zip container does not inflate to the size it declares.");
+        return damaged("a part of its zip container does not inflate to the size it declares");
 
     zip_file_t* file = zip_fopen_index(m_archive, stat.index, ZIP_FL_COMPRESSED);
     if (!file)
@@ -244,7 +233,7 @@ Status ZipPackage::readWhole(std::string_view partName, std::string& out, std::u
         const libdeflate_result result = libdeflate_deflate_decompress(
             m_inflater.get(), raw.data(), raw.size(), out.data(), out.size(), &produced);
         if (result != LIBDEFLATE_SUCCESS || produced != out.size())
-            return damaged("a part of its zip container does not inflate to the size it declares.");
+            return damaged("a part of its zip container does not inflate to the size it declares");
     }
     if (libdeflate_crc32(0, out.data(), out.size()) != stat.crc)
         return fromZipError(ZIP_ER_CRC);

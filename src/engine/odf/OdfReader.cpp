@@ -2,6 +2,7 @@
 // a zip package whose styles.xml and content.xml are streamed through expat,
 // or one flat XML document holding both. One handler reads either.
 
+#include "ErrorText.h"
 #include "Layout.h"
 #include "Limits.h"
 #include "NumberFormat.h"
@@ -725,12 +726,7 @@ public:
     bool encrypted = false;
 };
 
-Error damaged(const std::string& what)
-{
-    return makeError(ErrorCode::Damaged,
-                     "The OpenDocument file is damaged: " + what +
-                         ". Open and save it again in a word processor, then convert it again.");
-}
+constexpr std::string_view kOpenDocument = "OpenDocument file";
 
 Result<Document> readPackage(ByteView bytes, const ReadOptions& options)
 {
@@ -747,14 +743,12 @@ Result<Document> readPackage(ByteView bytes, const ReadOptions& options)
         if (status)
             status = parser.feed({}, true);
         if (manifest.encrypted)
-            return makeError(ErrorCode::PasswordProtected,
-                             "The OpenDocument file is password-protected. Remove the password in a word "
-                             "processor and convert it again.");
+            return passwordProtected(kOpenDocument);
         if (!status)
             return status.error();
     }
     if (!package.contains("content.xml"))
-        return damaged("it has no content part (content.xml)");
+        return damaged("it has no content part (content.xml)", {}, kOpenDocument);
     TextBudget budget;
     OdfHandler handler(options, budget);
     if (package.contains("styles.xml"))

@@ -4,6 +4,7 @@
 
 #include "ImportLibraries.h"
 
+#include "ErrorText.h"
 #include "Limits.h"
 #include "TextCollector.h"
 #include "TextEncoding.h"
@@ -160,18 +161,14 @@ const char* formatName(ImportLibrary library)
 
 Error encryptedError(ImportLibrary library)
 {
-    return makeError(ErrorCode::PasswordProtected,
-                     std::string("The ") + formatName(library) +
-                         " is password-protected. Remove the password in its word processor and convert it "
-                         "again.");
+    return passwordProtected(formatName(library));
 }
 
 Result<Document> readDetected(ImportLibrary library, const Detection& detection,
                               librevenge::RVNGInputStream& input, const ReadOptions& options)
 {
     if (!detection.otherKind.empty())
-        return makeError(ErrorCode::NotAWordDocument,
-                         "The file is not a Word document: it looks like " + detection.otherKind + ".");
+        return looksLike(detection.otherKind);
     if (detection.encrypted)
         return encryptedError(library);
     TextBudget budget;
@@ -180,7 +177,7 @@ Result<Document> readDetected(ImportLibrary library, const Detection& detection,
     try {
         outcome = parse(library, input, collector);
     } catch (const std::bad_alloc&) {
-        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
+        return outOfMemory();
     } catch (...) {
         outcome = Outcome::Failed; // a library's own exception is its way of giving up
     }
@@ -191,10 +188,7 @@ Result<Document> readDetected(ImportLibrary library, const Detection& detection,
     // Some libraries report a failure after handing over the whole text;
     // a document they ended is kept.
     if (outcome == Outcome::Failed && !collector.documentEnded())
-        return makeError(ErrorCode::Damaged,
-                         std::string("The ") + formatName(library) +
-                             " is damaged: its structure could not be read. Open and save it "
-                             "again in its word processor, then convert it again.");
+        return damaged("its structure could not be read", {}, formatName(library));
     return collector.finish();
 }
 
@@ -234,7 +228,7 @@ Result<std::string> inflateGzip(ByteView bytes)
 {
     z_stream stream{};
     if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
-        return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
+        return outOfMemory();
     stream.next_in = const_cast<Bytef*>(bytes.data());
     stream.avail_in = static_cast<uInt>(std::min<std::size_t>(bytes.size(), UINT32_MAX));
     std::string out;
@@ -244,9 +238,7 @@ Result<std::string> inflateGzip(ByteView bytes)
             (out.size() > limits::kMinRatioCheckedBytes &&
              out.size() / limits::kMaxExpansionRatio > bytes.size())) {
             inflateEnd(&stream);
-            return makeError(ErrorCode::TooLarge,
-                             "The document is too large or hostile: its compressed content "
-                             "expands beyond what Plainora reads from one document.");
+            return tooLarge("its compressed content expands beyond what Plainora reads from one document");
         }
         const std::size_t at = out.size();
         out.resize(at + 65536);
@@ -257,10 +249,8 @@ Result<std::string> inflateGzip(ByteView bytes)
     }
     inflateEnd(&stream);
     if (result != Z_STREAM_END)
-        return makeError(ErrorCode::Damaged,
-                         "The AbiWord document is damaged: its compressed content is cut short "
-                         "or broken. Open and save it again in its word processor, then "
-                         "convert it again.");
+        return damaged("its compressed content is cut short or broken", {},
+                       formatName(ImportLibrary::AbiWord));
     return out;
 }
 
@@ -371,8 +361,7 @@ Result<Document> readWithLibrary(ImportLibrary library, ByteView bytes, const Re
     if (!detection.recognised && library == ImportLibrary::Pages && isEncryptedPages(bytes))
         return encryptedError(library);
     if (!detection.recognised)
-        return makeError(ErrorCode::NotAWordDocument,
-                         std::string("The file is not a ") + formatName(library) + ".");
+        return notOfKind(formatName(library));
     return readDetected(library, detection, *input, options);
 }
 

@@ -37,6 +37,13 @@ Result<Document> orImportLibraries(Result<Document> result, ByteView bytes, cons
     return result;
 }
 
+Result<OutputText> encodeDocument(const Result<Document>& document, const OutputOptions& output)
+{
+    if (!document)
+        return document.error();
+    return encodeOutput(renderPlainText(document.value()), output);
+}
+
 } // namespace
 
 Result<Document> readDocument(ByteView bytes, const ReadOptions& options)
@@ -97,17 +104,6 @@ Result<std::string> extractText(const std::string& path, const ReadOptions& opti
         return text.error();
     return std::move(text.value().bytes);
 }
-
-namespace {
-
-Result<OutputText> encodeDocument(const Result<Document>& document, const OutputOptions& output)
-{
-    if (!document)
-        return document.error();
-    return encodeOutput(renderPlainText(document.value()), output);
-}
-
-} // namespace
 
 Result<OutputText> convertToMemory(ByteView bytes, const ConverterOptions& options)
 {

@@ -138,8 +138,9 @@ Error tooLarge(std::string_view what, const Place& where)
 
 Error nestedTooDeep(std::string_view what, int limit)
 {
-    return makeError(ErrorCode::TooLarge, join({"The document nests ", what, " more than ",
-                                                std::to_string(limit), " deep, more than Plainora reads."}));
+    return makeError(ErrorCode::TooLarge,
+                     join({"The document nests ", what, " more than ", std::to_string(limit),
+                           " levels deep, more than Plainora reads."}));
 }
 
 Error tooManyParts(std::uint64_t count, std::uint64_t limit)

@@ -66,7 +66,7 @@ Error passwordProtected(std::string_view kind = "document");
 Error hostile(ErrorCode code, std::string_view what, const Place& where);
 // Content whose size goes past what Plainora reads from one document.
 Error tooLarge(std::string_view what, const Place& where = {});
-// "The document nests fields more than 64 deep, more than Plainora reads."
+// "The document nests fields more than 64 levels deep, more than Plainora reads."
 Error nestedTooDeep(std::string_view what, int limit);
 Error tooManyParts(std::uint64_t count, std::uint64_t limit);
 Error textTooLarge(std::uint64_t limitBytes);

@@ -2,6 +2,7 @@
 // codes hidden, form check boxes and drop-down lists, check-box controls.
 
 #include "EquationField.h"
+#include "ErrorText.h"
 #include "Layout.h"
 #include "Limits.h"
 #include "StoryReaderTypes.h"
@@ -100,9 +101,7 @@ void StoryReader::fieldCharacter(const XmlAttributes& attributes)
     const std::string_view type = attrOr(attributes, "fldCharType");
     if (type == "begin") {
         if (m_story.fields.size() >= static_cast<std::size_t>(limits::kMaxFieldNesting)) {
-            fail(makeError(ErrorCode::TooLarge, "The document nests fields more than " +
-                                                    std::to_string(limits::kMaxFieldNesting) +
-                                                    " deep, more than Plainora reads."));
+            fail(nestedTooDeep("fields", limits::kMaxFieldNesting));
             return;
         }
         m_story.fields.push_back(Field{});

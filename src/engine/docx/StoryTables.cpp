@@ -1,6 +1,7 @@
 // Tables of a StoryReader's story: rows, cells, vertical merges and
 // deleted rows.
 
+#include "ErrorText.h"
 #include "Limits.h"
 #include "StoryReaderTypes.h"
 
@@ -12,9 +13,7 @@ void StoryReader::startTableElement(Tag tag, Tag parent, const XmlAttributes& at
     case Tag::Tbl:
         flushCarry();
         if (m_tables.size() >= static_cast<std::size_t>(limits::kMaxTableNesting)) {
-            fail(makeError(ErrorCode::TooLarge, "The document nests tables more than " +
-                                                    std::to_string(limits::kMaxTableNesting) +
-                                                    " deep, more than Plainora reads."));
+            fail(nestedTooDeep("tables", limits::kMaxTableNesting));
             return;
         }
         m_tables.push_back(std::make_unique<Table>());

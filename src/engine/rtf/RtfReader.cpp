@@ -25,6 +25,7 @@
 
 #include "RtfReader.h"
 
+#include "ErrorText.h"
 #include "Limits.h"
 
 namespace plainora::engine::rtf {
@@ -32,10 +33,7 @@ namespace plainora::engine::rtf {
 Status RtfReader::pushGroup()
 {
     if (m_states.size() >= static_cast<std::size_t>(limits::kMaxRtfGroupDepth))
-        return makeError(ErrorCode::TooLarge,
-                         "The document nests its groups more than " +
-                             std::to_string(limits::kMaxRtfGroupDepth) +
-                             " levels deep, far beyond any word processor's; it is damaged.");
+        return nestedTooDeep("its groups", limits::kMaxRtfGroupDepth);
     GroupState copy = m_states.back();
     copy.ownsStory = false;
     copy.ownsField = false;

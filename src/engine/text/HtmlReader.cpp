@@ -18,6 +18,7 @@
 
 #include "HtmlReader.h"
 
+#include "ErrorText.h"
 #include "TextBudget.h"
 #include "TextEncoding.h"
 
@@ -187,10 +188,7 @@ Result<Document> readHtml(ByteView bytes, const ReadOptions&)
         std::string part;
         std::string charset;
         if (!html::extractMimeHtml(raw, part, charset))
-            return makeError(
-                ErrorCode::NotAWordDocument,
-                "The file is a web archive (MHTML) without a web page in it, so it is not a Word "
-                "document.");
+            return emptyWebArchive();
         return html::readPage(asBytes(part), charset);
     }
     return html::readPage(bytes, {});

@@ -2,8 +2,8 @@
 // .docx reader (read + render), single-threaded, on the small, medium and
 // large documents of bench/make_docx_bench_data.py.
 
-#include "Engine.h"
-#include "PlainTextWriter.h"
+#include "engine/Engine.h"
+#include "engine/PlainTextWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // (environment, default 1), writing nothing: the unit the comparison script
 // times against other tools, with /usr/bin/time -v for the peak memory.
 
-#include "Engine.h"
+#include "engine/Engine.h"
 
 #include <cstdio>
 #include <cstdlib>

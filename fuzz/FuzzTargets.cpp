@@ -1,16 +1,16 @@
 #include "FuzzTargets.h"
 
-#include "Engine.h"
-#include "FormatSniffer.h"
-#include "PlainTextWriter.h"
-#include "Readers.h"
-#include "doc/CompoundFile.h"
-#include "docx/ListNumbering.h"
-#include "docx/StoryReader.h"
-#include "docx/StyleSheet.h"
-#include "docx/XmlParser.h"
-#include "docx/ZipPackage.h"
-#include "revenge/ImportLibraries.h"
+#include "engine/Engine.h"
+#include "engine/FormatSniffer.h"
+#include "engine/PlainTextWriter.h"
+#include "engine/Readers.h"
+#include "engine/doc/CompoundFile.h"
+#include "engine/docx/ListNumbering.h"
+#include "engine/docx/StoryReader.h"
+#include "engine/docx/StyleSheet.h"
+#include "engine/docx/XmlParser.h"
+#include "engine/docx/ZipPackage.h"
+#include "engine/revenge/ImportLibraries.h"
 
 #include <algorithm>
 #include <string>

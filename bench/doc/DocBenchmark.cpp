@@ -2,8 +2,8 @@
 // in memory to the rendered text, on a small fixture and on medium and large
 // files of the shared corpus (skipped when it is absent).
 
-#include "Engine.h"
-#include "PlainTextWriter.h"
+#include "engine/Engine.h"
+#include "engine/PlainTextWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // as the other tools of doc/compare_doc.sh do; with -n N, converts the whole
 // list N times and writes nothing (in-process throughput).
 
-#include "Engine.h"
+#include "engine/Engine.h"
 
 #include <cstdio>
 #include <cstdlib>

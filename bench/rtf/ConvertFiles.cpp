@@ -1,7 +1,7 @@
 // Converts every file named on the command line to a .txt file in one
 // output folder, in one process: the batch a comparison with other tools
 // times. Usage: plainora_convert_files OUTPUT_DIR FILE...
-#include "Engine.h"
+#include "engine/Engine.h"
 
 #include <cstdio>
 #include <string>

@@ -1,8 +1,8 @@
 // Documents per second and bytes per second of the RTF reader and the
 // plain-text writer on the benchmark documents, in memory (no file I/O).
 // Usage: plainora_rtf_benchmark [google-benchmark flags] FILE.rtf...
-#include "Engine.h"
-#include "PlainTextWriter.h"
+#include "engine/Engine.h"
+#include "engine/PlainTextWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <fstream>

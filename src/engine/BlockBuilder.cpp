@@ -1,6 +1,6 @@
-#include "BlockBuilder.h"
+#include "engine/BlockBuilder.h"
 
-#include "Limits.h"
+#include "engine/Limits.h"
 
 #include <algorithm>
 

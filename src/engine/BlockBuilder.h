@@ -5,7 +5,7 @@
 // (RTF, HTML, Word's binary stories) feed it; it decides where each
 // paragraph lands.
 
-#include "Document.h"
+#include "engine/Document.h"
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
-#include "DocumentNames.h"
+#include "engine/DocumentNames.h"
 
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
 #include <algorithm>
 #include <string>

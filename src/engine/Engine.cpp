@@ -1,11 +1,11 @@
-#include "Engine.h"
+#include "engine/Engine.h"
 
-#include "ErrorText.h"
-#include "FileIo.h"
-#include "FormatSniffer.h"
-#include "Limits.h"
-#include "PlainTextWriter.h"
-#include "Readers.h"
+#include "engine/ErrorText.h"
+#include "engine/FileIo.h"
+#include "engine/FormatSniffer.h"
+#include "engine/Limits.h"
+#include "engine/PlainTextWriter.h"
+#include "engine/Readers.h"
 
 namespace plainora::engine {
 

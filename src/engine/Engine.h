@@ -3,11 +3,11 @@
 // into text, and the four conversion operations a front end drives
 // (create a converter, open a document, save it as plain text, quit).
 
-#include "Document.h"
-#include "Error.h"
-#include "Options.h"
-#include "PlainTextWriter.h"
-#include "TextEncoding.h"
+#include "engine/Document.h"
+#include "engine/Error.h"
+#include "engine/Options.h"
+#include "engine/PlainTextWriter.h"
+#include "engine/TextEncoding.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "EquationField.h"
+#include "engine/EquationField.h"
 
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
 #include <cctype>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "ErrorText.h"
+#include "engine/ErrorText.h"
 
 namespace plainora::engine {
 

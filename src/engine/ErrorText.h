@@ -2,7 +2,7 @@
 // Every failure sentence of the engine, worded once: what happened, where in
 // the document when that is known, and what the user can do about it.
 
-#include "Error.h"
+#include "engine/Error.h"
 
 #include <cstdint>
 #include <optional>

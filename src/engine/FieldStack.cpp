@@ -1,8 +1,8 @@
-#include "FieldStack.h"
+#include "engine/FieldStack.h"
 
-#include "EquationField.h"
-#include "Layout.h"
-#include "TextEncoding.h"
+#include "engine/EquationField.h"
+#include "engine/Layout.h"
+#include "engine/TextEncoding.h"
 
 #include <algorithm>
 

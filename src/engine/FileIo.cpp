@@ -1,6 +1,6 @@
-#include "FileIo.h"
+#include "engine/FileIo.h"
 
-#include "ErrorText.h"
+#include "engine/ErrorText.h"
 
 #include <cerrno>
 #include <cstdio>

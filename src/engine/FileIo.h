@@ -2,8 +2,8 @@
 // Reading a source file within a stated limit, and writing an output file so
 // that a failure never leaves half a file or destroys the previous one.
 
-#include "Error.h"
-#include "TextEncoding.h"
+#include "engine/Error.h"
+#include "engine/TextEncoding.h"
 
 #include <cstdint>
 #include <string>

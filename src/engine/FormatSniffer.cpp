@@ -1,6 +1,6 @@
-#include "FormatSniffer.h"
+#include "engine/FormatSniffer.h"
 
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
 #include <algorithm>
 #include <array>

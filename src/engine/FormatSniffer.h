@@ -1,7 +1,7 @@
 #pragma once
 // Recognises a document's format from its content, never from its name.
 
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
 #include <string>
 

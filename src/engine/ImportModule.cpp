@@ -1,4 +1,4 @@
-#include "ImportModule.h"
+#include "engine/ImportModule.h"
 
 #include <algorithm>
 #include <cstddef>

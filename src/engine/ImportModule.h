@@ -4,11 +4,11 @@
 // process (the command-line converter, the C library, the Python module, the
 // desktop program) their start-up time and memory.
 
-#include "Document.h"
-#include "Error.h"
-#include "Options.h"
-#include "Readers.h"
-#include "TextEncoding.h"
+#include "engine/Document.h"
+#include "engine/Error.h"
+#include "engine/Options.h"
+#include "engine/Readers.h"
+#include "engine/TextEncoding.h"
 
 #include <cstddef>
 #include <optional>

@@ -4,7 +4,7 @@
 // Readers say what stands there ("a reference to note 3", "a ticked check
 // box"); this header alone says how it reads, so every format agrees.
 
-#include "Document.h"
+#include "engine/Document.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,6 @@
-#include "NumberFormat.h"
+#include "engine/NumberFormat.h"
 
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
 #include <algorithm>
 #include <array>

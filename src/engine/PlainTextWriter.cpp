@@ -1,7 +1,7 @@
-#include "PlainTextWriter.h"
+#include "engine/PlainTextWriter.h"
 
-#include "Layout.h"
-#include "TextEncoding.h"
+#include "engine/Layout.h"
+#include "engine/TextEncoding.h"
 
 #include <algorithm>
 #include <set>

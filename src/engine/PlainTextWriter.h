@@ -2,9 +2,9 @@
 // The plain-text layout, written once for every format (see the README,
 // "Output format"): UTF-8, LF, one line per paragraph and per table row.
 
-#include "Document.h"
-#include "Error.h"
-#include "Options.h"
+#include "engine/Document.h"
+#include "engine/Error.h"
+#include "engine/Options.h"
 
 #include <string>
 

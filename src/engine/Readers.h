@@ -2,10 +2,10 @@
 // Entry points of the format readers. Each takes the whole file's bytes and
 // fills the one document model, or says exactly what is wrong.
 
-#include "Document.h"
-#include "Error.h"
-#include "Options.h"
-#include "TextEncoding.h"
+#include "engine/Document.h"
+#include "engine/Error.h"
+#include "engine/Options.h"
+#include "engine/TextEncoding.h"
 
 #include <optional>
 

@@ -5,8 +5,8 @@
 // blocks; when it closes they land where the layout wants them. State holds
 // what the reader tracks per story (paragraph, table and list state).
 
-#include "BlockBuilder.h"
-#include "Document.h"
+#include "engine/BlockBuilder.h"
+#include "engine/Document.h"
 
 #include <memory>
 #include <string>

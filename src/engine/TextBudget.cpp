@@ -1,6 +1,6 @@
-#include "TextBudget.h"
+#include "engine/TextBudget.h"
 
-#include "ErrorText.h"
+#include "engine/ErrorText.h"
 
 #include <string>
 

@@ -4,8 +4,8 @@
 // hold (limits::kMaxTextBytes) is enforced in one place and reads the same
 // whatever the format.
 
-#include "Error.h"
-#include "Limits.h"
+#include "engine/Error.h"
+#include "engine/Limits.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
-#include "ErrorText.h"
+#include "engine/ErrorText.h"
 
 #include <algorithm>
 #include <cerrno>

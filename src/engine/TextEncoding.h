@@ -1,7 +1,7 @@
 #pragma once
 // Character set conversions shared by the readers and the writer.
 
-#include "Error.h"
+#include "engine/Error.h"
 
 #include <array>
 #include <cstddef>

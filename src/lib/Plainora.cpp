@@ -2,7 +2,7 @@
 
 #include "plainora/plainora.h"
 
-#include "Engine.h"
+#include "engine/Engine.h"
 
 #include <exception>
 #include <memory>

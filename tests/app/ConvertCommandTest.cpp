@@ -3,11 +3,11 @@
 // among good rows, the output folder check, the progress bar and the busy
 // pointer, and a window that stays painted but takes no input during a run.
 
-#include "Engine.h"
 #include "ScriptedConverterFactory.h"
 #include "WindowFixture.h"
 #include "app/TerminationSignals.h"
 #include "convert/BatchRun.h"
+#include "engine/Engine.h"
 
 #include <QDir>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 // Runs the built plainora-cli and checks its exact output bytes, messages and
 // exit status.
 
-#include "DocumentNames.h"
 #include "RunProcess.h"
 #include "TempFolder.h"
+#include "engine/DocumentNames.h"
 
 #include <cctype>
 #include <filesystem>

@@ -4,11 +4,11 @@
 
 #include "convert/DocumentConversion.h"
 
-#include "Engine.h"
 #include "RecordingServices.h"
 #include "ScriptedConverterFactory.h"
 #include "TempFolder.h"
 #include "convert/ConversionModule.h"
+#include "engine/Engine.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "BlockBuilder.h"
+#include "engine/BlockBuilder.h"
 
-#include "PlainTextWriter.h"
+#include "engine/PlainTextWriter.h"
 
 #include <gtest/gtest.h>
 

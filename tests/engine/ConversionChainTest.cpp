@@ -2,8 +2,8 @@
 // the bytes it gives in memory, the hook before the write runs once with the
 // old file still in place, and a failure writes nothing.
 
-#include "Engine.h"
 #include "EngineTestData.h"
+#include "engine/Engine.h"
 
 #include <filesystem>
 #include <fstream>

@@ -3,7 +3,7 @@
 // text, a password-protected refusal, a clean failure, never a crash.
 
 #include "EngineTestData.h"
-#include "PlainTextWriter.h"
+#include "engine/PlainTextWriter.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // One document saved as .docx, as Word 97 .doc and as RTF must give the same
 // text: the three readers are held to one layout.
 
-#include "Engine.h"
+#include "engine/Engine.h"
 
 #include <algorithm>
 #include <cctype>

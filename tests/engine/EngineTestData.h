@@ -2,7 +2,7 @@
 // Helpers shared by the engine's reader tests: fixture files, golden
 // comparisons of a fixture folder, and the shared corpus manifest.
 
-#include "Engine.h"
+#include "engine/Engine.h"
 
 #include <cstdlib>
 #include <filesystem>

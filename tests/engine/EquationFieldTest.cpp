@@ -1,4 +1,4 @@
-#include "EquationField.h"
+#include "engine/EquationField.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The engine's failure sentences: where a fault lies is told the same way in
 // every sentence, and every sentence is whole.
 
-#include "ErrorText.h"
+#include "engine/ErrorText.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "FieldStack.h"
+#include "engine/FieldStack.h"
 
 #include <gtest/gtest.h>
 

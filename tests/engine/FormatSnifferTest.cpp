@@ -1,6 +1,6 @@
-#include "FormatSniffer.h"
+#include "engine/FormatSniffer.h"
 
-#include "Engine.h"
+#include "engine/Engine.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "PlainTextWriter.h"
+#include "engine/PlainTextWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "TextBudget.h"
+#include "engine/TextBudget.h"
 
-#include "Limits.h"
+#include "engine/Limits.h"
 
 #include <gtest/gtest.h>
 

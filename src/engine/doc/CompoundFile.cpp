@@ -1,9 +1,9 @@
-#include "CompoundFile.h"
+#include "engine/doc/CompoundFile.h"
 
-#include "ErrorText.h"
-#include "Limits.h"
-#include "LittleEndian.h"
-#include "TextEncoding.h"
+#include "engine/ErrorText.h"
+#include "engine/Limits.h"
+#include "engine/TextEncoding.h"
+#include "engine/doc/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,9 +4,9 @@
 // Every sector number, chain and size comes from the file and is checked
 // before it is followed or used for an allocation.
 
-#include "Error.h"
-#include "ScatteredBytes.h"
-#include "TextEncoding.h"
+#include "engine/Error.h"
+#include "engine/TextEncoding.h"
+#include "engine/doc/ScatteredBytes.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "DocumentText.h"
+#include "engine/doc/DocumentText.h"
 
-#include "ErrorText.h"
-#include "LittleEndian.h"
-#include "TextBudget.h"
+#include "engine/ErrorText.h"
+#include "engine/TextBudget.h"
+#include "engine/doc/LittleEndian.h"
 
 #include <algorithm>
 #include <map>

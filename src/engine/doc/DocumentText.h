@@ -3,11 +3,11 @@
 // properties that decide what is shown ([MS-DOC] 2.4.1, 2.4.6.2), and the
 // paragraph properties of each paragraph mark ([MS-DOC] 2.4.2, 2.8.6).
 
-#include "Error.h"
-#include "Fib.h"
-#include "PieceTable.h"
-#include "Properties.h"
-#include "ScatteredBytes.h"
+#include "engine/Error.h"
+#include "engine/doc/Fib.h"
+#include "engine/doc/PieceTable.h"
+#include "engine/doc/Properties.h"
+#include "engine/doc/ScatteredBytes.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "Fib.h"
+#include "engine/doc/Fib.h"
 
-#include "ErrorText.h"
-#include "LittleEndian.h"
+#include "engine/ErrorText.h"
+#include "engine/doc/LittleEndian.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // The File Information Block of a Word binary document ([MS-DOC] 2.5) and
 // the PLC arrays it points to ([MS-DOC] 2.2.2).
 
-#include "Error.h"
-#include "TextEncoding.h"
+#include "engine/Error.h"
+#include "engine/TextEncoding.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "Lists.h"
+#include "engine/doc/Lists.h"
 
-#include "LittleEndian.h"
-#include "Properties.h"
+#include "engine/doc/LittleEndian.h"
+#include "engine/doc/Properties.h"
 
 namespace plainora::engine::doc {
 

@@ -3,8 +3,8 @@
 // 2.9.201 PlfLst with its appended LVLs, 2.9.200 PlfLfo; 2.4.6.3-2.4.6.4),
 // and the font names that bullets and symbols need ([MS-DOC] 2.9.263 SttbfFfn).
 
-#include "Fib.h"
-#include "NumberFormat.h"
+#include "engine/NumberFormat.h"
+#include "engine/doc/Fib.h"
 
 #include <cstdint>
 #include <map>

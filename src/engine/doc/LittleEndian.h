@@ -3,7 +3,7 @@
 // comes from an untrusted file, so a read outside the buffer gives 0 instead
 // of touching memory it does not own.
 
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
 #include <cstdint>
 

@@ -2,11 +2,11 @@
 // one run of 8-bit characters. Formatting lives in separate pages these
 // files keep after the text; only the text is needed.
 
-#include "DocumentText.h"
-#include "ErrorText.h"
-#include "LittleEndian.h"
-#include "Readers.h"
-#include "Stories.h"
+#include "engine/ErrorText.h"
+#include "engine/Readers.h"
+#include "engine/doc/DocumentText.h"
+#include "engine/doc/LittleEndian.h"
+#include "engine/doc/Stories.h"
 
 namespace plainora::engine {
 

@@ -1,7 +1,7 @@
-#include "PieceTable.h"
+#include "engine/doc/PieceTable.h"
 
-#include "ErrorText.h"
-#include "LittleEndian.h"
+#include "engine/ErrorText.h"
+#include "engine/doc/LittleEndian.h"
 
 namespace plainora::engine::doc {
 

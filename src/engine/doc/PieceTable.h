@@ -3,8 +3,8 @@
 // where each run of character positions is stored in the WordDocument
 // stream, and whether as 8-bit (compressed) or UTF-16 text.
 
-#include "Error.h"
-#include "TextEncoding.h"
+#include "engine/Error.h"
+#include "engine/TextEncoding.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "Properties.h"
+#include "engine/doc/Properties.h"
 
-#include "Limits.h"
-#include "LittleEndian.h"
+#include "engine/Limits.h"
+#include "engine/doc/LittleEndian.h"
 
 namespace plainora::engine::doc {
 

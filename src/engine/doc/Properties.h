@@ -3,7 +3,7 @@
 // ([MS-DOC] 2.2.5), the few character and paragraph properties that change
 // the text, and the style sheet that supplies inherited ones ([MS-DOC] 2.9.271 STSH).
 
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ScatteredBytes.h"
+#include "engine/doc/ScatteredBytes.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 // read in place this way instead of being copied: the text of a large .doc
 // is most of its file, and copying it would double the memory it takes.
 
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
 #include <cstdint>
 #include <vector>

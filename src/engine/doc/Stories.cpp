@@ -1,11 +1,11 @@
-#include "Stories.h"
+#include "engine/doc/Stories.h"
 
-#include "BlockBuilder.h"
-#include "FieldStack.h"
-#include "Limits.h"
-#include "LittleEndian.h"
-#include "NumberFormat.h"
-#include "TextEncoding.h"
+#include "engine/BlockBuilder.h"
+#include "engine/FieldStack.h"
+#include "engine/Limits.h"
+#include "engine/NumberFormat.h"
+#include "engine/TextEncoding.h"
+#include "engine/doc/LittleEndian.h"
 
 #include <algorithm>
 

@@ -4,9 +4,9 @@
 // special characters follow the plain-text layout, paragraph marks become
 // paragraphs or table cells and rows ([MS-DOC] 2.4.2-2.4.5, 2.8.25).
 
-#include "Document.h"
-#include "DocumentText.h"
-#include "Lists.h"
+#include "engine/Document.h"
+#include "engine/doc/DocumentText.h"
+#include "engine/doc/Lists.h"
 
 #include <cstdint>
 #include <map>

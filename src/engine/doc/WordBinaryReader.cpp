@@ -2,19 +2,19 @@
 // best effort, Word 6/95; encrypted files and other Office files are
 // recognised and refused with a description that says what they are.
 
-#include "CompoundFile.h"
-#include "DocumentText.h"
-#include "ErrorText.h"
-#include "Fib.h"
-#include "Layout.h"
-#include "Limits.h"
-#include "Lists.h"
-#include "LittleEndian.h"
-#include "PieceTable.h"
-#include "Properties.h"
-#include "Readers.h"
-#include "Stories.h"
-#include "TextEncoding.h"
+#include "engine/ErrorText.h"
+#include "engine/Layout.h"
+#include "engine/Limits.h"
+#include "engine/Readers.h"
+#include "engine/TextEncoding.h"
+#include "engine/doc/CompoundFile.h"
+#include "engine/doc/DocumentText.h"
+#include "engine/doc/Fib.h"
+#include "engine/doc/Lists.h"
+#include "engine/doc/LittleEndian.h"
+#include "engine/doc/PieceTable.h"
+#include "engine/doc/Properties.h"
+#include "engine/doc/Stories.h"
 
 #include <algorithm>
 #include <map>

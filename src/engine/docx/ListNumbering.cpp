@@ -1,7 +1,7 @@
-#include "ListNumbering.h"
+#include "engine/docx/ListNumbering.h"
 
-#include "StyleSheet.h"
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
+#include "engine/docx/StyleSheet.h"
 
 #include <cstring>
 

@@ -3,9 +3,9 @@
 // their instances with overrides, and the running counters a word processor
 // keeps while it lays the document out.
 
-#include "NumberFormat.h"
-#include "PackageParts.h"
-#include "XmlParser.h"
+#include "engine/NumberFormat.h"
+#include "engine/docx/PackageParts.h"
+#include "engine/docx/XmlParser.h"
 
 #include <array>
 #include <optional>

@@ -9,15 +9,15 @@
 // [X] imported chunks (altChunk): HTML, MHT, RTF, plain text and .docx, read where they stand
 // [ ] glossary building blocks (not body text)
 
-#include "ErrorText.h"
-#include "FormatSniffer.h"
-#include "Limits.h"
-#include "ListNumbering.h"
-#include "PackageParts.h"
-#include "Readers.h"
-#include "StoryReader.h"
-#include "StyleSheet.h"
-#include "ZipPackage.h"
+#include "engine/ErrorText.h"
+#include "engine/FormatSniffer.h"
+#include "engine/Limits.h"
+#include "engine/Readers.h"
+#include "engine/docx/ListNumbering.h"
+#include "engine/docx/PackageParts.h"
+#include "engine/docx/StoryReader.h"
+#include "engine/docx/StyleSheet.h"
+#include "engine/docx/ZipPackage.h"
 
 #include <algorithm>
 #include <map>

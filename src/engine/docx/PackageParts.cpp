@@ -1,9 +1,9 @@
-#include "PackageParts.h"
+#include "engine/docx/PackageParts.h"
 
-#include "ErrorText.h"
-#include "Limits.h"
-#include "TextEncoding.h"
-#include "ZipPackage.h"
+#include "engine/ErrorText.h"
+#include "engine/Limits.h"
+#include "engine/TextEncoding.h"
+#include "engine/docx/ZipPackage.h"
 
 #include <unordered_map>
 

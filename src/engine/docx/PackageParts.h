@@ -3,9 +3,9 @@
 // from a Flat OPC file, and the package relationships that link them
 // ([E2] 6.5: /_rels/.rels and /dir/_rels/name.xml.rels).
 
-#include "Error.h"
-#include "TextEncoding.h"
-#include "XmlParser.h"
+#include "engine/Error.h"
+#include "engine/TextEncoding.h"
+#include "engine/docx/XmlParser.h"
 
 #include <atomic>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // story of its own: text boxes, Word 2003 XML's inline notes and headers,
 // and each note and comment of the notes and comments parts.
 
-#include "Layout.h"
-#include "StoryReaderTypes.h"
+#include "engine/Layout.h"
+#include "engine/docx/StoryReaderTypes.h"
 
 #include <utility>
 

@@ -1,12 +1,12 @@
 // Fields and content controls of a StoryReader's story: results shown,
 // codes hidden, form check boxes and drop-down lists, check-box controls.
 
-#include "EquationField.h"
-#include "ErrorText.h"
-#include "Layout.h"
-#include "Limits.h"
-#include "StoryReaderTypes.h"
-#include "StyleSheet.h"
+#include "engine/EquationField.h"
+#include "engine/ErrorText.h"
+#include "engine/Layout.h"
+#include "engine/Limits.h"
+#include "engine/docx/StoryReaderTypes.h"
+#include "engine/docx/StyleSheet.h"
 
 #include <cstring>
 

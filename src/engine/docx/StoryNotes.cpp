@@ -1,9 +1,9 @@
 // Notes of a StoryReader's story: references and their marks, numbered once
 // each section's note properties are known, and the notes' own text.
 
-#include "Layout.h"
-#include "StoryReaderTypes.h"
-#include "StyleSheet.h"
+#include "engine/Layout.h"
+#include "engine/docx/StoryReaderTypes.h"
+#include "engine/docx/StyleSheet.h"
 
 #include <charconv>
 

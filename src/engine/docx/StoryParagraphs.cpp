@@ -1,10 +1,10 @@
 // Paragraphs and runs of a StoryReader's story: list labels, hidden text,
 // paragraphs whose mark was deleted or hidden and so join the next one.
 
-#include "ListNumbering.h"
-#include "StoryReaderTypes.h"
-#include "StyleSheet.h"
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
+#include "engine/docx/ListNumbering.h"
+#include "engine/docx/StoryReaderTypes.h"
+#include "engine/docx/StyleSheet.h"
 
 #include <charconv>
 

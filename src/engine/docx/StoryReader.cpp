@@ -1,9 +1,9 @@
 // The StoryReader's element dispatch: each WordprocessingML element goes to
 // the function of its family (StoryReaderTypes.h says which file holds which).
 
-#include "EquationField.h"
-#include "StoryReaderTypes.h"
-#include "TextEncoding.h"
+#include "engine/EquationField.h"
+#include "engine/TextEncoding.h"
+#include "engine/docx/StoryReaderTypes.h"
 
 #include <unordered_map>
 

@@ -5,11 +5,11 @@
 // text dropped, list labels computed, note marks "[n]", text boxes after
 // the paragraph that anchors them.
 
-#include "Document.h"
-#include "NumberFormat.h"
-#include "Options.h"
-#include "TextBudget.h"
-#include "XmlParser.h"
+#include "engine/Document.h"
+#include "engine/NumberFormat.h"
+#include "engine/Options.h"
+#include "engine/TextBudget.h"
+#include "engine/docx/XmlParser.h"
 
 #include <functional>
 #include <map>

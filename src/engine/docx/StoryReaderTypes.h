@@ -7,7 +7,7 @@
 // and runs), StoryTables.cpp, StoryFields.cpp (fields and content controls)
 // and StoryNotes.cpp (note references, numbering and sections).
 
-#include "StoryReader.h"
+#include "engine/docx/StoryReader.h"
 
 namespace plainora::engine::docx {
 

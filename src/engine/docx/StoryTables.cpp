@@ -1,9 +1,9 @@
 // Tables of a StoryReader's story: rows, cells, vertical merges and
 // deleted rows.
 
-#include "ErrorText.h"
-#include "Limits.h"
-#include "StoryReaderTypes.h"
+#include "engine/ErrorText.h"
+#include "engine/Limits.h"
+#include "engine/docx/StoryReaderTypes.h"
 
 namespace plainora::engine::docx {
 

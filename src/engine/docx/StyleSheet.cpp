@@ -1,6 +1,6 @@
-#include "StyleSheet.h"
+#include "engine/docx/StyleSheet.h"
 
-#include "Limits.h"
+#include "engine/Limits.h"
 
 #include <charconv>
 #include <cstring>

@@ -2,8 +2,8 @@
 // What the styles part ([E1] 17.7) contributes to the text: hidden text
 // (w:vanish) and list numbering (w:numPr) inherited through w:basedOn.
 
-#include "PackageParts.h"
-#include "XmlParser.h"
+#include "engine/docx/PackageParts.h"
+#include "engine/docx/XmlParser.h"
 
 #include <optional>
 #include <string>

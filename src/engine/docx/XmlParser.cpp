@@ -1,8 +1,8 @@
-#include "XmlParser.h"
+#include "engine/docx/XmlParser.h"
 
-#include "ErrorText.h"
-#include "Limits.h"
-#include "TextEncoding.h"
+#include "engine/ErrorText.h"
+#include "engine/Limits.h"
+#include "engine/TextEncoding.h"
 
 #include <array>
 #include <cstring>

@@ -9,7 +9,7 @@
 // care about, with the Strict and Transitional URIs of one vocabulary folded
 // together.
 
-#include "Error.h"
+#include "engine/Error.h"
 
 #include <cstddef>
 #include <memory>

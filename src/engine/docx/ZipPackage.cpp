@@ -1,6 +1,6 @@
-#include "ZipPackage.h"
+#include "engine/docx/ZipPackage.h"
 
-#include "ErrorText.h"
+#include "engine/ErrorText.h"
 
 #include <algorithm>
 #include <libdeflate.h>

@@ -5,9 +5,9 @@
 // when it is small, under the limits of Limits.h (entry size, package total,
 // expansion ratio).
 
-#include "Error.h"
-#include "Limits.h"
-#include "TextEncoding.h"
+#include "engine/Error.h"
+#include "engine/Limits.h"
+#include "engine/TextEncoding.h"
 
 #include <cstdint>
 #include <functional>

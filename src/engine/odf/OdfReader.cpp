@@ -2,15 +2,15 @@
 // a zip package whose styles.xml and content.xml are streamed through expat,
 // or one flat XML document holding both. One handler reads either.
 
-#include "ErrorText.h"
-#include "Layout.h"
-#include "Limits.h"
-#include "NumberFormat.h"
-#include "Readers.h"
-#include "StoryStack.h"
-#include "TextBudget.h"
-#include "docx/XmlParser.h"
-#include "docx/ZipPackage.h"
+#include "engine/ErrorText.h"
+#include "engine/Layout.h"
+#include "engine/Limits.h"
+#include "engine/NumberFormat.h"
+#include "engine/Readers.h"
+#include "engine/StoryStack.h"
+#include "engine/TextBudget.h"
+#include "engine/docx/XmlParser.h"
+#include "engine/docx/ZipPackage.h"
 
 #include <array>
 #include <map>

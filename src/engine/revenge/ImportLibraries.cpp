@@ -2,13 +2,13 @@
 // processors, Pages, StarWriter and AbiWord, read by the librevenge family of
 // import libraries into the one document model through TextCollector.
 
-#include "ImportLibraries.h"
+#include "engine/revenge/ImportLibraries.h"
 
-#include "ErrorText.h"
-#include "Limits.h"
-#include "TextCollector.h"
-#include "TextEncoding.h"
-#include "docx/ZipPackage.h"
+#include "engine/ErrorText.h"
+#include "engine/Limits.h"
+#include "engine/TextEncoding.h"
+#include "engine/docx/ZipPackage.h"
+#include "engine/revenge/TextCollector.h"
 
 #include <algorithm>
 #include <libabw/libabw.h>

@@ -3,7 +3,7 @@
 // tests and fuzz targets that drive it without loading the module. The engine
 // reaches it through readWithImportLibraries (Readers.h).
 
-#include "Readers.h"
+#include "engine/Readers.h"
 
 namespace plainora::engine::revenge {
 

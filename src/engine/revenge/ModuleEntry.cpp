@@ -1,8 +1,8 @@
 // The module's one exported function. Nothing thrown crosses into the engine,
 // which may run on a C++ runtime of its own.
 
-#include "ImportLibraries.h"
-#include "ImportModule.h"
+#include "engine/ImportModule.h"
+#include "engine/revenge/ImportLibraries.h"
 
 #include <new>
 

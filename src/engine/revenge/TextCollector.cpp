@@ -1,8 +1,8 @@
-#include "TextCollector.h"
+#include "engine/revenge/TextCollector.h"
 
-#include "Layout.h"
-#include "Limits.h"
-#include "NumberFormat.h"
+#include "engine/Layout.h"
+#include "engine/Limits.h"
+#include "engine/NumberFormat.h"
 
 namespace plainora::engine::revenge {
 

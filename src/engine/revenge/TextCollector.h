@@ -5,10 +5,10 @@
 // layout. Text is spent from the document's budget; once the budget is gone
 // the collector keeps nothing more and the reader fails the document.
 
-#include "Document.h"
-#include "Options.h"
-#include "StoryStack.h"
-#include "TextBudget.h"
+#include "engine/Document.h"
+#include "engine/Options.h"
+#include "engine/StoryStack.h"
+#include "engine/TextBudget.h"
 
 #include <librevenge/librevenge.h>
 #include <map>

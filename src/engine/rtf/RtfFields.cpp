@@ -1,7 +1,7 @@
 // Fields of the RTF reader: their results, form check boxes, and phonetic
 // guides shown from their instructions.
 
-#include "RtfReader.h"
+#include "engine/rtf/RtfReader.h"
 
 namespace plainora::engine::rtf {
 

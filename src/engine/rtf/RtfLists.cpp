@@ -1,8 +1,8 @@
 // Lists of the RTF reader: the list labels written in \listtext, and the
 // separator after them that the list table's \levelfollow asks for.
 
-#include "Limits.h"
-#include "RtfReader.h"
+#include "engine/Limits.h"
+#include "engine/rtf/RtfReader.h"
 
 namespace plainora::engine::rtf {
 

@@ -23,10 +23,10 @@
 //     regions left out, and read as a web page
 // [ ] \dbch/\hich/\loch associated fonts (the \f font decides)
 
-#include "RtfReader.h"
+#include "engine/rtf/RtfReader.h"
 
-#include "ErrorText.h"
-#include "Limits.h"
+#include "engine/ErrorText.h"
+#include "engine/Limits.h"
 
 namespace plainora::engine::rtf {
 

@@ -5,12 +5,12 @@
 // code pages), RtfStories.cpp (destinations, notes, comments, headers,
 // shapes, wrapped HTML), RtfFields.cpp and RtfLists.cpp.
 
-#include "BlockBuilder.h"
-#include "FieldStack.h"
-#include "NumberFormat.h"
-#include "Readers.h"
-#include "RtfTokenizer.h"
-#include "TextBudget.h"
+#include "engine/BlockBuilder.h"
+#include "engine/FieldStack.h"
+#include "engine/NumberFormat.h"
+#include "engine/Readers.h"
+#include "engine/TextBudget.h"
+#include "engine/rtf/RtfTokenizer.h"
 
 #include <algorithm>
 #include <array>

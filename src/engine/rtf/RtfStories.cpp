@@ -2,8 +2,8 @@
 // headers and footers and shape text, note numbering, and mail that wraps
 // an HTML page.
 
-#include "Layout.h"
-#include "RtfReader.h"
+#include "engine/Layout.h"
+#include "engine/rtf/RtfReader.h"
 
 #include <charconv>
 

@@ -1,10 +1,10 @@
 // Characters of the RTF reader: text in the fonts' code pages, \uN with its
 // fallback, symbol fonts, the font table.
 
-#include "Layout.h"
-#include "Limits.h"
-#include "RtfReader.h"
-#include "TextEncoding.h"
+#include "engine/Layout.h"
+#include "engine/Limits.h"
+#include "engine/TextEncoding.h"
+#include "engine/rtf/RtfReader.h"
 
 #include <map>
 #include <mutex>

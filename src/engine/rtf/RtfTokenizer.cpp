@@ -1,4 +1,4 @@
-#include "RtfTokenizer.h"
+#include "engine/rtf/RtfTokenizer.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 // plain text. It keeps no state beyond its position, so nesting depth and
 // destinations are the reader's business.
 
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
 
 #include <cstdint>
 #include <string_view>

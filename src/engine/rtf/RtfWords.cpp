@@ -1,6 +1,6 @@
 // The table of the control words the RTF reader knows, built once per process.
 
-#include "RtfReader.h"
+#include "engine/rtf/RtfReader.h"
 
 #include <tuple>
 

@@ -1,9 +1,9 @@
 // MHTML (RFC 2557), Word's "Single File Web Page": the first text/html part
 // of a multipart/related message.
 
-#include "HtmlReader.h"
-#include "Limits.h"
-#include "TextEncoding.h"
+#include "engine/Limits.h"
+#include "engine/TextEncoding.h"
+#include "engine/text/HtmlReader.h"
 
 #include <charconv>
 

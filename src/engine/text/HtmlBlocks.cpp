@@ -1,10 +1,10 @@
 // Elements of the HTML reader: which start and end blocks, which hide their
 // content, and the visible text between them with its white space folded.
 
-#include "HtmlReader.h"
-#include "Layout.h"
-#include "Limits.h"
-#include "TextEncoding.h"
+#include "engine/Layout.h"
+#include "engine/Limits.h"
+#include "engine/TextEncoding.h"
+#include "engine/text/HtmlReader.h"
 
 #include <unordered_map>
 

@@ -1,8 +1,8 @@
 // Characters of the HTML reader: the page's character set, and character
 // references.
 
-#include "HtmlReader.h"
-#include "TextEncoding.h"
+#include "engine/TextEncoding.h"
+#include "engine/text/HtmlReader.h"
 
 #include <cctype>
 #include <unordered_map>

@@ -1,7 +1,7 @@
 // Lists of the HTML reader: <ol> and <ul> labels, and the labels Word
 // writes itself (mso-list:Ignore), each ended by a TAB.
 
-#include "HtmlReader.h"
+#include "engine/text/HtmlReader.h"
 
 #include <charconv>
 

@@ -16,11 +16,11 @@
 //
 // The reader is spread over files by feature (HtmlReader.h says which).
 
-#include "HtmlReader.h"
+#include "engine/text/HtmlReader.h"
 
-#include "ErrorText.h"
-#include "TextBudget.h"
-#include "TextEncoding.h"
+#include "engine/ErrorText.h"
+#include "engine/TextBudget.h"
+#include "engine/TextEncoding.h"
 
 #include <cctype>
 

@@ -4,9 +4,9 @@
 // HtmlArchive.cpp (MHTML), HtmlBlocks.cpp (elements, blocks and text),
 // HtmlTables.cpp and HtmlLists.cpp.
 
-#include "BlockBuilder.h"
-#include "NumberFormat.h"
-#include "Readers.h"
+#include "engine/BlockBuilder.h"
+#include "engine/NumberFormat.h"
+#include "engine/Readers.h"
 
 #include <algorithm>
 #include <cstdint>

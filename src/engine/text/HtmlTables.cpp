@@ -1,8 +1,8 @@
 // Tables of the HTML reader: rows of cells, nested, whether or not the page
 // closes its cells and rows.
 
-#include "HtmlReader.h"
-#include "Limits.h"
+#include "engine/Limits.h"
+#include "engine/text/HtmlReader.h"
 
 namespace plainora::engine::html {
 

@@ -1,5 +1,5 @@
-#include "Readers.h"
-#include "TextBudget.h"
+#include "engine/Readers.h"
+#include "engine/TextBudget.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "DocTestSupport.h"
-#include "Engine.h"
-#include "FormatSniffer.h"
-#include "PlainTextWriter.h"
+#include "engine/Engine.h"
+#include "engine/FormatSniffer.h"
+#include "engine/PlainTextWriter.h"
 
 #include <filesystem>
 #include <fstream>

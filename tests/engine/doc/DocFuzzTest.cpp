@@ -1,6 +1,6 @@
 #include "DocTestSupport.h"
-#include "Engine.h"
-#include "PlainTextWriter.h"
+#include "engine/Engine.h"
+#include "engine/PlainTextWriter.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // Shared helpers of the Word binary reader tests.
 
 #include "CompoundFileBuilder.h"
-#include "doc/CompoundFile.h"
+#include "engine/doc/CompoundFile.h"
 
 #include <cstdint>
 #include <fstream>

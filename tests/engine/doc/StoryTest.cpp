@@ -1,6 +1,6 @@
-#include "PlainTextWriter.h"
-#include "doc/DocumentText.h"
-#include "doc/Stories.h"
+#include "engine/PlainTextWriter.h"
+#include "engine/doc/DocumentText.h"
+#include "engine/doc/Stories.h"
 
 #include <gtest/gtest.h>
 

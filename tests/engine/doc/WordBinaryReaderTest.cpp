@@ -1,8 +1,8 @@
 #include "DocTestSupport.h"
-#include "Engine.h"
 #include "EngineTestData.h"
-#include "PlainTextWriter.h"
-#include "Readers.h"
+#include "engine/Engine.h"
+#include "engine/PlainTextWriter.h"
+#include "engine/Readers.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

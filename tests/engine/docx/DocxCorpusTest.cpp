@@ -2,8 +2,8 @@
 // crash or a hang; those the MANIFEST calls ok give text, the damaged and
 // encrypted ones fail with a description.
 
-#include "Engine.h"
-#include "PlainTextWriter.h"
+#include "engine/Engine.h"
+#include "engine/PlainTextWriter.h"
 
 #include <filesystem>
 #include <fstream>

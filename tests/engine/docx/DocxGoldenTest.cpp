@@ -2,9 +2,9 @@
 // make_fixtures.py) reads to its expected text; name.all.txt, where present,
 // is the text with headers, footers and comments asked for.
 
-#include "Engine.h"
 #include "EngineTestData.h"
-#include "PlainTextWriter.h"
+#include "engine/Engine.h"
+#include "engine/PlainTextWriter.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,13 +1,13 @@
 // Hostile and broken packages, made here: each fails fast with an error a
 // user can act on, never a crash, a hang or a runaway allocation.
 
-#include "Engine.h"
-#include "Limits.h"
-#include "PlainTextWriter.h"
-#include "Readers.h"
 #include "ZipBuilder.h"
-#include "docx/PackageParts.h"
-#include "docx/ZipPackage.h"
+#include "engine/Engine.h"
+#include "engine/Limits.h"
+#include "engine/PlainTextWriter.h"
+#include "engine/Readers.h"
+#include "engine/docx/PackageParts.h"
+#include "engine/docx/ZipPackage.h"
 
 #include <filesystem>
 #include <fstream>

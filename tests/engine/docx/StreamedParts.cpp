@@ -3,7 +3,7 @@
 // of parsing the small ones whole: "chunks" as a tree cut every few tags,
 // "expat" through expat. Every test then holds on every path.
 
-#include "docx/PackageParts.h"
+#include "engine/docx/PackageParts.h"
 
 #include <cstdlib>
 #include <string_view>

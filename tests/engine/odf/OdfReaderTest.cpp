@@ -1,11 +1,11 @@
 // OpenDocument text: LibreOffice's packages and flat files read to the text
 // written by hand beside them; broken and hostile input fails cleanly.
 
-#include "Engine.h"
 #include "EngineTestData.h"
-#include "Limits.h"
-#include "PlainTextWriter.h"
 #include "ZipBuilder.h"
+#include "engine/Engine.h"
+#include "engine/Limits.h"
+#include "engine/PlainTextWriter.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

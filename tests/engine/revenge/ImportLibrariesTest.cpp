@@ -1,12 +1,12 @@
 // The text interface the import libraries talk to, driven the way they drive
 // it, and the archive corpus's real files read through the engine.
 
-#include "Engine.h"
 #include "EngineTestData.h"
-#include "PlainTextWriter.h"
-#include "Readers.h"
 #include "ZipBuilder.h"
-#include "revenge/TextCollector.h"
+#include "engine/Engine.h"
+#include "engine/PlainTextWriter.h"
+#include "engine/Readers.h"
+#include "engine/revenge/TextCollector.h"
 
 #include <filesystem>
 #include <functional>

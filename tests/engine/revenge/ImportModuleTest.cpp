@@ -2,9 +2,9 @@
 // and when it is missing or no module of this build, only its formats fail,
 // with the error that says what to reinstall.
 
-#include "ImportModule.h"
+#include "engine/ImportModule.h"
 
-#include "Engine.h"
+#include "engine/Engine.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

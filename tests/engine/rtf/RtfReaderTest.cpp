@@ -1,7 +1,7 @@
-#include "Engine.h"
 #include "EngineTestData.h"
-#include "PlainTextWriter.h"
-#include "Readers.h"
+#include "engine/Engine.h"
+#include "engine/PlainTextWriter.h"
+#include "engine/Readers.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "rtf/RtfTokenizer.h"
+#include "engine/rtf/RtfTokenizer.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,8 +1,8 @@
-#include "Engine.h"
 #include "EngineTestData.h"
-#include "Limits.h"
-#include "PlainTextWriter.h"
-#include "Readers.h"
+#include "engine/Engine.h"
+#include "engine/Limits.h"
+#include "engine/PlainTextWriter.h"
+#include "engine/Readers.h"
 
 #include <chrono>
 #include <cstring>

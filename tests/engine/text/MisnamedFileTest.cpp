@@ -1,6 +1,6 @@
-#include "Engine.h"
 #include "EngineTestData.h"
-#include "FormatSniffer.h"
+#include "engine/Engine.h"
+#include "engine/FormatSniffer.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -30,8 +30,7 @@ Result<Document> orImportLibraries(Result<Document> result, ByteView bytes, cons
         // Without the import libraries the reader's own verdict stands,
         // with the reason they could not be asked.
         if (!*imported && imported->error().code == ErrorCode::ModuleMissing)
-            return makeError(result.error().code,
-                             result.error().description + " " + imported->error().description);
+            return withReason(result.error(), imported->error());
         return std::move(*imported);
     }
     return result;

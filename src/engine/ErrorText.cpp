@@ -163,6 +163,26 @@ Error outOfMemory()
     return makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.");
 }
 
+Error importLibraryFailed()
+{
+    return makeError(ErrorCode::Damaged, "The document could not be read: its import library failed. Open "
+                                         "and save it again in its word processor, then convert it again.");
+}
+
+Error importModuleMissing(std::string_view moduleFileName)
+{
+    return makeError(
+        ErrorCode::ModuleMissing,
+        join({"The part of Plainora that reads WordPerfect, Works, old Macintosh, Pages, "
+              "StarWriter and AbiWord documents (",
+              moduleFileName, ") is missing or damaged. Reinstall Plainora, then convert the file again."}));
+}
+
+Error withReason(const Error& verdict, const Error& reason)
+{
+    return makeError(verdict.code, join({verdict.description, " ", reason.description}));
+}
+
 Error noDocumentOpen()
 {
     return makeError(ErrorCode::NoDocumentOpen, "No document is open, so there is nothing to save.");

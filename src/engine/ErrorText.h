@@ -71,6 +71,12 @@ Error nestedTooDeep(std::string_view what, int limit);
 Error tooManyParts(std::uint64_t count, std::uint64_t limit);
 Error textTooLarge(std::uint64_t limitBytes);
 Error outOfMemory();
+// An import library threw instead of failing.
+Error importLibraryFailed();
+// The module holding the import libraries could not be loaded.
+Error importModuleMissing(std::string_view moduleFileName);
+// A verdict with a second sentence saying why no more could be done.
+Error withReason(const Error& verdict, const Error& reason);
 
 // The output ------------------------------------------------------------------
 

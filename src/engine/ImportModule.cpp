@@ -1,5 +1,7 @@
 #include "engine/ImportModule.h"
 
+#include "engine/ErrorText.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -49,16 +51,6 @@ std::vector<std::string> modulePlaces()
     }
     dlclose(self);
     return places;
-}
-
-Error moduleMissing()
-{
-    return makeError(ErrorCode::ModuleMissing,
-                     std::string("The part of Plainora that reads WordPerfect, Works, old Macintosh, Pages, "
-                                 "StarWriter and AbiWord documents (") +
-                         kImportModuleFileName +
-                         ") is missing or damaged. Reinstall Plainora, then convert the "
-                         "file again.");
 }
 
 const ImportModuleInterface* load(const std::string& path)
@@ -127,7 +119,7 @@ std::optional<Result<Document>> readWithImportLibraries(ByteView bytes, const Re
 {
     const ImportModuleInterface* module = importModule();
     if (!module)
-        return Result<Document>(moduleMissing());
+        return Result<Document>(importModuleMissing(kImportModuleFileName));
     return module->readAny(bytes, options);
 }
 
@@ -135,7 +127,7 @@ Result<Document> readWithImportLibrary(ImportLibrary library, ByteView bytes, co
 {
     const ImportModuleInterface* module = importModule();
     if (!module)
-        return moduleMissing();
+        return importModuleMissing(kImportModuleFileName);
     return module->readOne(library, bytes, options);
 }
 

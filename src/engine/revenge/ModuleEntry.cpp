@@ -1,6 +1,7 @@
 // The module's one exported function. Nothing thrown crosses into the engine,
 // which may run on a C++ runtime of its own.
 
+#include "engine/ErrorText.h"
 #include "engine/ImportModule.h"
 #include "engine/revenge/ImportLibraries.h"
 
@@ -17,12 +18,9 @@ template <typename Read> auto guarded(Read read) -> decltype(read())
     try {
         return read();
     } catch (const std::bad_alloc&) {
-        return Outcome(Result<Document>(
-            makeError(ErrorCode::TooLarge, "There is not enough memory to read the document.")));
+        return Outcome(Result<Document>(outOfMemory()));
     } catch (...) {
-        return Outcome(Result<Document>(makeError(
-            ErrorCode::Damaged, "The document could not be read: its import library failed. Open "
-                                "and save it again in its word processor, then convert it again.")));
+        return Outcome(Result<Document>(importLibraryFailed()));
     }
 }
 

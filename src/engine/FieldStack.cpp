@@ -76,15 +76,7 @@ void FieldStack::keepInstructionUtf16(char16_t unit)
     OpenField* field = innermost();
     if (!field || field->instruction.size() >= fieldInstructionBytesKept(field->instruction))
         return;
-    if (isHighSurrogate(unit)) {
-        field->highSurrogate = unit;
-        return;
-    }
-    char32_t point = unit;
-    if (isLowSurrogate(unit) && field->highSurrogate)
-        point = combineSurrogates(field->highSurrogate, unit);
-    field->highSurrogate = 0;
-    appendUtf8(field->instruction, point);
+    field->instructionUnits.push(unit, [field](char32_t point) { appendUtf8(field->instruction, point); });
 }
 
 std::size_t FieldStack::instructionRoom() const

@@ -5,6 +5,8 @@
 // result is not stored shows what its instruction says instead: a form check
 // box its state, an equation its text.
 
+#include "engine/TextEncoding.h"
+
 #include <cstddef>
 #include <limits>
 #include <optional>
@@ -37,7 +39,7 @@ struct OpenField
     // result would be or when the field ends.
     bool checkBox = false;
     bool checkBoxShown = false;
-    char16_t highSurrogate = 0; // of the instruction, read as UTF-16
+    Utf16Joiner instructionUnits{Utf16Joiner::LoneHigh::Drop}; // of the instruction, read as UTF-16
 
     // The instruction's first word is keyword, in any letter case.
     bool instructionIs(std::string_view keyword) const;

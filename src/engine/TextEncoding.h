@@ -67,6 +67,45 @@ constexpr char32_t combineSurrogates(char32_t high, char32_t low)
     return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
 }
 
+// Joins UTF-16 code units given one at a time into code points. A high
+// surrogate waits for the next unit. One that no low surrogate follows is
+// U+FFFD (Replace) or left out (Drop); a low surrogate without its high one
+// is passed on as it is, and appendUtf8 makes it U+FFFD.
+class Utf16Joiner
+{
+public:
+    enum class LoneHigh { Replace, Drop };
+
+    explicit constexpr Utf16Joiner(LoneHigh loneHigh) : m_loneHigh(loneHigh) {}
+
+    // Calls take(char32_t) for each code point the unit completes.
+    template <typename Take> void push(char32_t unit, Take&& take)
+    {
+        if (isHighSurrogate(unit)) {
+            flush(take);
+            m_high = unit;
+        } else if (m_high && isLowSurrogate(unit)) {
+            take(combineSurrogates(m_high, unit));
+            m_high = 0;
+        } else {
+            flush(take);
+            take(unit);
+        }
+    }
+    // At the end of the text the units belong to.
+    template <typename Take> void flush(Take&& take)
+    {
+        if (m_high && m_loneHigh == LoneHigh::Replace)
+            take(char32_t(0xFFFD));
+        m_high = 0;
+    }
+    void reset() { m_high = 0; }
+
+private:
+    char32_t m_high = 0;
+    LoneHigh m_loneHigh;
+};
+
 // UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.
 std::string utf16leToUtf8(ByteView bytes);
 void appendUtf16le(std::string& out, ByteView bytes);

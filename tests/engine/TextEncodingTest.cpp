@@ -1,6 +1,8 @@
 #include "engine/TextEncoding.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace plainora::engine;
 
@@ -9,6 +11,37 @@ TEST(TextEncoding, Utf16WithSurrogatesAndLoneSurrogates)
     const std::uint8_t pair[] = {'A', 0, 0x3D, 0xD8, 0x00, 0xDE, 0x00, 0xD8, 'b', 0};
     EXPECT_EQ(utf16leToUtf8(pair), "A\xF0\x9F\x98\x80\xEF\xBF\xBD"
                                    "b");
+}
+
+// Units arriving one at a time, as the readers get them, with the lone
+// high surrogate either replaced or left out.
+TEST(TextEncoding, JoinsUtf16UnitsGivenOneAtATime)
+{
+    struct Case
+    {
+        std::vector<char16_t> units;
+        std::string replaced;
+        std::string dropped;
+    };
+    const Case cases[] = {
+        {{u'a', 0xD83D, 0xDE00, u'b'}, "a\U0001F600b", "a\U0001F600b"},
+        {{0xD83D, u'x'}, "\uFFFDx", "x"},
+        {{0xD83D, 0xD83D, 0xDE00}, "\uFFFD\U0001F600", "\U0001F600"},
+        {{0xDE00, u'y'}, "\uFFFDy", "\uFFFDy"},
+        {{u'z', 0xD83D}, "z\uFFFD", "z"}, // flushed at the end
+    };
+    for (const auto& c : cases) {
+        for (const auto lone : {Utf16Joiner::LoneHigh::Replace, Utf16Joiner::LoneHigh::Drop}) {
+            Utf16Joiner joiner(lone);
+            std::string out;
+            const auto append = [&](char32_t point) { appendUtf8(out, point); };
+            for (const char16_t unit : c.units)
+                joiner.push(unit, append);
+            joiner.flush(append);
+            EXPECT_EQ(out, lone == Utf16Joiner::LoneHigh::Replace ? c.replaced : c.dropped)
+                << "case " << (&c - cases);
+        }
+    }
 }
 
 TEST(TextEncoding, DecodesCodePagesAndMarksUndecodableBytes)

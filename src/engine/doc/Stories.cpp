@@ -158,26 +158,7 @@ private:
 
     void appendCodeUnit(char16_t c)
     {
-        if (isHighSurrogate(c)) {
-            if (m_highSurrogate)
-                appendUtf8(m_builder.paragraph(), 0xFFFD);
-            m_highSurrogate = c;
-            return;
-        }
-        if (isLowSurrogate(c)) {
-            if (m_highSurrogate) {
-                appendUtf8(m_builder.paragraph(), combineSurrogates(m_highSurrogate, c));
-                m_highSurrogate = 0;
-            } else {
-                appendUtf8(m_builder.paragraph(), 0xFFFD);
-            }
-            return;
-        }
-        if (m_highSurrogate) {
-            appendUtf8(m_builder.paragraph(), 0xFFFD);
-            m_highSurrogate = 0;
-        }
-        appendUtf8(m_builder.paragraph(), c);
+        m_utf16.push(c, [this](char32_t point) { appendUtf8(m_builder.paragraph(), point); });
     }
 
     // A check box is known by its instruction and its form data both.
@@ -194,10 +175,7 @@ private:
     void endParagraph(std::uint32_t cp, char16_t mark, bool paragraphMark)
     {
         std::string& paragraph = m_builder.paragraph();
-        if (m_highSurrogate) {
-            appendUtf8(paragraph, 0xFFFD);
-            m_highSurrogate = 0;
-        }
+        m_utf16.flush([&](char32_t point) { appendUtf8(paragraph, point); });
         int depth = 0;
         bool rowEnd = false;
         bool cellEnd = false;
@@ -249,7 +227,7 @@ private:
     FieldStack m_fields{limits::kMaxFieldNesting};
     std::map<std::uint32_t, std::string>::const_iterator m_nextMark;
     std::vector<Block> m_pendingBlocks;
-    char16_t m_highSurrogate = 0;
+    Utf16Joiner m_utf16{Utf16Joiner::LoneHigh::Replace};
     bool m_lastMarkWasCell = false;
 };
 

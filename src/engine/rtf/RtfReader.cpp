@@ -125,7 +125,7 @@ Status RtfReader::controlWord(const RtfToken& token)
         }
     }
     if (info.word != Word::U && info.word != Word::Uc)
-        m_highSurrogate = 0;
+        m_utf16.reset();
 
     const std::int32_t p = token.parameter;
     const bool on = !token.hasParameter || p != 0;

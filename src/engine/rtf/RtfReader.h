@@ -377,9 +377,9 @@ private:
     std::string m_multiByte; // bytes of a multi-byte code page awaiting decoding
     const Decoder* m_multiByteDecoder = nullptr;
 
-    int m_skip = 0; // Unicode fallback characters still to skip
-    char32_t m_highSurrogate = 0;
-    bool m_starred = false; // the last token was \*
+    int m_skip = 0;                                   // Unicode fallback characters still to skip
+    Utf16Joiner m_utf16{Utf16Joiner::LoneHigh::Drop}; // \uN pairs
+    bool m_starred = false;                           // the last token was \*
 
     std::vector<std::string> m_references; // "[n]" of each body reference
     int m_pendingReference = -1;

@@ -216,21 +216,18 @@ void RtfReader::characterWord(const WordInfo& info, std::int32_t p)
     }
     if (!emitting())
         return;
-    if (isHighSurrogate(c)) {
-        m_highSurrogate = c;
-        return;
-    }
-    if (isLowSurrogate(c) && m_highSurrogate) {
-        c = combineSurrogates(m_highSurrogate, c);
-    } else if (s.fontInfo && s.fontInfo->symbol) {
-        c = mapSymbolFontCharacter(s.fontInfo->name, c);
-    } else if (c >= 0xF000 && c <= 0xF0FF) {
-        // A private-use character: a symbol font's code. A list label
-        // without a font of its own is taken as the usual Symbol bullet.
-        c = mapSymbolFontCharacter(s.listLabel ? "Symbol" : (s.fontInfo ? s.fontInfo->name : ""), c);
-    }
-    m_highSurrogate = 0;
-    emitCodePoint(c);
+    m_utf16.push(c, [&](char32_t point) {
+        // A joined pair is beyond any symbol font's codes.
+        if (point <= 0xFFFF && s.fontInfo && s.fontInfo->symbol) {
+            point = mapSymbolFontCharacter(s.fontInfo->name, point);
+        } else if (point >= 0xF000 && point <= 0xF0FF) {
+            // A private-use character: a symbol font's code. A list label
+            // without a font of its own is taken as the usual Symbol bullet.
+            point =
+                mapSymbolFontCharacter(s.listLabel ? "Symbol" : (s.fontInfo ? s.fontInfo->name : ""), point);
+        }
+        emitCodePoint(point);
+    });
 }
 
 void RtfReader::fontWord(Word word, std::int32_t p)

@@ -30,25 +30,19 @@ namespace {
 
 std::array<char16_t, 256> buildByteMap(int codePage)
 {
+    const std::string charset = charsetForCodePage(codePage);
+    // A lead byte of a double-byte code page decodes as U+FFFD on its own,
+    // which keeps every CP one character.
+    const auto table = singleByteTable(charset.empty() ? "CP1252" : charset);
     std::array<char16_t, 256> map{};
-    std::string charset = charsetForCodePage(codePage);
-    if (charset.empty())
-        charset = "CP1252";
-    std::uint8_t all[256];
-    for (int i = 0; i < 256; ++i)
-        all[i] = static_cast<std::uint8_t>(i);
-    // Each byte on its own: a lead byte of a double-byte code page decodes
-    // as U+FFFD, which keeps every CP one character.
     for (int i = 0; i < 256; ++i) {
-        const std::string utf8 =
-            i < 0x80 ? std::string(1, static_cast<char>(i)) : decodeToUtf8(ByteView(all + i, 1), charset);
+        const auto* s = reinterpret_cast<const unsigned char*>(table[i].data());
         char32_t cp = 0xFFFD;
-        const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
-        if (utf8.size() == 1)
+        if (table[i].size() == 1)
             cp = s[0];
-        else if (utf8.size() == 2)
+        else if (table[i].size() == 2)
             cp = ((s[0] & 0x1F) << 6) | (s[1] & 0x3F);
-        else if (utf8.size() == 3)
+        else if (table[i].size() == 3)
             cp = ((s[0] & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F);
         map[i] = static_cast<char16_t>(cp);
     }

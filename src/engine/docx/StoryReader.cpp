@@ -5,78 +5,7 @@
 #include "engine/TextEncoding.h"
 #include "engine/docx/StoryReaderTypes.h"
 
-#include <unordered_map>
-
 namespace plainora::engine::docx {
-
-StoryReader::Tag StoryReader::tagOf(std::string_view local)
-{
-    static const std::unordered_map<std::string_view, Tag> kTags{
-        {"document", Tag::Document},
-        {"wordDocument", Tag::WordDocument},
-        {"body", Tag::Body},
-        {"p", Tag::P},
-        {"pPr", Tag::PPr},
-        {"pStyle", Tag::PStyle},
-        {"numPr", Tag::NumPr},
-        {"ilvl", Tag::Ilvl},
-        {"numId", Tag::NumId},
-        {"rPr", Tag::RPr},
-        {"r", Tag::R},
-        {"t", Tag::T},
-        {"instrText", Tag::InstrText},
-        {"delText", Tag::DelText},
-        {"delInstrText", Tag::DelInstrText},
-        {"rt", Tag::RubyText},
-        {"altChunk", Tag::AltChunk},
-        {"footnotePr", Tag::FootnotePr},
-        {"endnotePr", Tag::EndnotePr},
-        {"numFmt", Tag::NumFmt},
-        {"numStart", Tag::NumStart},
-        {"numRestart", Tag::NumRestart},
-        {"tab", Tag::Tab},
-        {"ptab", Tag::PTab},
-        {"br", Tag::Br},
-        {"cr", Tag::Cr},
-        {"noBreakHyphen", Tag::NoBreakHyphen},
-        {"softHyphen", Tag::SoftHyphen},
-        {"sym", Tag::Sym},
-        {"footnoteReference", Tag::FootnoteReference},
-        {"endnoteReference", Tag::EndnoteReference},
-        {"fldChar", Tag::FldChar},
-        {"del", Tag::Del},
-        {"moveFrom", Tag::MoveFrom},
-        {"vanish", Tag::Vanish},
-        {"specVanish", Tag::SpecVanish},
-        {"rStyle", Tag::RStyle},
-        {"tbl", Tag::Tbl},
-        {"tr", Tag::Tr},
-        {"tc", Tag::Tc},
-        {"trPr", Tag::TrPr},
-        {"tcPr", Tag::TcPr},
-        {"vMerge", Tag::VMerge},
-        {"txbxContent", Tag::TxbxContent},
-        {"sdt", Tag::Sdt},
-        {"sdtContent", Tag::SdtContent},
-        {"checkBox", Tag::CheckBox},
-        {"default", Tag::Default},
-        {"checked", Tag::Checked},
-        {"ddList", Tag::DdList},
-        {"listEntry", Tag::ListEntry},
-        {"result", Tag::Result},
-        {"sectPr", Tag::SectPr},
-        {"headerReference", Tag::HeaderReference},
-        {"footerReference", Tag::FooterReference},
-        {"footnote", Tag::Footnote},
-        {"endnote", Tag::Endnote},
-        {"comment", Tag::Comment},
-        {"hdr", Tag::Hdr},
-        {"ftr", Tag::Ftr},
-        {"listPr", Tag::ListPr},
-    };
-    const auto it = kTags.find(local);
-    return it == kTags.end() ? Tag::Other : it->second;
-}
 
 StoryReader::StoryReader(StoryContext& context, Part part, std::vector<Block>* out)
     : m_context(context), m_part(part)
@@ -161,7 +90,7 @@ void StoryReader::startElement(Ns ns, std::string_view local, const XmlAttribute
     if (!m_sawRoot && !(ns == Ns::Other && local == "plainora-part")) {
         m_sawRoot = true;
         m_rootName = std::string(local);
-        const Tag root = ns == Ns::W ? tagOf(local) : Tag::Other;
+        const Tag root = ns == Ns::W ? storyTagOf(local) : Tag::Other;
         m_sawWordRoot = ns == Ns::W;
         if (m_part == Part::Document && root != Tag::Document && root != Tag::WordDocument) {
             fail(makeError(ErrorCode::NotAWordDocument, "its main part holds <" + m_rootName + ">"));
@@ -171,7 +100,7 @@ void StoryReader::startElement(Ns ns, std::string_view local, const XmlAttribute
 
     switch (ns) {
     case Ns::W: {
-        const Tag tag = tagOf(local);
+        const Tag tag = storyTagOf(local);
         const Tag parent = parentTag();
         startWordElement(tag, parent, attributes);
         return;

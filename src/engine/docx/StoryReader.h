@@ -22,6 +22,7 @@ namespace plainora::engine::docx {
 
 class ListNumbering;
 class StyleSheet;
+enum class StoryTag : unsigned char;
 
 // What the stories of one document share.
 struct StoryContext
@@ -105,11 +106,10 @@ private:
         std::string carryText;
         std::vector<Block> carryBlocks;
     };
-    enum class Tag : unsigned char;
+    using Tag = StoryTag;
     enum class TagFamily : unsigned char;
 
     // Elements and their dispatch to their family (StoryReader.cpp).
-    static Tag tagOf(std::string_view local);
     static TagFamily familyOf(Tag tag);
     Tag parentTag() const;
     void startWordElement(Tag tag, Tag parent, const XmlAttributes& attributes);

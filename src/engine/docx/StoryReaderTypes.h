@@ -8,82 +8,9 @@
 // and StoryNotes.cpp (note references, numbering and sections).
 
 #include "engine/docx/StoryReader.h"
+#include "engine/docx/StoryTags.h"
 
 namespace plainora::engine::docx {
-
-// WordprocessingML elements by family (familyOf): a new element goes among
-// the elements of its family.
-enum class StoryReader::Tag : unsigned char {
-    Other,
-    // Stories and what reads as one: startStoryElement
-    Document,
-    WordDocument,
-    Body,
-    Hdr,
-    Ftr,
-    Footnote,
-    Endnote,
-    Comment,
-    TxbxContent,
-    // Skipped with all they hold, or read in a format of their own: skipWordElement
-    Del,
-    MoveFrom,
-    DelText,
-    DelInstrText,
-    RubyText,
-    AltChunk,
-    // Paragraphs: startParagraphElement
-    P,
-    PPr,
-    PStyle,
-    NumPr,
-    Ilvl,
-    NumId,
-    ListPr,
-    // Runs: startRunElement
-    R,
-    RPr,
-    T,
-    InstrText,
-    Tab,
-    PTab,
-    Br,
-    Cr,
-    NoBreakHyphen,
-    SoftHyphen,
-    Sym,
-    Vanish,
-    SpecVanish,
-    RStyle,
-    // Fields and content controls: startFieldElement
-    FldChar,
-    CheckBox,
-    Default,
-    Checked,
-    DdList,
-    ListEntry,
-    Result,
-    Sdt,
-    SdtContent,
-    // Tables: startTableElement
-    Tbl,
-    Tr,
-    Tc,
-    TrPr,
-    TcPr,
-    VMerge,
-    // Note references and section properties: startNoteElement
-    FootnoteReference,
-    EndnoteReference,
-    SectPr,
-    HeaderReference,
-    FooterReference,
-    FootnotePr,
-    EndnotePr,
-    NumFmt,
-    NumStart,
-    NumRestart,
-};
 
 enum class StoryReader::TagFamily : unsigned char {
     Other,

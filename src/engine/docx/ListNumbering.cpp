@@ -197,7 +197,7 @@ const ListNumbering::Level& ListNumbering::levelOf(const Num& num, const Abstrac
     return abstract.levels[index];
 }
 
-int ListNumbering::levelForStyle(int numId, const std::string& styleId, std::optional<int> styleLevel) const
+int ListNumbering::levelForStyle(int numId, std::string_view styleId, std::optional<int> styleLevel) const
 {
     int abstractId = -1;
     if (const AbstractNum* abstract = abstractFor(numId, &abstractId)) {

@@ -31,7 +31,7 @@ public:
     std::string nextLabel(int numId, int level);
     // The level a paragraph numbered through style styleId takes: the level
     // whose w:pStyle names the style, else the style's own, else 0.
-    int levelForStyle(int numId, const std::string& styleId, std::optional<int> styleLevel) const;
+    int levelForStyle(int numId, std::string_view styleId, std::optional<int> styleLevel) const;
 
     // Follows w:numStyleLink through the styles ([E1] 17.9.21).
     void setStyles(const StyleSheet* styles) { m_styles = styles; }

@@ -28,9 +28,23 @@ void StoryReader::flushCarry()
     m_story.carryBlocks.clear();
 }
 
+namespace {
+
+// Paragraph text up to this size leaves its reused buffer as an exact copy;
+// a longer one takes the buffer with it, rather than be held twice.
+constexpr std::size_t kCopiedTextBytes = 64 * 1024;
+
+} // namespace
+
 void StoryReader::startParagraph()
 {
-    auto paragraph = std::make_unique<Paragraph>();
+    std::unique_ptr<Paragraph> paragraph;
+    if (m_spareParagraphs.empty()) {
+        paragraph = std::make_unique<Paragraph>();
+    } else {
+        paragraph = std::move(m_spareParagraphs.back());
+        m_spareParagraphs.pop_back();
+    }
     if (m_story.carry) {
         paragraph->text = std::move(m_story.carryText);
         paragraph->anchored = std::move(m_story.carryBlocks);
@@ -43,6 +57,27 @@ void StoryReader::startParagraph()
     m_story.paragraphs.push_back(std::move(paragraph));
 }
 
+StoryReader::StyleFacts& StoryReader::styleFacts(std::string_view styleId)
+{
+    if (m_lastStyleFacts && styleId == m_lastStyleId)
+        return *m_lastStyleFacts;
+    auto it = m_styleFacts.find(styleId);
+    if (it == m_styleFacts.end()) {
+        StyleFacts facts;
+        if (const StyleSheet* styles = m_context.styles) {
+            facts.hides = styles->hides(styleId);
+            if (const auto numbering = styles->numbering(styleId)) {
+                facts.numId = numbering->numId;
+                facts.level = numbering->level;
+            }
+        }
+        it = m_styleFacts.emplace(std::string(styleId), facts).first;
+    }
+    m_lastStyleId = it->first;
+    m_lastStyleFacts = &it->second;
+    return it->second;
+}
+
 // Once the paragraph properties are known: style-inherited hiding and the
 // list label ([E1] 17.9.23 numbering through a paragraph style).
 void StoryReader::resolveParagraph()
@@ -52,10 +87,11 @@ void StoryReader::resolveParagraph()
     Paragraph& paragraph = *m_story.paragraphs.back();
     paragraph.resolved = true;
     const StyleSheet* styles = m_context.styles;
-    std::string style = paragraph.style;
+    std::string_view style = paragraph.style;
     if (style.empty() && styles)
         style = styles->defaultParagraphStyle();
-    paragraph.hiddenByStyle = styles && !style.empty() && styles->hides(style);
+    StyleFacts* facts = styles && !style.empty() ? &styleFacts(style) : nullptr;
+    paragraph.hiddenByStyle = facts && facts->hides;
     paragraph.markGone = paragraph.markDeleted || paragraph.markVanish.value_or(paragraph.hiddenByStyle);
     if (paragraph.markGone)
         return; // joins the next paragraph, which carries the label
@@ -63,17 +99,14 @@ void StoryReader::resolveParagraph()
     std::string label;
     if (paragraph.legacyLabel) {
         label = *paragraph.legacyLabel + "\t";
-    } else if (m_context.numbering) {
+    } else if (ListNumbering* numbering = m_context.numbering) {
         if (paragraph.numId) {
-            label = m_context.numbering->nextLabel(*paragraph.numId, paragraph.level.value_or(0));
-        } else if (styles && !style.empty()) {
-            if (const auto numbering = styles->numbering(style)) {
-                const int level =
-                    paragraph.level
-                        ? *paragraph.level
-                        : m_context.numbering->levelForStyle(numbering->numId, style, numbering->level);
-                label = m_context.numbering->nextLabel(numbering->numId, level);
-            }
+            label = numbering->nextLabel(*paragraph.numId, paragraph.level.value_or(0));
+        } else if (facts && facts->numId) {
+            if (!paragraph.level && !facts->listLevel)
+                facts->listLevel = numbering->levelForStyle(*facts->numId, style, facts->level);
+            label =
+                numbering->nextLabel(*facts->numId, paragraph.level ? *paragraph.level : *facts->listLevel);
         }
     }
     if (!label.empty())
@@ -91,14 +124,15 @@ void StoryReader::endParagraph()
         m_story.carry = true;
         m_story.carryText = std::move(paragraph->text);
         m_story.carryBlocks = std::move(paragraph->anchored);
-        return;
+    } else if (!m_containers.empty()) {
+        std::vector<Block>& out = *m_containers.back();
+        std::string& text = paragraph->text;
+        out.emplace_back().text = text.size() <= kCopiedTextBytes ? std::string(text) : std::move(text);
+        for (Block& block : paragraph->anchored)
+            out.push_back(std::move(block));
     }
-    if (m_containers.empty())
-        return;
-    std::vector<Block>& out = *m_containers.back();
-    out.push_back(Block::paragraph(std::move(paragraph->text)));
-    for (Block& block : paragraph->anchored)
-        out.push_back(std::move(block));
+    paragraph->reset();
+    m_spareParagraphs.push_back(std::move(paragraph));
 }
 
 void StoryReader::startParagraphElement(Tag tag, Tag parent, const XmlAttributes& attributes)
@@ -160,7 +194,7 @@ void StoryReader::startRunElement(Tag tag, Tag parent, const XmlAttributes& attr
         break;
     case Tag::RStyle:
         if (parent == Tag::RPr && m_story.inRun && m_context.styles)
-            m_story.runStyleHidden = m_context.styles->hides(std::string(attrOr(attributes, "val")));
+            m_story.runStyleHidden = styleFacts(attrOr(attributes, "val")).hides;
         break;
     case Tag::R:
         m_story.inRun = true;

@@ -137,6 +137,16 @@ private:
     bool endsInterruption() const;
 
     // Paragraphs and runs (StoryParagraphs.cpp).
+    // What a style gives the paragraphs and runs that name it, worked out
+    // once per style.
+    struct StyleFacts
+    {
+        bool hides = false;
+        std::optional<int> numId;     // the list its paragraphs join
+        std::optional<int> level;     // its own w:ilvl
+        std::optional<int> listLevel; // the level its paragraphs take in the list, once asked
+    };
+    StyleFacts& styleFacts(std::string_view styleId);
     void startParagraphElement(Tag tag, Tag parent, const XmlAttributes& attributes);
     void endParagraphElement(Tag tag);
     void startRunElement(Tag tag, Tag parent, const XmlAttributes& attributes);
@@ -174,6 +184,13 @@ private:
     int m_skipDepth = 0;
 
     std::vector<Tag> m_tags; // open elements, for parent tests
+    // Ended paragraphs, reused so that a paragraph's text grows in a buffer
+    // that is already large enough.
+    std::vector<std::unique_ptr<Paragraph>> m_spareParagraphs;
+    std::map<std::string, StyleFacts, std::less<>> m_styleFacts;
+    // The last style looked up: paragraphs come in runs of one style.
+    std::string_view m_lastStyleId;
+    StyleFacts* m_lastStyleFacts = nullptr;
     std::vector<std::vector<Block>*> m_containers;
     StoryState m_story;
     std::vector<std::unique_ptr<Interruption>> m_interruptions;

@@ -56,6 +56,20 @@ struct StoryReader::Paragraph
     bool hiddenByStyle = false;
     bool markGone = false;
     std::optional<std::string> legacyLabel; // Word 2003 XML: the label as Word displayed it
+
+    // Ready for the next paragraph, with the buffers it grew: every member
+    // above is reset here.
+    void reset()
+    {
+        text.clear();
+        anchored.clear();
+        style.clear();
+        numId.reset();
+        level.reset();
+        markVanish.reset();
+        markDeleted = resolved = hiddenByStyle = markGone = false;
+        legacyLabel.reset();
+    }
 };
 
 struct StoryReader::Table

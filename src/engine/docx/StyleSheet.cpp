@@ -28,10 +28,10 @@ int intValue(const char* value, int fallback)
 }
 
 template <typename Get>
-auto StyleSheet::walk(const std::string& styleId, Get get) const
-    -> decltype(get(std::declval<const Style&>()))
+auto StyleSheet::walk(std::string_view styleId, Get get) const -> decltype(get(std::declval<const Style&>()))
 {
-    std::string id = styleId;
+    // Styles stay where they are once read, so the chain's ids can be viewed.
+    std::string_view id = styleId;
     for (int i = 0; i < kMaxStyleChain && !id.empty(); ++i) {
         const Style* style = find(id);
         if (!style)
@@ -43,7 +43,7 @@ auto StyleSheet::walk(const std::string& styleId, Get get) const
     return {};
 }
 
-const StyleSheet::Style* StyleSheet::find(const std::string& styleId) const
+const StyleSheet::Style* StyleSheet::find(std::string_view styleId) const
 {
     if (const auto it = m_styles.find(styleId); it != m_styles.end())
         return &it->second;
@@ -52,19 +52,19 @@ const StyleSheet::Style* StyleSheet::find(const std::string& styleId) const
     // Reading a style on first sight changes what is cached, not what the
     // sheet answers.
     auto& self = const_cast<StyleSheet&>(*this);
-    self.m_unread.read(styleId, self);
+    self.m_unread.read(std::string(styleId), self);
     self.m_current = nullptr; // in case a fault cut the walk short
     self.m_inRunProperties = self.m_inNumPr = false;
     const auto it = m_styles.find(styleId);
     return it == m_styles.end() ? nullptr : &it->second;
 }
 
-bool StyleSheet::hides(const std::string& styleId) const
+bool StyleSheet::hides(std::string_view styleId) const
 {
     return walk(styleId, [](const Style& style) { return style.vanish; }).value_or(false);
 }
 
-std::optional<StyleNumbering> StyleSheet::numbering(const std::string& styleId) const
+std::optional<StyleNumbering> StyleSheet::numbering(std::string_view styleId) const
 {
     return walk(styleId, [](const Style& style) -> std::optional<StyleNumbering> {
         if (!style.numId)

@@ -5,6 +5,7 @@
 #include "engine/docx/PackageParts.h"
 #include "engine/docx/XmlParser.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,11 +26,11 @@ class StyleSheet : public DeferringReader
 {
 public:
     // True when the style or one it is based on hides its text.
-    bool hides(const std::string& styleId) const;
+    bool hides(std::string_view styleId) const;
     // The numbering a paragraph style applies, through its basedOn chain.
-    std::optional<StyleNumbering> numbering(const std::string& styleId) const;
+    std::optional<StyleNumbering> numbering(std::string_view styleId) const;
     // The paragraph style used when a paragraph names none.
-    const std::string& defaultParagraphStyle() const { return m_defaultParagraph; }
+    std::string_view defaultParagraphStyle() const { return m_defaultParagraph; }
 
     void startElement(Ns ns, std::string_view local, const XmlAttributes& attributes) override;
     void endElement(Ns ns, std::string_view local) override;
@@ -43,14 +44,21 @@ private:
         std::optional<int> numId;
         std::optional<int> level;
     };
+    // Looked up by the ids the text names, without copying them.
+    struct IdHash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view id) const { return std::hash<std::string_view>{}(id); }
+    };
+
     template <typename Get>
-    auto walk(const std::string& styleId, Get get) const -> decltype(get(std::declval<const Style&>()));
-    const Style* find(const std::string& styleId) const;
+    auto walk(std::string_view styleId, Get get) const -> decltype(get(std::declval<const Style&>()));
+    const Style* find(std::string_view styleId) const;
 
     void keep(const std::shared_ptr<XmlTree>& tree) override { m_unread.keep(tree); }
 
     DeferredElements<std::string> m_unread;
-    std::unordered_map<std::string, Style> m_styles;
+    std::unordered_map<std::string, Style, IdHash, std::equal_to<>> m_styles;
     std::string m_defaultParagraph;
     Style* m_current = nullptr;
     bool m_inRunProperties = false;

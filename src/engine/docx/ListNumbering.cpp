@@ -214,12 +214,21 @@ std::string ListNumbering::nextLabel(int numId, int level)
 {
     if (numId <= 0 || level < 0 || level >= kLevels)
         return {};
-    int abstractId = -1;
-    const AbstractNum* abstract = abstractFor(numId, &abstractId);
-    if (!findNum(numId) || !abstract)
+    auto [found, inserted] = m_instances.try_emplace(numId);
+    Instance& instance = found->second;
+    if (inserted) {
+        int abstractId = -1;
+        instance.abstract = abstractFor(numId, &abstractId);
+        if (findNum(numId) && instance.abstract) {
+            instance.num = &m_nums.find(numId)->second;
+            instance.counters = &m_counters[abstractId];
+        }
+    }
+    if (!instance.num)
         return {};
-    Num& num = m_nums.find(numId)->second;
-    Counters& counters = m_counters[abstractId];
+    Num& num = *instance.num;
+    const AbstractNum* abstract = instance.abstract;
+    Counters& counters = *instance.counters;
 
     // An instance with start overrides restarts those levels where it is
     // first used ([E1] 17.9.26).

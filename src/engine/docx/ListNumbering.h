@@ -82,6 +82,15 @@ private:
     std::unordered_map<int, AbstractNum> m_abstracts;
     std::unordered_map<int, Num> m_nums;
     std::unordered_map<int, Counters> m_counters; // by abstract id: instances share one list
+    // What a numId leads to, found the first time it numbers a paragraph;
+    // no num where it leads nowhere.
+    struct Instance
+    {
+        Num* num = nullptr;
+        const AbstractNum* abstract = nullptr;
+        Counters* counters = nullptr;
+    };
+    std::unordered_map<int, Instance> m_instances;
     const StyleSheet* m_styles = nullptr;
 
     void keep(const std::shared_ptr<XmlTree>& tree) override

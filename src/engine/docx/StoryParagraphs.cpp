@@ -90,7 +90,16 @@ void StoryReader::resolveParagraph()
     std::string_view style = paragraph.style;
     if (style.empty() && styles)
         style = styles->defaultParagraphStyle();
-    StyleFacts* facts = styles && !style.empty() ? &styleFacts(style) : nullptr;
+    StyleFacts* facts = nullptr;
+    if (styles && !style.empty()) {
+        // Most paragraphs name no style and take the default one.
+        if (!paragraph.style.empty())
+            facts = &styleFacts(style);
+        else if (m_defaultStyleFacts)
+            facts = m_defaultStyleFacts;
+        else
+            facts = m_defaultStyleFacts = &styleFacts(style);
+    }
     paragraph.hiddenByStyle = facts && facts->hides;
     paragraph.markGone = paragraph.markDeleted || paragraph.markVanish.value_or(paragraph.hiddenByStyle);
     if (paragraph.markGone)

@@ -16,33 +16,10 @@ StoryReader::StoryReader(StoryContext& context, Part part, std::vector<Block>* o
 
 StoryReader::~StoryReader() = default;
 
-StoryReader::Tag StoryReader::parentTag() const
-{
-    return m_tags.empty() ? Tag::Other : m_tags.back();
-}
-
 void StoryReader::fail(Error error)
 {
     if (parser())
         parser()->fail(std::move(error));
-}
-
-bool StoryReader::visible() const
-{
-    return m_story.codeFields == 0 && m_suppressed == 0;
-}
-
-bool StoryReader::runVisible() const
-{
-    if (!visible())
-        return false;
-    if (!m_story.inRun)
-        return true;
-    if (m_story.runVanish)
-        return !*m_story.runVanish;
-    if (m_story.runStyleHidden)
-        return false;
-    return m_story.paragraphs.empty() || !m_story.paragraphs.back()->hiddenByStyle;
 }
 
 void StoryReader::appendText(std::string_view text)
@@ -87,6 +64,16 @@ void StoryReader::startElement(Ns ns, std::string_view local, const XmlAttribute
         ++m_skipDepth;
         return;
     }
+    // WordprocessingML elements inside the root are nearly all a story holds.
+    if (ns == Ns::W && m_sawRoot)
+        startWordElement(storyTagOf(local), parentTag(), attributes);
+    else
+        startOtherElement(ns, local, attributes);
+}
+
+// The root, and the elements of other namespaces.
+void StoryReader::startOtherElement(Ns ns, std::string_view local, const XmlAttributes& attributes)
+{
     if (!m_sawRoot && !(ns == Ns::Other && local == "plainora-part")) {
         m_sawRoot = true;
         m_rootName = std::string(local);
@@ -165,7 +152,8 @@ void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& att
 
     // A paragraph's properties come first; once something else starts, they
     // are complete.
-    if (parent == Tag::P && tag != Tag::PPr)
+    if (parent == Tag::P && tag != Tag::PPr && !m_story.paragraphs.empty() &&
+        !m_story.paragraphs.back()->resolved)
         resolveParagraph();
 
     switch (family) {

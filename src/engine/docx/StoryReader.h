@@ -112,6 +112,7 @@ private:
     // Elements and their dispatch to their family (StoryReader.cpp).
     static TagFamily familyOf(Tag tag);
     Tag parentTag() const;
+    void startOtherElement(Ns ns, std::string_view local, const XmlAttributes& attributes);
     void startWordElement(Tag tag, Tag parent, const XmlAttributes& attributes);
     void endWordElement(Tag tag);
     bool skipWordElement(Tag tag, Tag parent, const XmlAttributes& attributes);
@@ -191,6 +192,7 @@ private:
     // The last style looked up: paragraphs come in runs of one style.
     std::string_view m_lastStyleId;
     StyleFacts* m_lastStyleFacts = nullptr;
+    StyleFacts* m_defaultStyleFacts = nullptr; // of the default paragraph style, once asked
     std::vector<std::vector<Block>*> m_containers;
     StoryState m_story;
     std::vector<std::unique_ptr<Interruption>> m_interruptions;

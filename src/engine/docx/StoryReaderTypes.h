@@ -10,6 +10,9 @@
 #include "engine/docx/StoryReader.h"
 #include "engine/docx/StoryTags.h"
 
+#include <array>
+#include <cstddef>
+
 namespace plainora::engine::docx {
 
 enum class StoryReader::TagFamily : unsigned char {
@@ -23,24 +26,25 @@ enum class StoryReader::TagFamily : unsigned char {
     Note
 };
 
-// Each family runs up to its last element.
+// Each family runs up to its last element; looked up for every element, so
+// from a table.
 inline StoryReader::TagFamily StoryReader::familyOf(Tag tag)
 {
-    if (tag == Tag::Other)
-        return TagFamily::Other;
-    if (tag <= Tag::TxbxContent)
-        return TagFamily::Story;
-    if (tag <= Tag::AltChunk)
-        return TagFamily::Skipped;
-    if (tag <= Tag::ListPr)
-        return TagFamily::Paragraph;
-    if (tag <= Tag::RStyle)
-        return TagFamily::Run;
-    if (tag <= Tag::SdtContent)
-        return TagFamily::Field;
-    if (tag <= Tag::VMerge)
-        return TagFamily::Table;
-    return TagFamily::Note;
+    static constexpr auto kFamilies = [] {
+        std::array<TagFamily, static_cast<std::size_t>(Tag::NumRestart) + 1> families{};
+        for (std::size_t i = 1; i < families.size(); ++i) {
+            const auto element = static_cast<Tag>(i);
+            families[i] = element <= Tag::TxbxContent  ? TagFamily::Story
+                          : element <= Tag::AltChunk   ? TagFamily::Skipped
+                          : element <= Tag::ListPr     ? TagFamily::Paragraph
+                          : element <= Tag::RStyle     ? TagFamily::Run
+                          : element <= Tag::SdtContent ? TagFamily::Field
+                          : element <= Tag::VMerge     ? TagFamily::Table
+                                                       : TagFamily::Note;
+        }
+        return families;
+    }();
+    return kFamilies[static_cast<std::size_t>(tag)];
 }
 
 struct StoryReader::Paragraph
@@ -71,6 +75,30 @@ struct StoryReader::Paragraph
         legacyLabel.reset();
     }
 };
+
+// Asked for most elements, so kept where every file of the reader inlines them.
+inline StoryReader::Tag StoryReader::parentTag() const
+{
+    return m_tags.empty() ? Tag::Other : m_tags.back();
+}
+
+inline bool StoryReader::visible() const
+{
+    return m_story.codeFields == 0 && m_suppressed == 0;
+}
+
+inline bool StoryReader::runVisible() const
+{
+    if (!visible())
+        return false;
+    if (!m_story.inRun)
+        return true;
+    if (m_story.runVanish)
+        return !*m_story.runVanish;
+    if (m_story.runStyleHidden)
+        return false;
+    return m_story.paragraphs.empty() || !m_story.paragraphs.back()->hiddenByStyle;
+}
 
 struct StoryReader::Table
 {

@@ -188,8 +188,8 @@ const ListNumbering::AbstractNum* ListNumbering::findAbstract(int abstractId) co
     return it == m_abstracts.end() ? nullptr : &it->second;
 }
 
-const ListNumbering::Level& ListNumbering::levelOf(const Num& num, const AbstractNum& abstract,
-                                                   int level) const
+inline const ListNumbering::Level& ListNumbering::levelOf(const Num& num, const AbstractNum& abstract,
+                                                          int level) const
 {
     const auto index = static_cast<std::size_t>(level);
     if (num.levelOverride[index])
@@ -261,6 +261,8 @@ std::string ListNumbering::nextLabel(int numId, int level)
 
     const Level& definition = levelOf(num, *abstract, level);
     const std::string_view text = definition.hasText ? std::string_view(definition.text) : std::string_view();
+    // Plain ASCII of a text font is copied as it stands.
+    const bool symbolFont = !definition.font.empty() && isSymbolFont(definition.font);
     std::string label;
     for (std::size_t pos = 0; pos < text.size();) {
         if (text[pos] == '%' && pos + 1 < text.size() && text[pos + 1] >= '1' && text[pos + 1] <= '9') {
@@ -275,6 +277,10 @@ std::string ListNumbering::nextLabel(int numId, int level)
             if (definition.legal && format != NumberFormat::Bullet && format != NumberFormat::None)
                 format = NumberFormat::Decimal; // legal numbering ([E1] 17.9.4)
             label += formatListNumber(value, format);
+            continue;
+        }
+        if (static_cast<unsigned char>(text[pos]) < 0x80 && !symbolFont) {
+            label.push_back(text[pos++]);
             continue;
         }
         appendUtf8(label, mapSymbolFontCharacter(definition.font, nextCodePoint(text, pos)));

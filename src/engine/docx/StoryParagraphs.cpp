@@ -52,8 +52,10 @@ void StoryReader::startParagraph()
         m_story.carryBlocks.clear();
         m_story.carry = false;
     }
-    paragraph->text += m_pendingPrefix;
-    m_pendingPrefix.clear();
+    if (!m_pendingPrefix.empty()) {
+        paragraph->text += m_pendingPrefix;
+        m_pendingPrefix.clear();
+    }
     m_story.paragraphs.push_back(std::move(paragraph));
 }
 

@@ -276,13 +276,21 @@ void StoryReader::endWordElement(Tag tag)
 
 void StoryReader::characters(std::string_view text)
 {
-    if (m_captureInstruction && !m_skipDepth && !m_story.fields.empty()) {
-        std::string& instruction = m_story.fields.back().instruction;
-        const std::size_t kept = fieldInstructionBytesKept(instruction);
-        instruction.append(text.substr(0, kept - std::min(kept, instruction.size())));
-    }
-    if (m_capture && !m_skipDepth)
+    if (m_skipDepth)
+        return;
+    if (m_captureInstruction)
+        captureInstruction(text);
+    if (m_capture)
         appendText(text);
+}
+
+void StoryReader::captureInstruction(std::string_view text)
+{
+    if (m_story.fields.empty())
+        return;
+    std::string& instruction = m_story.fields.back().instruction;
+    const std::size_t kept = fieldInstructionBytesKept(instruction);
+    instruction.append(text.substr(0, kept - std::min(kept, instruction.size())));
 }
 
 } // namespace plainora::engine::docx

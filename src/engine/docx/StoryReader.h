@@ -120,6 +120,7 @@ private:
     bool visible() const;
     bool runVisible() const;
     void appendText(std::string_view text);
+    void captureInstruction(std::string_view text); // of the innermost field's code
     void appendCodePoint(char32_t codePoint);
     void pushContainer(std::vector<Block>* blocks);
     void popContainer();

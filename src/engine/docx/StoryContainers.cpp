@@ -28,7 +28,7 @@ bool StoryReader::startInterruption(Tag tag, Tag parent, const XmlAttributes& at
             skipElement();
             return true;
         }
-        m_tags.push_back(tag);
+        m_tags.push(tag);
         interrupt(InterruptionKind::HeaderFooter);
         return true;
     case Tag::Footnote:
@@ -48,7 +48,7 @@ bool StoryReader::startInterruption(Tag tag, Tag parent, const XmlAttributes& at
             m_noteTargets.assign(
                 1, (endnote ? m_context.document->endnotes : m_context.document->footnotes).size() - 1);
             m_inlineNoteIsEndnote = endnote;
-            m_tags.push_back(tag);
+            m_tags.push(tag);
             interrupt(InterruptionKind::Note);
             return true;
         }
@@ -57,7 +57,7 @@ bool StoryReader::startInterruption(Tag tag, Tag parent, const XmlAttributes& at
         if (m_part == Part::Comments) {
             m_context.document->comments.push_back(
                 Note{commentMark(m_context.document->comments.size()), {}});
-            m_tags.push_back(tag);
+            m_tags.push(tag);
             interrupt(InterruptionKind::Note);
             return true;
         }

@@ -86,7 +86,7 @@ void StoryReader::startNoteElement(Tag tag, Tag parent, const XmlAttributes& att
     case Tag::NumStart:
     case Tag::NumRestart:
         if ((parent == Tag::FootnotePr || parent == Tag::EndnotePr) && m_sectionNumbering &&
-            m_tags.size() >= 3 && m_tags[m_tags.size() - 3] == Tag::SectPr) {
+            m_tags.above(2) == Tag::SectPr) {
             applyNoteProperty(m_notePropertiesOfEndnotes ? m_sectionNumbering->second
                                                          : m_sectionNumbering->first,
                               tag == Tag::NumFmt     ? "numFmt"
@@ -213,7 +213,7 @@ void StoryReader::startNoteStory(const XmlAttributes& attributes)
     m_noteTargets.clear();
     for (auto it = first; it != last; ++it)
         m_noteTargets.push_back(it->second);
-    m_tags.push_back(Tag::Footnote);
+    m_tags.push(Tag::Footnote);
     interrupt(InterruptionKind::Note);
 }
 

@@ -157,13 +157,11 @@ void StoryReader::startParagraphElement(Tag tag, Tag parent, const XmlAttributes
             m_story.paragraphs.back()->style = attrOr(attributes, "val");
         break;
     case Tag::NumId:
-        if (parent == Tag::NumPr && !m_story.paragraphs.empty() && m_tags.size() >= 3 &&
-            m_tags[m_tags.size() - 3] == Tag::PPr)
+        if (parent == Tag::NumPr && !m_story.paragraphs.empty() && m_tags.above(2) == Tag::PPr)
             m_story.paragraphs.back()->numId = intValue(attributes.get(Ns::W, "val"), 0);
         break;
     case Tag::Ilvl:
-        if (parent == Tag::NumPr && !m_story.paragraphs.empty() && m_tags.size() >= 3 &&
-            m_tags[m_tags.size() - 3] == Tag::PPr)
+        if (parent == Tag::NumPr && !m_story.paragraphs.empty() && m_tags.above(2) == Tag::PPr)
             m_story.paragraphs.back()->level = intValue(attributes.get(Ns::W, "val"), 0);
         break;
     default:
@@ -192,21 +190,6 @@ void StoryReader::endParagraphElement(Tag tag)
 void StoryReader::startRunElement(Tag tag, Tag parent, const XmlAttributes& attributes)
 {
     switch (tag) {
-    case Tag::Vanish:
-    case Tag::SpecVanish:
-        if (parent != Tag::RPr)
-            break;
-        if (m_tags.size() >= 3 && m_tags[m_tags.size() - 3] == Tag::PPr) {
-            if (!m_story.paragraphs.empty())
-                m_story.paragraphs.back()->markVanish = onOff(attributes.get(Ns::W, "val"));
-        } else if (m_story.inRun) {
-            m_story.runVanish = onOff(attributes.get(Ns::W, "val"));
-        }
-        break;
-    case Tag::RStyle:
-        if (parent == Tag::RPr && m_story.inRun && m_context.styles)
-            m_story.runStyleHidden = styleFacts(attrOr(attributes, "val")).hides;
-        break;
     case Tag::R:
         m_story.inRun = true;
         m_story.runVanish.reset();
@@ -218,6 +201,42 @@ void StoryReader::startRunElement(Tag tag, Tag parent, const XmlAttributes& attr
         m_captureInstruction =
             tag == Tag::InstrText && !m_story.fields.empty() && !m_story.fields.back().inResult;
         break;
+    case Tag::Vanish:
+    case Tag::SpecVanish:
+    case Tag::RStyle:
+        startRunProperty(tag, parent, attributes);
+        break;
+    case Tag::Tab:
+    case Tag::PTab:
+    case Tag::Br:
+    case Tag::Cr:
+    case Tag::NoBreakHyphen:
+    case Tag::Sym:
+        startRunContent(tag, parent, attributes);
+        break;
+    default:
+        break;
+    }
+}
+
+void StoryReader::startRunProperty(Tag tag, Tag parent, const XmlAttributes& attributes)
+{
+    if (parent != Tag::RPr)
+        return;
+    if (tag == Tag::RStyle) {
+        if (m_story.inRun && m_context.styles)
+            m_story.runStyleHidden = styleFacts(attrOr(attributes, "val")).hides;
+    } else if (m_tags.above(2) == Tag::PPr) {
+        if (!m_story.paragraphs.empty())
+            m_story.paragraphs.back()->markVanish = onOff(attributes.get(Ns::W, "val"));
+    } else if (m_story.inRun) {
+        m_story.runVanish = onOff(attributes.get(Ns::W, "val"));
+    }
+}
+
+void StoryReader::startRunContent(Tag tag, Tag parent, const XmlAttributes& attributes)
+{
+    switch (tag) {
     case Tag::Tab:
     case Tag::PTab:
         if (parent == Tag::R && runVisible())
@@ -252,10 +271,11 @@ void StoryReader::endRunElement(Tag tag)
 {
     switch (tag) {
     case Tag::R:
-        finishCustomMark();
         m_story.inRun = false;
         m_story.runVanish.reset();
         m_story.runStyleHidden = false;
+        if (m_customMarkNote)
+            finishCustomMark();
         break;
     case Tag::T:
     case Tag::InstrText:

@@ -136,26 +136,13 @@ void StoryReader::startOtherElement(Ns ns, std::string_view local, const XmlAttr
     default:
         break;
     }
-    m_tags.push_back(Tag::Other);
+    m_tags.push(Tag::Other);
 }
 
-void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& attributes)
+// To its family's start.
+inline void StoryReader::openWordElement(Tag tag, Tag parent, TagFamily family,
+                                         const XmlAttributes& attributes)
 {
-    // Elements skipped with everything inside them, and those read as a
-    // story of their own, are taken care of before they are open.
-    const TagFamily family = familyOf(tag);
-    if (family == TagFamily::Skipped && skipWordElement(tag, parent, attributes))
-        return;
-    if (family == TagFamily::Story && startInterruption(tag, parent, attributes))
-        return;
-    m_tags.push_back(tag);
-
-    // A paragraph's properties come first; once something else starts, they
-    // are complete.
-    if (parent == Tag::P && tag != Tag::PPr && !m_story.paragraphs.empty() &&
-        !m_story.paragraphs.back()->resolved)
-        resolveParagraph();
-
     switch (family) {
     case TagFamily::Story:
         startStoryElement(tag);
@@ -181,6 +168,40 @@ void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& att
     }
 }
 
+void StoryReader::startWordElement(Tag tag, Tag parent, const XmlAttributes& attributes)
+{
+    // What needs more than opening the element and its family's start takes
+    // a function of its own, so that the common path stays short.
+    const TagFamily family = familyOf(tag);
+    if (family == TagFamily::Skipped || family == TagFamily::Story ||
+        (parent == Tag::P && tag != Tag::PPr && !m_story.paragraphs.empty() &&
+         !m_story.paragraphs.back()->resolved)) {
+        startWordElementApart(tag, parent, family, attributes);
+        return;
+    }
+    m_tags.push(tag);
+    openWordElement(tag, parent, family, attributes);
+}
+
+void StoryReader::startWordElementApart(Tag tag, Tag parent, TagFamily family,
+                                        const XmlAttributes& attributes)
+{
+    // Elements skipped with everything inside them, and those read as a
+    // story of their own, are taken care of before they are open.
+    if (family == TagFamily::Skipped && skipWordElement(tag, parent, attributes))
+        return;
+    if (family == TagFamily::Story && startInterruption(tag, parent, attributes))
+        return;
+    m_tags.push(tag);
+
+    // A paragraph's properties come first; once something else starts, they
+    // are complete.
+    if (parent == Tag::P && tag != Tag::PPr && !m_story.paragraphs.empty() &&
+        !m_story.paragraphs.back()->resolved)
+        resolveParagraph();
+    openWordElement(tag, parent, family, attributes);
+}
+
 // Deleted and moved-away content, a phonetic guide's reading and content in
 // another format are skipped with everything inside them. Returns whether
 // the element was.
@@ -191,8 +212,7 @@ bool StoryReader::skipWordElement(Tag tag, Tag parent, const XmlAttributes& attr
     case Tag::MoveFrom: {
         const bool isProperty = parent == Tag::RPr || parent == Tag::PPr || parent == Tag::TrPr ||
                                 parent == Tag::TcPr || parent == Tag::NumPr;
-        if (parent == Tag::RPr && m_story.paragraphs.size() && m_tags.size() >= 2 &&
-            m_tags[m_tags.size() - 2] == Tag::PPr) {
+        if (parent == Tag::RPr && m_story.paragraphs.size() && m_tags.above(1) == Tag::PPr) {
             m_story.paragraphs.back()->markDeleted = true; // a deleted paragraph mark ([E1] 17.13.5.15)
         } else if (parent == Tag::TrPr && !m_tables.empty()) {
             m_tables.back()->rowDeleted = true;
@@ -231,9 +251,7 @@ void StoryReader::endElement(Ns ns, std::string_view local)
         --m_skipDepth;
         return;
     }
-    const Tag tag = m_tags.empty() ? Tag::Other : m_tags.back();
-    if (!m_tags.empty())
-        m_tags.pop_back();
+    const Tag tag = m_tags.pop();
     if (ns == Ns::M && local == "t") {
         m_capture = false;
         return;

@@ -9,6 +9,7 @@
 #include "engine/NumberFormat.h"
 #include "engine/Options.h"
 #include "engine/TextBudget.h"
+#include "engine/docx/StoryTags.h"
 #include "engine/docx/XmlParser.h"
 
 #include <functional>
@@ -22,7 +23,6 @@ namespace plainora::engine::docx {
 
 class ListNumbering;
 class StyleSheet;
-enum class StoryTag : unsigned char;
 
 // What the stories of one document share.
 struct StoryContext
@@ -114,6 +114,8 @@ private:
     Tag parentTag() const;
     void startOtherElement(Ns ns, std::string_view local, const XmlAttributes& attributes);
     void startWordElement(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void startWordElementApart(Tag tag, Tag parent, TagFamily family, const XmlAttributes& attributes);
+    void openWordElement(Tag tag, Tag parent, TagFamily family, const XmlAttributes& attributes);
     void endWordElement(Tag tag);
     bool skipWordElement(Tag tag, Tag parent, const XmlAttributes& attributes);
     void skipElement() { m_skipDepth = 1; }
@@ -152,6 +154,8 @@ private:
     void startParagraphElement(Tag tag, Tag parent, const XmlAttributes& attributes);
     void endParagraphElement(Tag tag);
     void startRunElement(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void startRunProperty(Tag tag, Tag parent, const XmlAttributes& attributes);
+    void startRunContent(Tag tag, Tag parent, const XmlAttributes& attributes);
     void endRunElement(Tag tag);
     void startParagraph();
     void resolveParagraph();
@@ -185,7 +189,7 @@ private:
     std::string m_rootName;
     int m_skipDepth = 0;
 
-    std::vector<Tag> m_tags; // open elements, for parent tests
+    StoryTagStack m_tags; // open elements, for parent tests
     // Ended paragraphs, reused so that a paragraph's text grows in a buffer
     // that is already large enough.
     std::vector<std::unique_ptr<Paragraph>> m_spareParagraphs;

@@ -79,7 +79,7 @@ struct StoryReader::Paragraph
 // Asked for most elements, so kept where every file of the reader inlines them.
 inline StoryReader::Tag StoryReader::parentTag() const
 {
-    return m_tags.empty() ? Tag::Other : m_tags.back();
+    return m_tags.above(0);
 }
 
 inline bool StoryReader::visible() const

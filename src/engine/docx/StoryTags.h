@@ -2,6 +2,10 @@
 // The WordprocessingML elements a StoryReader acts on, and the lookup from
 // an element's local name, which it makes for every element of a story.
 
+#include "engine/Limits.h"
+
+#include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace plainora::engine::docx {
@@ -82,5 +86,43 @@ enum class StoryTag : unsigned char {
 
 // The element of that local name in the w: namespace; Other for the rest.
 StoryTag storyTagOf(std::string_view local);
+
+// The tags of a story's open elements, innermost last. It holds as many as
+// the parser lets elements nest, so that opening one never allocates; any
+// deeper are only counted, and read as Other.
+class StoryTagStack
+{
+public:
+    void push(StoryTag tag)
+    {
+        if (m_size < m_tags.size())
+            m_tags[m_size++] = tag;
+        else
+            ++m_beyond;
+    }
+    // Closes the innermost element; returns its tag.
+    StoryTag pop()
+    {
+        if (m_beyond > 0) {
+            --m_beyond;
+            return StoryTag::Other;
+        }
+        return m_size > 0 ? m_tags[--m_size] : StoryTag::Other;
+    }
+    std::size_t size() const { return m_size + m_beyond; }
+    // The tag of the element that many levels above the innermost (0: the
+    // innermost); Other past the outermost.
+    StoryTag above(std::size_t levels) const
+    {
+        if (levels < m_beyond || levels - m_beyond >= m_size)
+            return StoryTag::Other;
+        return m_tags[m_size - 1 - (levels - m_beyond)];
+    }
+
+private:
+    std::array<StoryTag, limits::kMaxXmlDepth> m_tags{};
+    std::size_t m_size = 0;
+    std::size_t m_beyond = 0;
+};
 
 } // namespace plainora::engine::docx

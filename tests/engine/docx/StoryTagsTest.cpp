@@ -1,5 +1,6 @@
 // The element lookup of the story reader: every WordprocessingML element it
-// acts on, by its local name, and names that must not be taken for one.
+// acts on, by its local name, and names that must not be taken for one; and
+// the stack of open elements' tags, at and past its depth.
 
 #include "engine/docx/StoryTags.h"
 
@@ -12,6 +13,8 @@
 
 using plainora::engine::docx::StoryTag;
 using plainora::engine::docx::storyTagOf;
+using plainora::engine::docx::StoryTagStack;
+namespace limits = plainora::engine::limits;
 
 namespace {
 
@@ -114,6 +117,37 @@ TEST(StoryTags, TakesNoNearMissForAnElement)
     // A name with a NUL inside compares by its bytes, not as a C string.
     EXPECT_EQ(storyTagOf(std::string_view("p\0", 2)), StoryTag::Other);
     EXPECT_EQ(storyTagOf(std::string_view("tbl\0", 4)), StoryTag::Other);
+}
+
+TEST(StoryTagStack, ReadsElementsPastItsDepthAsOtherAndRecovers)
+{
+    StoryTagStack tags;
+    EXPECT_EQ(tags.above(0), StoryTag::Other);
+    EXPECT_EQ(tags.pop(), StoryTag::Other); // more ends than starts do no harm
+    EXPECT_EQ(tags.size(), 0u);
+
+    // As deep as it holds, then three more.
+    const auto depth = static_cast<std::size_t>(limits::kMaxXmlDepth);
+    const auto held = [](std::size_t level) { return level % 2 ? StoryTag::R : StoryTag::P; };
+    for (std::size_t level = 0; level < depth; ++level)
+        tags.push(held(level));
+    for (int extra = 0; extra < 3; ++extra)
+        tags.push(StoryTag::T);
+    EXPECT_EQ(tags.size(), depth + 3);
+
+    const std::pair<std::size_t, StoryTag> above[] = {
+        {0, StoryTag::Other}, {2, StoryTag::Other}, {3, held(depth - 1)},
+        {4, held(depth - 2)}, {depth + 2, held(0)}, {depth + 3, StoryTag::Other},
+    };
+    for (const auto& [levels, tag] : above)
+        EXPECT_EQ(tags.above(levels), tag) << levels;
+
+    for (int extra = 0; extra < 3; ++extra)
+        EXPECT_EQ(tags.pop(), StoryTag::Other);
+    EXPECT_EQ(tags.above(0), held(depth - 1));
+    for (std::size_t level = depth; level-- > 0;)
+        ASSERT_EQ(tags.pop(), held(level)) << level;
+    EXPECT_EQ(tags.size(), 0u);
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 // and StoryNotes.cpp (note references, numbering and sections).
 
 #include "engine/docx/StoryReader.h"
-#include "engine/docx/StoryTags.h"
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,7 @@
 #pragma once
-// The WordprocessingML elements a StoryReader acts on, and the lookup from
-// an element's local name, which it makes for every element of a story.
+// The WordprocessingML elements a StoryReader acts on, the lookup from an
+// element's local name, which it makes for every element of a story, and
+// the stack of the open elements' tags.
 
 #include "engine/Limits.h"
 
@@ -10,8 +11,9 @@
 
 namespace plainora::engine::docx {
 
-// WordprocessingML elements by family (StoryReader::familyOf): a new element goes among
-// the elements of its family.
+// WordprocessingML elements by family (StoryReader::familyOf): a new
+// element goes among the elements of its family, and its name into
+// storyTagOf.
 enum class StoryTag : unsigned char {
     Other,
     // Stories and what reads as one: startStoryElement

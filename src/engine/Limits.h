@@ -34,6 +34,8 @@ inline constexpr std::uint64_t kMaxTreeParsedPartBytes = 1ull
                                                          << 20; // a part parsed whole in memory, not streamed
 inline constexpr std::size_t kStreamedTreeChunkBytes =
     256u << 10; // a streamed part parsed as a tree chunk by chunk
+inline constexpr std::uint64_t kMaxWholeInflatedPartBytes =
+    4ull << 20; // a streamed part inflated in one call rather than in slices
 inline constexpr std::uint64_t kMaxTextBytes = 512ull << 20; // text kept in memory
 
 } // namespace plainora::engine::limits

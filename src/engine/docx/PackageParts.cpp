@@ -31,16 +31,10 @@ public:
         XmlParser parser(handler, "/" + std::string(partName));
         const std::uint64_t maxBytes =
             size == Size::Small ? limits::kMaxSmallPartBytes : limits::kMaxArchiveEntryBytes;
+        const std::uint64_t declared = m_zip->declaredSize(partName);
         bool treeFailed = false;
-        if (m_zip->declaredSize(partName) <= treeParsedPartBytes().load(std::memory_order_relaxed)) {
-            // A handler may parse another part while this one's tree is
-            // walked (an imported chunk's content type): each parse takes a
-            // buffer of its own, and gives it back for the next.
-            std::string text;
-            if (!m_spareBuffers.empty()) {
-                text = std::move(m_spareBuffers.back());
-                m_spareBuffers.pop_back();
-            }
+        if (declared <= treeParsedPartBytes().load(std::memory_order_relaxed)) {
+            std::string text = spareBuffer();
             Status status = m_zip->readWhole(partName, text, maxBytes);
             std::optional<Status> parsed;
             if (status)
@@ -53,6 +47,14 @@ public:
             treeFailed = true; // expat reports the fault where it lies
         }
         const std::size_t chunkBytes = treeFailed ? 0 : streamedChunkBytes().load(std::memory_order_relaxed);
+        if (chunkBytes && declared <= wholeInflatedPartBytes().load(std::memory_order_relaxed)) {
+            std::string text = spareBuffer();
+            Status status = m_zip->readWhole(partName, text, maxBytes);
+            if (status)
+                status = parser.stream(text, true, chunkBytes);
+            m_spareBuffers.push_back(std::move(text));
+            return status;
+        }
         auto feed = [&](std::string_view slice, bool last) {
             return chunkBytes ? parser.stream(slice, last, chunkBytes) : parser.feed(slice, last);
         };
@@ -90,6 +92,19 @@ public:
     }
 
 private:
+    // A handler may parse another part while this one is walked (an
+    // imported chunk's content type): each parse takes a buffer of its own,
+    // and gives it back for the next.
+    std::string spareBuffer()
+    {
+        std::string buffer;
+        if (!m_spareBuffers.empty()) {
+            buffer = std::move(m_spareBuffers.back());
+            m_spareBuffers.pop_back();
+        }
+        return buffer;
+    }
+
     std::unique_ptr<ZipPackage> m_zip;
     std::vector<std::string> m_spareBuffers; // for parts parsed as a tree, their capacity kept
 };
@@ -307,6 +322,12 @@ std::atomic<std::uint64_t>& treeParsedPartBytes()
 std::atomic<std::size_t>& streamedChunkBytes()
 {
     static std::atomic<std::size_t> bytes{limits::kStreamedTreeChunkBytes};
+    return bytes;
+}
+
+std::atomic<std::uint64_t>& wholeInflatedPartBytes()
+{
+    static std::atomic<std::uint64_t> bytes{limits::kMaxWholeInflatedPartBytes};
     return bytes;
 }
 

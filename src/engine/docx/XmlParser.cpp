@@ -519,6 +519,7 @@ Status XmlParser::walkKept(pugi::xml_document& tree, std::string_view text, pugi
 bool XmlParser::loadTree(pugi::xml_document& tree, std::string& text)
 {
     const pugi::xml_parse_result result = loadInPlace(tree, text);
+    m_treeStatus = result.status;
     m_treeErrorOffset = result.offset;
     m_treeError = result.description();
     // A chunk may hold no element (only the declaration, or only text).
@@ -627,6 +628,43 @@ std::string_view tagName(std::string_view tag)
 
 } // namespace
 
+namespace {
+
+bool isNameStart(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_' || u == ':' || u >= 0x80;
+}
+
+// The first start tag of an element with content at or after `from`:
+// where its '<' stands and one past its '>', npos for the end while it is
+// incomplete, or npos twice when none has come yet. A '<' that only looks
+// like one (inside a comment, say) is caught when the chunk is parsed.
+std::pair<std::size_t, std::size_t> openingTagAfter(std::string_view text, std::size_t from)
+{
+    constexpr std::size_t npos = std::string_view::npos;
+    for (std::size_t at = text.find('<', from); at != npos; at = text.find('<', at + 1)) {
+        if (at + 1 >= text.size())
+            return {at, npos};
+        if (!isNameStart(text[at + 1]))
+            continue;
+        const std::size_t end = markupEnd(text, at);
+        if (end == npos)
+            return {at, npos};
+        if (text[end - 2] != '/')
+            return {at, end};
+        at = end - 1;
+    }
+    return {npos, npos};
+}
+
+} // namespace
+
+// The part is parsed a chunk at a time, each chunk wrapped in the start tags
+// of the elements open where it begins. A chunk ends right after a start
+// tag, so that the elements open at its end are the last start tag's
+// element and its ancestors, which the tree parser names. Where that does
+// not hold, a scan of every tag finds the cut and the open elements.
 Status XmlParser::stream(std::string_view bytes, bool last, std::size_t chunkBytes)
 {
     if (m_failed)
@@ -636,69 +674,57 @@ Status XmlParser::stream(std::string_view bytes, bool last, std::size_t chunkByt
     if (m_streamMode == StreamMode::Expat)
         return feed(bytes, last);
 
-    m_pending.append(bytes);
-    std::size_t i = m_scanned;
-    while (i < m_pending.size()) {
-        if (m_pending[i] != '<') {
-            const std::size_t next = m_pending.find('<', i);
-            if (next != std::string::npos) {
-                i = next;
-                continue;
-            }
-            i = m_pending.size();
-            // A long text is cut where no reference and no line end is split.
-            if (i >= 2 * chunkBytes && !m_scanOpen.empty()) {
-                std::size_t cut = i;
-                const std::size_t ampersand = m_pending.rfind('&');
-                const std::size_t semicolon = m_pending.rfind(';');
-                if (ampersand != std::string::npos &&
-                    (semicolon == std::string::npos || semicolon < ampersand))
-                    cut = ampersand;
-                if (cut > 0 && m_pending[cut - 1] == '\r')
-                    --cut;
-                if (cut > 0 && static_cast<unsigned char>(m_pending[cut - 1]) >= 0x80) {
-                    // nor a character, whose last bytes may not have come yet
-                    while (cut > 0 && (static_cast<unsigned char>(m_pending[cut - 1]) & 0xC0) == 0x80)
-                        --cut;
-                    if (cut > 0)
-                        --cut;
-                }
-                if (cut > 0 && !parseChunk(cut, false))
-                    return m_error;
-                i = m_pending.size();
-            }
-            break;
-        }
-        const std::size_t end = markupEnd(m_pending, i);
-        if (end == std::string::npos)
-            break;
-        const std::string_view tag(m_pending.data() + i + 1, end - i - 2);
-        if (tag.starts_with("/")) {
-            if (!m_scanOpen.empty())
-                m_scanOpen.pop_back(); // a mismatch is the tree parser's to report
-        } else if (!tag.starts_with("!") && !tag.starts_with("?") && !tag.ends_with("/")) {
-            m_scanOpen.emplace_back(tagName(tag));
-        }
-        i = end;
-        // Past the depth limit the walk stops the parse: cut before the
-        // stack of open names grows any further.
-        if (i >= chunkBytes || m_scanOpen.size() > static_cast<std::size_t>(limits::kMaxXmlDepth)) {
-            if (!parseChunk(i, false))
-                return m_error;
-            i = 0;
-        }
+    std::string_view text = bytes;
+    if (!m_pending.empty()) {
+        m_pending.append(bytes);
+        text = m_pending;
     }
-    m_scanned = i;
-    if (!last)
+    std::size_t used = 0;
+    while (text.size() - used > chunkBytes) {
+        const std::size_t cut = parseNextChunk(text.substr(used), chunkBytes, last);
+        if (m_failed)
+            return m_error;
+        if (cut == 0)
+            break;
+        used += cut;
+    }
+    if (!last) {
+        if (text.data() == m_pending.data())
+            m_pending.erase(0, used);
+        else
+            m_pending.assign(text.substr(used));
         return {};
-    if (!parseChunk(m_pending.size(), true))
+    }
+    const bool parsed = parseChunk(text.substr(used), nullptr);
+    m_pending.clear();
+    if (!parsed)
         return m_error;
     if (!m_sawElement)
         return notWellFormed(m_linesBefore, 1, "no element found");
     return {};
 }
 
-bool XmlParser::parseChunk(std::size_t cut, bool final)
+std::size_t XmlParser::parseNextChunk(std::string_view text, std::size_t chunkBytes, bool last)
+{
+    const auto [tag, end] = openingTagAfter(text, chunkBytes);
+    if (tag != std::string_view::npos && end == std::string_view::npos)
+        return 0; // the rest of the tag is still to come
+    if (end != std::string_view::npos && end <= 2 * chunkBytes) {
+        switch (parseToOpeningTag(text.substr(0, end), tag)) {
+        case Cut::Parsed:
+            return end;
+        case Cut::Failed:
+            return 0;
+        case Cut::Unsure:
+            break;
+        }
+    } else if (!last && text.size() < 2 * chunkBytes) {
+        return 0;
+    }
+    return parseScanned(text, chunkBytes);
+}
+
+std::size_t XmlParser::startChunk(std::string_view text)
 {
     m_chunk.clear();
     for (const std::string& name : m_chunkOpen) {
@@ -707,34 +733,132 @@ bool XmlParser::parseChunk(std::size_t cut, bool final)
         m_chunk += '>';
     }
     const std::size_t prefix = m_chunk.size();
-    m_chunk.append(m_pending, 0, cut);
-    const std::size_t openAtEnd = final ? 0 : m_scanOpen.size();
-    for (std::size_t i = openAtEnd; i-- > 0;) {
-        m_chunk += "</";
-        m_chunk += m_scanOpen[i];
-        m_chunk += '>';
-    }
-    const std::string_view consumed(m_pending.data(), cut);
-    if (!isCleanXmlText(consumed)) {
+    m_chunk.append(text);
+    return prefix;
+}
+
+bool XmlParser::loadChunk(pugi::xml_document& tree, std::string_view text, std::size_t prefix,
+                          bool reportFault)
+{
+    if (!isCleanXmlText(text)) {
         fail(notWellFormed(m_linesBefore, 1, "invalid character or character reference"));
         return false;
     }
-    pugi::xml_document tree;
-    if (!loadTree(tree, m_chunk)) {
-        // Located in the part as received, not in the chunk the parser overwrote.
-        const std::size_t offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(m_treeErrorOffset, 0));
-        const auto [line, column] = lineAndColumn(consumed, offset > prefix ? offset - prefix : 0);
-        fail(notWellFormed(m_linesBefore + line - 1, column, m_treeError));
+    if (loadTree(tree, m_chunk))
+        return true;
+    const std::size_t offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(m_treeErrorOffset, 0));
+    if (!reportFault)
         return false;
-    }
+    // Located in the part as received, not in the chunk the parser overwrote.
+    const auto [line, column] = lineAndColumn(text, offset > prefix ? offset - prefix : 0);
+    fail(notWellFormed(m_linesBefore + line - 1, column, m_treeError));
+    return false;
+}
+
+void XmlParser::walkChunk(pugi::xml_document& tree, std::string_view text, std::size_t openAtEnd)
+{
     m_sawElement = m_sawElement || tree.first_child();
     m_tree = m_chunk;
     walkTree(tree, m_chunkOpen.size(), openAtEnd);
     m_tree = {};
-    for (std::size_t at = consumed.find('\n'); at != std::string_view::npos; at = consumed.find('\n', at + 1))
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1))
         ++m_linesBefore;
-    m_pending.erase(0, cut);
-    m_chunkOpen = m_scanOpen;
+}
+
+XmlParser::Cut XmlParser::parseToOpeningTag(std::string_view text, std::size_t tag)
+{
+    const std::size_t prefix = startChunk(text);
+    pugi::xml_document tree;
+    // The tree parser stops at the end with the elements left open, and
+    // keeps what it built. Any other fault is left to the scan, which tells
+    // one in the part from one of a misplaced cut.
+    if (loadChunk(tree, text, prefix, false))
+        return Cut::Unsure; // nothing left open: the tag was not what it seemed
+    if (m_failed)
+        return Cut::Failed;
+    if (m_treeStatus != pugi::status_end_element_mismatch ||
+        static_cast<std::size_t>(m_treeErrorOffset) + 1 != m_chunk.size())
+        return Cut::Unsure;
+    std::vector<std::string> open;
+    pugi::xml_node last = tree;
+    for (pugi::xml_node child = last.last_child(); child; child = last.last_child()) {
+        if (child.type() != pugi::node_element)
+            return Cut::Unsure;
+        last = child;
+        open.emplace_back(last.name());
+    }
+    if (last.name() != m_chunk.data() + prefix + tag + 1)
+        return Cut::Unsure;
+    walkChunk(tree, text, open.size());
+    m_chunkOpen = std::move(open);
+    return m_failed ? Cut::Failed : Cut::Parsed;
+}
+
+std::size_t XmlParser::parseScanned(std::string_view text, std::size_t chunkBytes)
+{
+    std::vector<std::string> open = m_chunkOpen;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] != '<') {
+            const std::size_t next = text.find('<', i);
+            if (next != std::string_view::npos) {
+                i = next;
+                continue;
+            }
+            // A long text is cut where no reference and no line end is split.
+            if (text.size() < 2 * chunkBytes || open.empty())
+                return 0;
+            std::size_t cut = text.size();
+            const std::size_t ampersand = text.rfind('&');
+            const std::size_t semicolon = text.rfind(';');
+            if (ampersand != std::string_view::npos &&
+                (semicolon == std::string_view::npos || semicolon < ampersand))
+                cut = ampersand;
+            if (cut > 0 && text[cut - 1] == '\r')
+                --cut;
+            if (cut > 0 && static_cast<unsigned char>(text[cut - 1]) >= 0x80) {
+                // nor a character, whose last bytes may not have come yet
+                while (cut > 0 && (static_cast<unsigned char>(text[cut - 1]) & 0xC0) == 0x80)
+                    --cut;
+                if (cut > 0)
+                    --cut;
+            }
+            return cut > 0 && parseChunk(text.substr(0, cut), &open) ? cut : 0;
+        }
+        const std::size_t end = markupEnd(text, i);
+        if (end == std::string_view::npos)
+            return 0;
+        const std::string_view tag = text.substr(i + 1, end - i - 2);
+        if (tag.starts_with("/")) {
+            if (!open.empty())
+                open.pop_back(); // a mismatch is the tree parser's to report
+        } else if (!tag.starts_with("!") && !tag.starts_with("?") && !tag.ends_with("/")) {
+            open.emplace_back(tagName(tag));
+        }
+        i = end;
+        // Past the depth limit the walk stops the parse: cut before the
+        // stack of open names grows any further.
+        if (i >= chunkBytes || open.size() > static_cast<std::size_t>(limits::kMaxXmlDepth))
+            return parseChunk(text.substr(0, i), &open) ? i : 0;
+    }
+    return 0;
+}
+
+bool XmlParser::parseChunk(std::string_view text, std::vector<std::string>* openAtEnd)
+{
+    const std::size_t prefix = startChunk(text);
+    const std::size_t closing = openAtEnd ? openAtEnd->size() : 0;
+    for (std::size_t i = closing; i-- > 0;) {
+        m_chunk += "</";
+        m_chunk += (*openAtEnd)[i];
+        m_chunk += '>';
+    }
+    pugi::xml_document tree;
+    if (!loadChunk(tree, text, prefix, true))
+        return false;
+    walkChunk(tree, text, closing);
+    if (openAtEnd)
+        m_chunkOpen = std::move(*openAtEnd);
     return !m_failed;
 }
 

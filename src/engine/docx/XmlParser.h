@@ -183,7 +183,24 @@ private:
                   pugi::xml_node_struct* element = nullptr);
     Status walkKept(pugi::xml_document& tree, std::string_view text, pugi::xml_node_struct* element,
                     Scope* scope = nullptr);
-    bool parseChunk(std::size_t cut, bool final);
+    // Parses the next chunk of text, which holds more than chunkBytes, and
+    // gives the bytes it took, or 0 when it needs more (or failed).
+    std::size_t parseNextChunk(std::string_view text, std::size_t chunkBytes, bool last);
+    enum class Cut : unsigned char { Parsed, Failed, Unsure };
+    // Text ends with the start tag at text[tag]: parses it with the elements
+    // open at its end left open, or is Unsure of them and parses nothing.
+    Cut parseToOpeningTag(std::string_view text, std::size_t tag);
+    // Finds the cut and the elements open there by scanning every tag.
+    std::size_t parseScanned(std::string_view text, std::size_t chunkBytes);
+    // Parses text whole with the elements in openAtEnd closed after it (none
+    // for the last chunk), which stay open for the next.
+    bool parseChunk(std::string_view text, std::vector<std::string>* openAtEnd);
+    // The chunk to parse: the start tags of the elements open before text,
+    // then text; gives the length of those tags.
+    std::size_t startChunk(std::string_view text);
+    // Parses the chunk; a fault of the tree parser's is reported when asked.
+    bool loadChunk(pugi::xml_document& tree, std::string_view text, std::size_t prefix, bool reportFault);
+    void walkChunk(pugi::xml_document& tree, std::string_view text, std::size_t openAtEnd);
     Error notWellFormed(std::size_t line, std::size_t column, const char* what) const;
 
     static void onStart(void* self, const char* name, const char** attributes);
@@ -200,18 +217,17 @@ private:
     std::vector<OpenElement> m_open;
     std::string_view m_tree;                     // the part or chunk being walked as a tree
     pugi::xml_node_struct* m_treeNode = nullptr; // the element being started, for error locations
+    int m_treeStatus = 0;
     std::ptrdiff_t m_treeErrorOffset = 0;
     const char* m_treeError = "";
 
-    // A part streamed as a tree: what was received and not yet parsed, the
-    // names of the elements open where it starts and where its scan stands.
+    // A part streamed as a tree: what was received and not yet parsed, and
+    // the names of the elements open where it starts.
     enum class StreamMode : unsigned char { Undecided, Tree, Expat };
     StreamMode m_streamMode = StreamMode::Undecided;
     std::string m_pending;
     std::string m_chunk;
-    std::size_t m_scanned = 0;
     std::vector<std::string> m_chunkOpen;
-    std::vector<std::string> m_scanOpen;
     std::size_t m_linesBefore = 1;
     bool m_sawElement = false;
     bool m_skipContent = false;

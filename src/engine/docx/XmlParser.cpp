@@ -68,6 +68,42 @@ Ns XmlParser::namespaceOf(std::string_view uri)
     return Ns::Other;
 }
 
+namespace {
+
+// Names are short: one pass over them beats strlen and find.
+struct QualifiedName
+{
+    std::string_view prefix; // empty when unprefixed
+    std::string_view local;
+};
+
+inline QualifiedName splitName(const char* name)
+{
+    const char* colon = name;
+    while (*colon && *colon != ':')
+        ++colon;
+    if (!*colon)
+        return {{}, std::string_view(name, static_cast<std::size_t>(colon - name))};
+    const char* end = colon + 1;
+    while (*end)
+        ++end;
+    return {std::string_view(name, static_cast<std::size_t>(colon - name)),
+            std::string_view(colon + 1, static_cast<std::size_t>(end - colon - 1))};
+}
+
+inline bool sameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 // Both engines hand attributes with their names as written ("w:val"); the
 // prefix is resolved only for a name whose local part matches.
 template <typename Visit> void XmlAttributes::forEach(Visit visit) const
@@ -88,13 +124,15 @@ template <typename Visit> void XmlAttributes::forEach(Visit visit) const
 const char* XmlAttributes::get(Ns ns, std::string_view local) const
 {
     const char* found = nullptr;
-    forEach([&](std::string_view name, const char* value) {
-        const std::size_t colon = name.find(':');
-        if (colon == std::string_view::npos) {
-            if (name == local && (ns == Ns::Other || ns == Ns::W))
+    forEach([&](const char* attribute, const char* value) {
+        const QualifiedName name = splitName(attribute);
+        if (!sameText(name.local, local))
+            return false;
+        if (name.prefix.empty()) {
+            if (ns == Ns::Other || ns == Ns::W)
                 found = value;
-        } else if (name.substr(colon + 1) == local && m_parser) {
-            const Ns* bound = m_parser->resolve(name.substr(0, colon));
+        } else if (m_parser) {
+            const Ns* bound = m_parser->resolve(name.prefix);
             if (bound && *bound == ns)
                 found = value;
         }
@@ -238,7 +276,7 @@ void XmlParser::onEnd(void* self, const char* name)
         parser->endElement(name);
 }
 
-bool XmlParser::startElement(std::string_view name, const XmlAttributes& attributes)
+bool XmlParser::startElement(const char* qualifiedName, const XmlAttributes& attributes)
 {
     if (m_open.size() >= static_cast<std::size_t>(limits::kMaxXmlDepth)) {
         fail(hostile(ErrorCode::TooLarge,
@@ -249,9 +287,7 @@ bool XmlParser::startElement(std::string_view name, const XmlAttributes& attribu
     }
     const std::size_t bindings = m_bindings.size();
     bindDeclarations(attributes);
-    const std::size_t colon = name.find(':');
-    const std::string_view prefix =
-        colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+    const auto [prefix, local] = splitName(qualifiedName);
     const Ns* bound = resolve(prefix);
     if (!bound && !prefix.empty()) {
         const auto [line, column] = location();
@@ -259,29 +295,29 @@ bool XmlParser::startElement(std::string_view name, const XmlAttributes& attribu
         return false;
     }
     const Ns ns = bound ? *bound : Ns::Other;
-    const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
-    m_open.push_back({ns, bindings});
+    m_open.push_back({ns, bindings, m_tree.data() ? local : std::string_view()});
     m_handler.startElement(ns, local, attributes);
     return !m_failed;
 }
 
 void XmlParser::bindDeclarations(const XmlAttributes& attributes)
 {
-    attributes.forEach([&](std::string_view attribute, const char* value) {
-        if (attribute == "xmlns")
+    attributes.forEach([&](const char* attribute, const char* value) {
+        if (std::strncmp(attribute, "xmlns", 5) != 0)
+            return false;
+        if (attribute[5] == '\0')
             bind("", value);
-        else if (attribute.starts_with("xmlns:"))
-            bind(attribute.substr(6), value);
+        else if (attribute[5] == ':')
+            bind(attribute + 6, value);
         return false;
     });
 }
 
-void XmlParser::endElement(std::string_view name)
+void XmlParser::endElement(const char* qualifiedName)
 {
     const OpenElement element = m_open.back();
     m_open.pop_back();
-    const std::size_t colon = name.find(':');
-    m_handler.endElement(element.ns, colon == std::string_view::npos ? name : name.substr(colon + 1));
+    m_handler.endElement(element.ns, qualifiedName ? splitName(qualifiedName).local : element.local);
     if (m_bindings.size() != element.bindings) {
         m_bindings.resize(element.bindings);
         m_resolved.clear();
@@ -317,7 +353,7 @@ void XmlParser::bind(std::string_view prefix, std::string_view uri)
 const Ns* XmlParser::resolve(std::string_view prefix) const
 {
     for (const auto& [known, ns] : m_resolved) {
-        if (known == prefix)
+        if (sameText(known, prefix))
             return ns;
     }
     static constexpr Ns kXml = Ns::Other; // xml: is bound by definition
@@ -535,10 +571,10 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
                          pugi::xml_node_struct* element)
 {
     // The synthetic opening tags begin the chunk, the synthetic closing ones end it.
-    std::vector<pugi::xml_node_struct*> reopened;
-    for (pugi::xml_node first = tree.first_child(); first && reopened.size() < synthetic;
+    std::vector<pugi::xml_node_struct*> reopenedElements;
+    for (pugi::xml_node first = tree.first_child(); first && reopenedElements.size() < synthetic;
          first = first.first_child())
-        reopened.push_back(first.internal_object());
+        reopenedElements.push_back(first.internal_object());
     std::vector<pugi::xml_node_struct*> keptOpen;
     for (pugi::xml_node last = tree.last_child(); last && keptOpen.size() < openAtEnd;
          last = last.last_child())
@@ -548,14 +584,17 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
         const std::size_t depth = open.size();
         if (depth < keptOpen.size() && keptOpen[depth] == element.internal_object())
             return;
-        endElement(element.name());
+        // An element an earlier chunk opened was named in that chunk's tree.
+        const bool reopened =
+            depth < reopenedElements.size() && reopenedElements[depth] == element.internal_object();
+        endElement(reopened ? element.name() : nullptr);
     };
     pugi::xml_node node = element ? pugi::xml_node(element) : tree.first_child();
     while (node && !m_failed) {
         if (node.type() == pugi::node_element) {
             m_treeNode = node.internal_object();
-            const bool reopen =
-                open.size() < reopened.size() && reopened[open.size()] == node.internal_object();
+            const bool reopen = open.size() < reopenedElements.size() &&
+                                reopenedElements[open.size()] == node.internal_object();
             if (!reopen &&
                 !startElement(node.name(), XmlAttributes(*this, node.first_attribute().internal_object())))
                 break;

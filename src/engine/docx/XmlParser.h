@@ -152,7 +152,8 @@ private:
     struct OpenElement
     {
         Ns ns;
-        std::size_t bindings; // bindings in scope before the element's own
+        std::size_t bindings;   // bindings in scope before the element's own
+        std::string_view local; // while a tree, which holds the name, is walked
     };
     // What the ancestors of the elements a kept tree walks one by one
     // bind, kept for the next of the same parent: Word binds some thirty
@@ -166,8 +167,9 @@ private:
     // An element's start and end, whichever engine read it: its namespace
     // declarations bound, its name resolved, its depth bounded. False when
     // the parse stops.
-    bool startElement(std::string_view name, const XmlAttributes& attributes);
-    void endElement(std::string_view name);
+    bool startElement(const char* qualifiedName, const XmlAttributes& attributes);
+    // The end of the innermost open element, named again (expat) or not.
+    void endElement(const char* qualifiedName = nullptr);
     std::pair<std::size_t, std::size_t> location() const;
     void bind(std::string_view prefix, std::string_view uri);
     // The namespace prefix is bound to, or nullptr when it is unbound.

@@ -591,7 +591,8 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
     };
     pugi::xml_node node = element ? pugi::xml_node(element) : tree.first_child();
     while (node && !m_failed) {
-        if (node.type() == pugi::node_element) {
+        const pugi::xml_node_type type = node.type();
+        if (type == pugi::node_element) {
             m_treeNode = node.internal_object();
             const bool reopen = open.size() < reopenedElements.size() &&
                                 reopenedElements[open.size()] == node.internal_object();
@@ -606,11 +607,12 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
             }
             open.pop_back();
             finish(node);
-        } else if ((node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) && !open.empty()) {
+        } else if ((type == pugi::node_pcdata || type == pugi::node_cdata) && !open.empty()) {
             if (const char* value = node.value(); *value)
                 m_handler.characters(value);
         }
-        while (!m_failed && (!node.next_sibling() || (element && open.empty()))) {
+        pugi::xml_node next = node.next_sibling();
+        while (!m_failed && (!next || (element && open.empty()))) {
             if (open.empty()) {
                 node = {};
                 break;
@@ -618,9 +620,10 @@ void XmlParser::walkTree(pugi::xml_document& tree, std::size_t synthetic, std::s
             node = open.back();
             open.pop_back();
             finish(node);
+            next = node.next_sibling();
         }
         if (node)
-            node = node.next_sibling();
+            node = next;
     }
     m_resolved.clear();
 }

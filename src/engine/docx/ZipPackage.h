@@ -62,6 +62,9 @@ private:
     // The part's directory entry, refused when it is encrypted, compressed
     // in a way Word never uses, or declares more than the limit allows.
     Status checkedStat(std::string_view partName, std::uint64_t entryLimit, struct zip_stat& stat) const;
+    // Inflates the part's raw data in slices for read.
+    Status inflateSlices(std::string_view partName, const struct zip_stat& stat,
+                         const std::function<Status(std::string_view)>& sink, std::uint64_t entryLimit);
     // Adds to the package total and checks the part's running size.
     Status countInflated(std::string_view partName, std::uint64_t added, std::uint64_t produced,
                          std::uint64_t compressed, std::uint64_t entryLimit);

@@ -241,10 +241,12 @@ private:
     mutable std::vector<std::pair<std::string, const Ns*>> m_resolved;
 };
 
-// A small part parsed whole and kept, so that a reader can take in its
-// outer elements at once and the content of one only when it needs it (of
-// the styles, only those the text names). The events are those XmlParser
-// gives for the same elements.
+// A small part kept, so that a reader can take in the root's children at
+// once and the content of one only when it needs it (of the styles, only
+// those the text names). Where it can, only the children's start tags are
+// parsed up front and each child's content when it is walked; else the
+// part is parsed whole. The events are those XmlParser gives for the same
+// elements.
 class XmlTree
 {
 public:
@@ -258,17 +260,32 @@ public:
     // Keeps and parses text; false when it is for XmlParser::feed instead
     // (see XmlParser::parseTree).
     bool load(std::string text);
-    // The events of the whole part: a handler takes a handle on an element
-    // from XmlParser::currentElement() and may skip its content.
+    // The events of the root and its children, whose content may not come:
+    // a handler takes a handle on a child from XmlParser::currentElement()
+    // and skips its content.
     Status walk(XmlHandler& handler);
-    // The events of one element and its content.
+    // The events of one child and its content.
     Status walk(Element element, XmlHandler& handler);
 
 private:
+    bool indexChildren();
+
     std::string m_partName;
     std::string m_text;
     std::unique_ptr<pugi::xml_document> m_tree;
     XmlParser::Scope m_scope;
+    // Only the children's start tags parsed: where each child lies in
+    // m_text, and the root's start tag to parse one in.
+    struct Extent
+    {
+        std::size_t begin;
+        std::size_t end;
+    };
+    std::string m_skeleton;
+    std::string m_rootStart;
+    std::string m_rootName;
+    std::vector<Extent> m_children;
+    std::unordered_map<Element, std::size_t> m_childIndex;
 };
 
 // The elements of a kept part that a reader looks up by a key (a style by

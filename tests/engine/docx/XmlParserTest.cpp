@@ -15,23 +15,38 @@ using namespace plainora::engine::docx;
 namespace {
 
 // Logs the events, adjacent texts joined (the engines split text apart
-// differently), with the one attribute the readers look at most.
+// differently), with the one attribute the readers look at most; without
+// the root's own events when asked.
 class EventLog : public XmlHandler
 {
 public:
+    explicit EventLog(bool withRoot = true) : m_withRoot(withRoot) {}
+
     void startElement(Ns ns, std::string_view local, const XmlAttributes& attributes) override
     {
+        if (m_depth++ == 0 && !m_withRoot)
+            return;
         const char* value = attributes.get(Ns::W, "val");
         log += "<" + std::to_string(static_cast<int>(ns)) + ":" + std::string(local) +
                (value ? " val=" + std::string(value) : "") + ">";
     }
     void endElement(Ns ns, std::string_view local) override
     {
+        if (--m_depth == 0 && !m_withRoot)
+            return;
         log += "</" + std::to_string(static_cast<int>(ns)) + ":" + std::string(local) + ">";
     }
-    void characters(std::string_view text) override { log += text; }
+    void characters(std::string_view text) override
+    {
+        if (m_withRoot || m_depth > 1)
+            log += text;
+    }
 
     std::string log;
+
+private:
+    bool m_withRoot;
+    int m_depth = 0;
 };
 
 struct Outcome
@@ -152,6 +167,105 @@ TEST(XmlParser, EveryPathRefusesABrokenPart)
                     << c.name << ", chunks of " << chunkBytes << ", slices of " << sliceBytes;
         }
     }
+}
+
+// Takes in a kept part as the deferring readers do: the root's children's
+// start tags with a handle on each, then each child whole.
+class ChildIndex : public XmlHandler
+{
+public:
+    void startElement(Ns ns, std::string_view local, const XmlAttributes& attributes) override
+    {
+        if (++m_depth == 2) {
+            handles.push_back(parser()->currentElement());
+            parser()->skipContent();
+        } else if (m_depth > 2) {
+            ADD_FAILURE() << "content of a child came while indexing: " << local;
+        }
+        (void)ns;
+        (void)attributes;
+    }
+    void endElement(Ns, std::string_view) override { --m_depth; }
+    void characters(std::string_view) override {}
+
+    std::vector<XmlTree::Element> handles;
+
+private:
+    int m_depth = 0;
+};
+
+std::string childrenThroughTree(const std::string& xml, bool& ok)
+{
+    XmlTree tree("/part.xml");
+    ok = tree.load(xml);
+    if (!ok)
+        return {};
+    ChildIndex index;
+    ok = tree.walk(index).ok();
+    EventLog log;
+    for (XmlTree::Element child : index.handles)
+        ok = tree.walk(child, log).ok() && ok;
+    return log.log;
+}
+
+// Expat's events for the part without the root's own.
+std::string childrenThroughExpat(const std::string& xml)
+{
+    EventLog handler(false);
+    XmlParser parser(handler, "/part.xml");
+    EXPECT_TRUE(parser.parse(xml).ok());
+    return handler.log;
+}
+
+TEST(XmlTree, ChildrenReadOneByOneGiveTheSameEvents)
+{
+    const std::string root = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:styles "
+                             "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+                             "xmlns:x=\"urn:other\">";
+    const std::string style = "<w:style w:type=\"paragraph\" w:styleId=\"A\"><w:name w:val=\"a &amp; b\"/>"
+                              "<w:rPr><w:vanish/></w:rPr></w:style>";
+    const std::vector<Case> parts = {
+        {"styles", root + "\n  " + style +
+                       "\n  <w:style w:styleId=\"B\"><w:basedOn w:val=\"A\"/></w:style>"
+                       "<w:docDefaults/><x:extra x:a=\"1>2\">t</x:extra>\n</w:styles>"},
+        {"a child binding a namespace", root +
+                                            "<w:style xmlns:v=\"urn:schemas-microsoft-com:vml\"><v:shape>"
+                                            "<w:t>s</w:t></v:shape></w:style>" +
+                                            style + "</w:styles>"},
+        {"end tag with space",
+         root + "<w:style w:styleId=\"C\"><w:name w:val=\"c\"/></w:style  >" + style + "</w:styles >\r\n"},
+        {"a comment", root + style + "<!-- <w:style w:styleId=\"D\"></w:style> -->" + style + "</w:styles>"},
+        {"a comment in a child",
+         root + "<w:style><!-- </w:style><w:style> --></w:style>" + style + "</w:styles>"},
+        {"CDATA", root + "<w:style><w:t><![CDATA[</w:style>]]></w:t></w:style>" + style + "</w:styles>"},
+        {"an instruction in a child",
+         root + "<w:style><?pi </w:style><w:style> ?></w:style>" + style + "</w:styles>"},
+        {"an instruction", root + style + "<?pi </w:style>?>" + style + "</w:styles>"},
+        {"a child holding one of its name", root +
+                                                "<w:style><w:style w:styleId=\"in\"/><w:style></w:style>"
+                                                "<w:name w:val=\"out\"/></w:style>" +
+                                                style + "</w:styles>"},
+        {"the same at the end", root + style + "<w:style><w:style></w:style></w:style></w:styles>"},
+        {"text between children", root + style + "loose" + style + "</w:styles>"},
+        {"a name that only begins alike", root + "<w:style><w:styleX/></w:style>" + style + "</w:styles>"},
+    };
+    for (const Case& c : parts) {
+        bool ok = false;
+        const std::string log = childrenThroughTree(c.xml, ok);
+        EXPECT_TRUE(ok) << c.name;
+        EXPECT_EQ(log, childrenThroughExpat(c.xml)) << c.name;
+    }
+}
+
+TEST(XmlTree, AFaultInAChildIsReportedWhenItIsRead)
+{
+    const std::string xml =
+        "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:style><w:name w:val=\"ok\"/></w:style>\n<w:style><w:rPr></w:style>"
+        "</w:styles>";
+    bool ok = true;
+    childrenThroughTree(xml, ok);
+    EXPECT_FALSE(ok);
 }
 
 } // namespace

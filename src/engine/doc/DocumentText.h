@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -49,6 +50,10 @@ public:
     std::uint32_t size() const { return static_cast<std::uint32_t>(m_chars.size()); }
     char16_t at(std::uint32_t cp) const { return m_chars[cp]; }
     std::uint8_t flags(std::uint32_t cp) const { return m_flags[cp]; }
+    std::u16string_view chars(std::uint32_t begin, std::uint32_t end) const
+    {
+        return std::u16string_view(m_chars).substr(begin, end - begin);
+    }
     // The symbol (sprmCSymbol) or picture location of a special character,
     // or the font of a private-use symbol character; nullptr otherwise.
     const CharProps* extra(std::uint32_t cp) const;

@@ -8,6 +8,7 @@
 #include "engine/doc/LittleEndian.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace plainora::engine::doc {
 
@@ -32,6 +33,38 @@ std::optional<FormFieldState> formFieldState(ByteView data, std::uint32_t locati
     return form;
 }
 
+// Units that step() would only append to the paragraph when they carry no
+// flags: neither controls, surrogates (which pair up) nor symbol-font
+// characters.
+bool isPlainUnit(char16_t c)
+{
+    return c >= 0x20 && (c < 0xD800 || (c > 0xDFFF && (c < 0xF000 || c > 0xF0FF)));
+}
+
+// Plain units to UTF-8, through a buffer rather than byte by byte.
+void appendPlainUnits(std::string& out, std::u16string_view units)
+{
+    char buffer[1024];
+    std::size_t used = 0;
+    for (const char16_t c : units) {
+        if (used > sizeof buffer - 3) {
+            out.append(buffer, used);
+            used = 0;
+        }
+        if (c < 0x80) {
+            buffer[used++] = static_cast<char>(c);
+        } else if (c < 0x800) {
+            buffer[used++] = static_cast<char>(0xC0 | (c >> 6));
+            buffer[used++] = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            buffer[used++] = static_cast<char>(0xE0 | (c >> 12));
+            buffer[used++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            buffer[used++] = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    out.append(buffer, used);
+}
+
 class StoryBuilder
 {
 public:
@@ -41,8 +74,13 @@ public:
     {
         end = std::min(end, m_text.size());
         m_nextMark = m_context.noteMarks.lower_bound(begin);
-        for (std::uint32_t cp = begin; cp < end; ++cp)
-            step(cp);
+        for (std::uint32_t cp = begin; cp < end;) {
+            const std::uint32_t next = appendPlainRun(cp, end);
+            if (next > cp)
+                cp = next;
+            else
+                step(cp++);
+        }
         if (!m_builder.paragraphEmpty() || !m_pendingBlocks.empty())
             endParagraph(end, 0x0D, /*paragraphMark=*/false);
         return m_builder.finish();
@@ -50,6 +88,29 @@ public:
 
 private:
     bool visible() const { return m_fields.showingResults(); }
+
+    // Most of a story is plain text shown as it stands: the characters
+    // from cp that step() would each just append go out at once. Returns
+    // where they end, cp when there are none.
+    std::uint32_t appendPlainRun(std::uint32_t cp, std::uint32_t end)
+    {
+        if (m_text.flags(cp) != 0 || !isPlainUnit(m_text.at(cp)) || !visible())
+            return cp;
+        while (m_nextMark != m_context.noteMarks.end() && m_nextMark->first < cp)
+            ++m_nextMark;
+        if (m_nextMark != m_context.noteMarks.end())
+            end = std::min(end, m_nextMark->first);
+        std::uint32_t last = cp;
+        while (last < end && m_text.flags(last) == 0 && isPlainUnit(m_text.at(last)))
+            ++last;
+        if (last == cp)
+            return cp;
+        std::string& paragraph = m_builder.paragraph();
+        m_utf16.flush([&](char32_t point) { appendUtf8(paragraph, point); });
+        m_fields.markResultShown();
+        appendPlainUnits(paragraph, m_text.chars(cp, last));
+        return last;
+    }
 
     void step(std::uint32_t cp)
     {

@@ -5,6 +5,8 @@
 #include "engine/doc/LittleEndian.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <unordered_set>
@@ -25,6 +27,37 @@ ByteView fkpPage(const ScatteredBytes& wordDocument, std::uint32_t pn, std::vect
 }
 
 } // namespace
+
+// A missing character is 0: neither a mark nor a symbol. The text is counted
+// in blocks of a fixed size, which the compiler counts many units at a time.
+DocumentText::TextCensus DocumentText::TextCensus::of(std::u16string_view text)
+{
+    constexpr std::size_t kBlock = 64;
+    TextCensus census;
+    const char16_t* units = text.data();
+    std::size_t i = 0;
+    for (; i + kBlock <= text.size(); i += kBlock) {
+        std::uint16_t marks = 0;
+        std::uint16_t breaks = 0;
+        std::uint16_t symbols = 0;
+        for (std::size_t j = 0; j < kBlock; ++j) {
+            const char16_t c = units[i + j];
+            marks += (c == 0x0D) | (c == 0x07);
+            breaks += c == 0x0C;
+            symbols |= isSymbolFontUnit(c);
+        }
+        census.marks += marks;
+        census.breaks += breaks;
+        census.hasSymbolFontUnits |= symbols != 0;
+    }
+    for (; i < text.size(); ++i) {
+        const char16_t c = units[i];
+        census.marks += (c == 0x0D) | (c == 0x07);
+        census.breaks += c == 0x0C;
+        census.hasSymbolFontUnits |= isSymbolFontUnit(c);
+    }
+    return census;
+}
 
 namespace {
 
@@ -121,6 +154,8 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
                 const auto& map = *sources.byteMap;
                 for (std::uint32_t i = 0; i < chars; ++i)
                     out[done + i] = map[in[i]];
+            } else if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(out + done, in.data(), std::size_t{chars} * 2);
             } else {
                 for (std::uint32_t i = 0; i < chars; ++i)
                     out[done + i] = static_cast<char16_t>(in[2 * i] | (in[2 * i + 1] << 8));
@@ -129,6 +164,7 @@ Result<DocumentText> DocumentText::build(const Sources& sources)
         }
         std::fill_n(text.m_flags.data() + piece.cpStart, count, std::uint8_t{0});
     }
+    text.m_census = TextCensus::of(text.m_chars);
     if (sources.readProperties) {
         // Strictly ascending FCs bound the pages a piece can touch by its length.
         text.m_chpxBte = Plc::parse(sources.table, sources.fib->block(FcLcb::PlcfBteChpx), 4, true);
@@ -210,13 +246,21 @@ void DocumentText::readCharacterProperties(const Sources& sources)
                 add |= Special;
             if (props.specVanish)
                 add |= SpecVanish;
-            for (std::uint32_t cp = first; cp < last && cp < m_flags.size(); ++cp) {
-                m_flags[cp] |= add;
-                // Keep what a special character refers to, and the font of a
-                // symbol-font character stored in the private-use range.
-                if (((props.symbolChar != 0 || props.hasPicLocation) && (add & Special)) ||
-                    (m_chars[cp] >= 0xF000 && m_chars[cp] <= 0xF0FF))
+            const std::uint32_t end = std::min<std::uint32_t>(last, this->size());
+            if (add != 0) {
+                for (std::uint32_t cp = first; cp < end; ++cp)
+                    m_flags[cp] |= add;
+            }
+            // Keep what a special character refers to, and the font of a
+            // symbol-font character stored in the private-use range.
+            if ((props.symbolChar != 0 || props.hasPicLocation) && (add & Special)) {
+                for (std::uint32_t cp = first; cp < end; ++cp)
                     m_extras[cp] = props;
+            } else if (m_census.hasSymbolFontUnits) {
+                for (std::uint32_t cp = first; cp < end; ++cp) {
+                    if (isSymbolFontUnit(m_chars[cp]))
+                        m_extras[cp] = props;
+                }
             }
         };
         // Runs are sorted: start at the last one that begins at or before the piece.
@@ -348,19 +392,14 @@ void DocumentText::matchShiftedOffsets()
         return;
     const auto& pieces = m_pieces->pieces();
     auto isMark = [](char16_t c) { return c == 0x0D || c == 0x07; };
-    std::size_t marks = 0;
-    std::size_t breaks = 0;
-    for (std::size_t cp = 0; cp < m_chars.size(); ++cp) {
-        if (!(m_flags[cp] & Missing)) {
-            marks += isMark(m_chars[cp]);
-            breaks += m_chars[cp] == 0x0C;
-        }
-    }
+    const std::size_t marks = m_census.marks;
+    const std::size_t breaks = m_census.breaks;
     // Most files find every mark: stop looking once half of them are found.
     std::size_t found = 0;
+    const char16_t* chars = m_chars.data();
     for (const Piece& piece : pieces) {
         for (std::uint32_t cp = piece.cpStart; cp < piece.cpEnd && 2 * found < marks; ++cp) {
-            if (isMark(m_chars[cp]) && !(m_flags[cp] & Missing))
+            if (isMark(chars[cp]))
                 found +=
                     paraRunAt(piece.fc + std::uint64_t{cp - piece.cpStart} * piece.charSize()) != nullptr;
         }

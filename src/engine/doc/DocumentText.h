@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -54,11 +55,18 @@ public:
     {
         return std::u16string_view(m_chars).substr(begin, end - begin);
     }
+    std::span<const std::uint8_t> flags(std::uint32_t begin, std::uint32_t end) const
+    {
+        return std::span<const std::uint8_t>(m_flags).subspan(begin, end - begin);
+    }
     // The symbol (sprmCSymbol) or picture location of a special character,
     // or the font of a private-use symbol character; nullptr otherwise.
     const CharProps* extra(std::uint32_t cp) const;
     // Properties of the paragraph whose mark is the character at cp.
     ParaProps paragraph(std::uint32_t cp) const;
+
+    // A symbol font's character, stored in the private-use range.
+    static bool isSymbolFontUnit(char16_t c) { return (c & 0xFF00) == 0xF000; }
 
     // The [MS-DOC] 2.9.73 mapping of compressed 8-bit text.
     static const std::array<char16_t, 256>& compressedByteMap();
@@ -77,6 +85,16 @@ private:
         CharProps props;
     };
 
+    // What later steps look for in the text, counted in one pass.
+    struct TextCensus
+    {
+        std::size_t marks = 0;  // paragraph and cell marks
+        std::size_t breaks = 0; // page and section breaks
+        bool hasSymbolFontUnits = false;
+
+        static TextCensus of(std::u16string_view text);
+    };
+
     void readCharacterProperties(const Sources& sources);
     const std::vector<CharRun>& charPage(std::uint32_t pn) const;
     const std::vector<ParaRun>& paraPage(std::uint32_t pn) const;
@@ -90,6 +108,7 @@ private:
 
     std::u16string m_chars;
     std::vector<std::uint8_t> m_flags;
+    TextCensus m_census;
     std::unordered_map<std::uint32_t, CharProps> m_extras; // symbols and picture locations
     ScatteredBytes m_wordDocument;
     mutable std::vector<std::uint8_t> m_pageScratch; // an FKP page that spans two runs

@@ -8,6 +8,8 @@
 #include "engine/doc/LittleEndian.h"
 
 #include <algorithm>
+#include <cstring>
+#include <span>
 #include <string_view>
 
 namespace plainora::engine::doc {
@@ -38,19 +40,43 @@ std::optional<FormFieldState> formFieldState(ByteView data, std::uint32_t locati
 // characters.
 bool isPlainUnit(char16_t c)
 {
-    return c >= 0x20 && (c < 0xD800 || (c > 0xDFFF && (c < 0xF000 || c > 0xF0FF)));
+    return c >= 0x20 && (c < 0xD800 || c > 0xDFFF) && !DocumentText::isSymbolFontUnit(c);
 }
 
-// Plain units to UTF-8, through a buffer rather than byte by byte.
-void appendPlainUnits(std::string& out, std::u16string_view units)
+// Appends the UTF-8 of the plain units without flags that start units and
+// returns how many there were. Printable ASCII, most of any text, is checked
+// and narrowed in blocks of a fixed size, which the compiler handles many
+// units at a time.
+std::size_t appendPlainUnits(std::string& out, std::u16string_view units, std::span<const std::uint8_t> flags)
 {
+    constexpr std::size_t kBlock = 16;
     char buffer[1024];
     std::size_t used = 0;
-    for (const char16_t c : units) {
-        if (used > sizeof buffer - 3) {
+    std::size_t i = 0;
+    std::size_t unitByUnit = 0; // after a block that was not all ASCII
+    while (i < units.size()) {
+        if (used > sizeof buffer - 3 * kBlock) {
             out.append(buffer, used);
             used = 0;
         }
+        if (unitByUnit == 0 && units.size() - i >= kBlock) {
+            unsigned outside = 0;
+            for (std::size_t j = 0; j < kBlock; ++j)
+                outside |= flags[i + j] | (static_cast<char16_t>(units[i + j] - 0x20) >= 0x60);
+            if (outside == 0) {
+                char narrow[kBlock];
+                for (std::size_t j = 0; j < kBlock; ++j)
+                    narrow[j] = static_cast<char>(units[i + j]);
+                std::memcpy(buffer + used, narrow, kBlock);
+                used += kBlock;
+                i += kBlock;
+                continue;
+            }
+            unitByUnit = kBlock;
+        }
+        const char16_t c = units[i];
+        if (flags[i] != 0 || !isPlainUnit(c))
+            break;
         if (c < 0x80) {
             buffer[used++] = static_cast<char>(c);
         } else if (c < 0x800) {
@@ -61,8 +87,12 @@ void appendPlainUnits(std::string& out, std::u16string_view units)
             buffer[used++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
             buffer[used++] = static_cast<char>(0x80 | (c & 0x3F));
         }
+        ++i;
+        if (unitByUnit > 0)
+            --unitByUnit;
     }
     out.append(buffer, used);
+    return i;
 }
 
 class StoryBuilder
@@ -100,16 +130,13 @@ private:
             ++m_nextMark;
         if (m_nextMark != m_context.noteMarks.end())
             end = std::min(end, m_nextMark->first);
-        std::uint32_t last = cp;
-        while (last < end && m_text.flags(last) == 0 && isPlainUnit(m_text.at(last)))
-            ++last;
-        if (last == cp)
+        if (end <= cp)
             return cp;
         std::string& paragraph = m_builder.paragraph();
         m_utf16.flush([&](char32_t point) { appendUtf8(paragraph, point); });
         m_fields.markResultShown();
-        appendPlainUnits(paragraph, m_text.chars(cp, last));
-        return last;
+        return cp + static_cast<std::uint32_t>(
+                        appendPlainUnits(paragraph, m_text.chars(cp, end), m_text.flags(cp, end)));
     }
 
     void step(std::uint32_t cp)
@@ -199,8 +226,8 @@ private:
             break;
         }
         if (c < 0x20)
-            return;                       // anchors, note marks and other control characters leave nothing
-        if (c >= 0xF000 && c <= 0xF0FF) { // a symbol font's character
+            return; // anchors, note marks and other control characters leave nothing
+        if (DocumentText::isSymbolFontUnit(c)) {
             const CharProps* extra = m_text.extra(cp);
             appendUtf8(m_builder.paragraph(),
                        mapSymbolFontCharacter(fontName(extra ? extra->font : 0xFFFF), c));

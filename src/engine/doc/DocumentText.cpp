@@ -28,6 +28,30 @@ ByteView fkpPage(const ScatteredBytes& wordDocument, std::uint32_t pn, std::vect
 
 } // namespace
 
+namespace {
+
+// The first paragraph or cell mark in [from, to) of text, or to. Blocks of a
+// fixed size without one are passed over whole.
+std::uint32_t nextMark(std::u16string_view text, std::uint32_t from, std::uint32_t to)
+{
+    constexpr std::uint32_t kBlock = 16;
+    const char16_t* units = text.data();
+    while (to - from >= kBlock) {
+        const char16_t* block = units + from;
+        unsigned marks = 0;
+        for (std::size_t j = 0; j < kBlock; ++j)
+            marks |= (block[j] == 0x0D) | (block[j] == 0x07);
+        if (marks != 0)
+            break;
+        from += kBlock;
+    }
+    while (from < to && units[from] != 0x0D && units[from] != 0x07)
+        ++from;
+    return from;
+}
+
+} // namespace
+
 // A missing character is 0: neither a mark nor a symbol. The text is counted
 // in blocks of a fixed size, which the compiler counts many units at a time.
 DocumentText::TextCensus DocumentText::TextCensus::of(std::u16string_view text)
@@ -396,13 +420,10 @@ void DocumentText::matchShiftedOffsets()
     const std::size_t breaks = m_census.breaks;
     // Most files find every mark: stop looking once half of them are found.
     std::size_t found = 0;
-    const char16_t* chars = m_chars.data();
     for (const Piece& piece : pieces) {
-        for (std::uint32_t cp = piece.cpStart; cp < piece.cpEnd && 2 * found < marks; ++cp) {
-            if (isMark(chars[cp]))
-                found +=
-                    paraRunAt(piece.fc + std::uint64_t{cp - piece.cpStart} * piece.charSize()) != nullptr;
-        }
+        for (std::uint32_t cp = nextMark(m_chars, piece.cpStart, piece.cpEnd);
+             cp < piece.cpEnd && 2 * found < marks; cp = nextMark(m_chars, cp + 1, piece.cpEnd))
+            found += paraRunAt(piece.fc + std::uint64_t{cp - piece.cpStart} * piece.charSize()) != nullptr;
     }
     if (marks == 0 || 2 * found >= marks)
         return;

@@ -3,6 +3,8 @@
 #include "engine/Limits.h"
 #include "engine/doc/LittleEndian.h"
 
+#include <array>
+
 namespace plainora::engine::doc {
 
 namespace {
@@ -203,15 +205,15 @@ StyleSheet StyleSheet::parse(ByteView stsh)
 ParaProps StyleSheet::paragraph(std::uint16_t istd) const
 {
     // Settings apply from the farthest base to the style itself.
-    std::vector<const Style*> chain;
-    for (int depth = 0; depth < limits::kMaxStyleChain && istd < m_styles.size() && m_styles[istd].present;
-         ++depth) {
-        chain.push_back(&m_styles[istd]);
+    std::array<const Style*, limits::kMaxStyleChain> chain;
+    std::size_t length = 0;
+    for (; length < chain.size() && istd < m_styles.size() && m_styles[istd].present; ++length) {
+        chain[length] = &m_styles[istd];
         istd = m_styles[istd].base;
     }
     ParaProps props;
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        const ParaProps& own = (*it)->para;
+    for (std::size_t i = length; i-- > 0;) {
+        const ParaProps& own = chain[i]->para;
         if (own.ilfo != 0) {
             props.ilfo = own.ilfo;
             props.ilvl = own.ilvl;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,10 +106,34 @@ MappedFile::~MappedFile()
         ::munmap(const_cast<std::uint8_t*>(m_data), m_size);
 }
 
+namespace {
+
+// A new file of a random name in folder, as mkstemp makes, but created with
+// the mode of an ordinary user file: 0666 less the umask, which the kernel
+// applies. Reading the umask would take setting it, which another thread
+// creating a file or folder at that moment would feel.
+int createTemporaryFile(const std::string& folder, std::string& name)
+{
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::minstd_rand random(std::random_device{}());
+    std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + "/.plainora-";
+        for (int i = 0; i < 6; ++i)
+            name += kLetters[letter(random)];
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1; // errno is EEXIST
+}
+
+} // namespace
+
 Status writeFileAtomically(const std::string& path, std::string_view bytes)
 {
-    std::string temp = folderOf(path) + "/.plainora-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    std::string temp;
+    const int fd = createTemporaryFile(folderOf(path), temp);
     if (fd < 0)
         return outputFolderUnwritable(folderOf(path), systemReason(errno));
     auto fail = [&](int error) -> Status {
@@ -128,10 +153,6 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes)
         data += written;
         left -= static_cast<std::size_t>(written);
     }
-    // Text files are ordinary user files: honour the umask like any editor.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());

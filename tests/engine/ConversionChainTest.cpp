@@ -1,6 +1,7 @@
 // The one conversion chain of every front end: the text file it writes holds
 // the bytes it gives in memory, the hook before the write runs once with the
-// old file still in place, and a failure writes nothing.
+// old file still in place, the file takes the umask as any user file does,
+// and a failure writes nothing.
 
 #include "EngineTestData.h"
 #include "engine/Engine.h"
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
 
 using namespace plainora::engine;
 using plainora::engine::testing::readTestFile;
@@ -64,6 +67,26 @@ TEST_F(ConversionChain, FileAndMemoryHoldTheSameText)
     for (char c : golden)
         goldenCrLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     EXPECT_EQ(convertToMemory(kSource.string(), crlf).value().bytes, goldenCrLf);
+}
+
+TEST_F(ConversionChain, TheTextFileTakesTheUmaskAndNoTemporaryFileStays)
+{
+    const fs::path output = m_folder / "out.txt";
+    for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}, mode_t{0}}) {
+        const mode_t previous = ::umask(mask);
+        auto written = convertToFile(kSource.string(), output.string(), {});
+        ::umask(previous);
+        ASSERT_TRUE(written) << written.error().description;
+        struct stat info
+        {
+        };
+        ASSERT_EQ(::stat(output.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask) << std::oct << mask;
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_folder))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"out.txt"});
+    }
 }
 
 TEST_F(ConversionChain, AFailureWritesNothingAndSkipsTheHook)

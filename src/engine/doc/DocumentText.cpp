@@ -374,10 +374,15 @@ const DocumentText::ParaRun* DocumentText::paraRunAt(std::uint64_t fc) const
 {
     if (!m_papxBte || fc > 0xFFFFFFFF)
         return nullptr;
-    const auto bte = m_papxBte->find(static_cast<std::uint32_t>(fc));
-    if (!bte)
-        return nullptr;
-    const auto& runs = paraPage(readU32(m_papxBte->data(*bte), 0) & 0x3FFFFF);
+    // Marks are looked up in order, mostly on the page of the one before.
+    if (fc < m_lastParaPage.fcStart || fc >= m_lastParaPage.fcEnd) {
+        const auto bte = m_papxBte->find(static_cast<std::uint32_t>(fc));
+        if (!bte)
+            return nullptr;
+        m_lastParaPage = {m_papxBte->position(*bte), m_papxBte->position(*bte + 1),
+                          readU32(m_papxBte->data(*bte), 0) & 0x3FFFFF};
+    }
+    const auto& runs = paraPage(m_lastParaPage.pn);
     const auto run =
         std::upper_bound(runs.begin(), runs.end(), fc,
                          [](std::uint64_t value, const ParaRun& r) { return value < r.fcStart; });

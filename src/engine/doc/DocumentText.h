@@ -119,6 +119,13 @@ private:
     bool m_readProperties = false;
     mutable std::unordered_map<std::uint32_t, std::vector<CharRun>> m_charPages;
     mutable std::unordered_map<std::uint32_t, std::vector<ParaRun>> m_paraPages;
+    struct PageInBinTable
+    {
+        std::uint32_t fcStart = 0; // the range of the bin table's entry
+        std::uint32_t fcEnd = 0;
+        std::uint32_t pn = 0;
+    };
+    mutable PageInBinTable m_lastParaPage; // of the last paragraph looked up
     // When the FKPs' offsets disagree with the piece table: what to add to
     // each piece's offsets to find its runs, and every run, sorted.
     std::vector<std::optional<std::int64_t>> m_shifts;

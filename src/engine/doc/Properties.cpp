@@ -158,7 +158,9 @@ void applyParaGrpprl(ParaProps& props, ByteView grpprl)
 // [MS-DOC] 2.9.271 STSH: Stshi, then one LPStd (cbStd + STD) per style; an
 // STD is Stdf, the name, then its UPXs (paragraph then character for a
 // paragraph style, character only for a character style), each padded to
-// an even length.
+// an even length. Only where each STD lies and its base are read here; a
+// style's UPXs are read when a paragraph or run first names it or a style
+// based on it, as most of a sheet's styles are never used.
 StyleSheet StyleSheet::parse(ByteView stsh)
 {
     StyleSheet sheet;
@@ -167,7 +169,7 @@ StyleSheet StyleSheet::parse(ByteView stsh)
     if (stshi.size() < 4)
         return sheet;
     const std::uint16_t cstd = readU16(stshi, 0);
-    const std::uint16_t cbStdBase = readU16(stshi, 2);
+    sheet.m_cbStdBase = readU16(stshi, 2);
     if (cstd > kMaxStyles || cstd > stsh.size() / 2)
         return sheet;
     sheet.m_styles.resize(cstd);
@@ -176,30 +178,41 @@ StyleSheet StyleSheet::parse(ByteView stsh)
         const std::uint16_t cbStd = readU16(stsh, offset);
         const ByteView std = slice(stsh, offset + 2, cbStd);
         offset += 2 + cbStd;
-        if (std.size() < 10 || cbStdBase > std.size())
+        if (std.size() < 10 || sheet.m_cbStdBase > std.size())
             continue;
         Style& style = sheet.m_styles[istd];
         style.present = true;
-        const std::uint16_t stk = readU16(std, 2) & 0x000F;
         style.base = readU16(std, 2) >> 4;
-        const std::uint16_t cupx = readU16(std, 4) & 0x000F;
-        // The name: a 2-byte count, that many UTF-16 units and a NUL.
-        std::size_t pos = cbStdBase;
-        const std::uint16_t cch = readU16(std, pos);
-        pos += 2 + 2ull * cch + 2;
-        for (std::uint16_t upx = 0; upx < cupx && pos + 2 <= std.size(); ++upx) {
-            const std::uint16_t cbUpx = readU16(std, pos);
-            const ByteView data = slice(std, pos + 2, cbUpx);
-            pos += 2 + cbUpx + (cbUpx & 1);
-            if (data.size() != cbUpx)
-                break;
-            if (stk == 1 && upx == 0) // paragraph style: UpxPapx = istd + grpprl
-                applyParaGrpprl(style.para, data.size() >= 2 ? data.subspan(2) : ByteView{});
-            else if ((stk == 1 && upx == 1) || (stk == 2 && upx == 0))
-                applyCharGrpprl(style.chars, data);
-        }
+        style.bytes = std;
     }
     return sheet;
+}
+
+const StyleSheet::Style& StyleSheet::resolved(std::uint16_t istd) const
+{
+    Style& style = m_styles[istd];
+    if (style.resolved)
+        return style;
+    style.resolved = true;
+    const ByteView std = style.bytes;
+    const std::uint16_t stk = readU16(std, 2) & 0x000F;
+    const std::uint16_t cupx = readU16(std, 4) & 0x000F;
+    // The name: a 2-byte count, that many UTF-16 units and a NUL.
+    std::size_t pos = m_cbStdBase;
+    const std::uint16_t cch = readU16(std, pos);
+    pos += 2 + 2ull * cch + 2;
+    for (std::uint16_t upx = 0; upx < cupx && pos + 2 <= std.size(); ++upx) {
+        const std::uint16_t cbUpx = readU16(std, pos);
+        const ByteView data = slice(std, pos + 2, cbUpx);
+        pos += 2 + cbUpx + (cbUpx & 1);
+        if (data.size() != cbUpx)
+            break;
+        if (stk == 1 && upx == 0) // paragraph style: UpxPapx = istd + grpprl
+            applyParaGrpprl(style.para, data.size() >= 2 ? data.subspan(2) : ByteView{});
+        else if ((stk == 1 && upx == 1) || (stk == 2 && upx == 0))
+            applyCharGrpprl(style.chars, data);
+    }
+    return style;
 }
 
 ParaProps StyleSheet::paragraph(std::uint16_t istd) const
@@ -208,7 +221,7 @@ ParaProps StyleSheet::paragraph(std::uint16_t istd) const
     std::array<const Style*, limits::kMaxStyleChain> chain;
     std::size_t length = 0;
     for (; length < chain.size() && istd < m_styles.size() && m_styles[istd].present; ++length) {
-        chain[length] = &m_styles[istd];
+        chain[length] = &resolved(istd);
         istd = m_styles[istd].base;
     }
     ParaProps props;
@@ -229,7 +242,7 @@ CharProps StyleSheet::character(std::uint16_t istd) const
     CharProps props;
     for (int depth = 0; depth < limits::kMaxStyleChain && istd < m_styles.size() && m_styles[istd].present;
          ++depth) {
-        props.vanish = props.vanish || m_styles[istd].chars.vanish;
+        props.vanish = props.vanish || resolved(istd).chars.vanish;
         istd = m_styles[istd].base;
     }
     return props;

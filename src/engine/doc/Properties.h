@@ -61,6 +61,8 @@ void applyParaGrpprl(ParaProps& props, ByteView grpprl);
 class StyleSheet
 {
 public:
+    // The sheet reads stsh as its styles are asked for: the bytes must
+    // outlive it.
     static StyleSheet parse(ByteView stsh);
 
     // Properties of a paragraph style (default when unknown).
@@ -72,11 +74,17 @@ private:
     struct Style
     {
         bool present = false;
+        bool resolved = false; // para and chars read from bytes
         std::uint16_t base = 0x0FFF;
+        ByteView bytes; // the STD
         ParaProps para;
         CharProps chars;
     };
-    std::vector<Style> m_styles;
+    // The style at istd, a present one, with its own properties read.
+    const Style& resolved(std::uint16_t istd) const;
+
+    mutable std::vector<Style> m_styles;
+    std::uint16_t m_cbStdBase = 0;
 };
 
 template <typename Visit> void forEachPrl(ByteView grpprl, Visit&& visit)

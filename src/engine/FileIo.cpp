@@ -3,8 +3,10 @@
 #include "engine/ErrorText.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <random>
 #include <sys/mman.h>
@@ -108,6 +110,17 @@ MappedFile::~MappedFile()
 
 namespace {
 
+// A name taken already only costs another try, so without a random device
+// the clock will do.
+std::uint_fast32_t temporaryNameSeed()
+{
+    try {
+        return std::random_device{}();
+    } catch (const std::exception&) {
+        return static_cast<std::uint_fast32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+}
+
 // A new file of a random name in folder, as mkstemp makes, but created with
 // the mode of an ordinary user file: 0666 less the umask, which the kernel
 // applies. Reading the umask would take setting it, which another thread
@@ -115,7 +128,7 @@ namespace {
 int createTemporaryFile(const std::string& folder, std::string& name)
 {
     static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::minstd_rand random(std::random_device{}());
+    thread_local std::minstd_rand random(temporaryNameSeed());
     std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = folder + "/.plainora-";

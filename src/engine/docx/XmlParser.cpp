@@ -115,6 +115,8 @@ template <typename Visit> void XmlAttributes::forEach(Visit visit) const
         }
         return;
     }
+    if (!m_first)
+        return; // most elements have no attributes: spare the tree's calls
     for (pugi::xml_attribute attribute(m_first); attribute; attribute = attribute.next_attribute()) {
         if (visit(attribute.name(), attribute.value()))
             return;

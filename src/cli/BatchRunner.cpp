@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -57,18 +58,25 @@ private:
             const std::size_t index = m_next.fetch_add(1);
             if (index >= m_documents.size())
                 return;
-            {
+            if (m_settings.toStdout) {
                 std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [&] { return index < m_delivered + m_window; });
+                waitAsWorker(lock, [&] { return index < m_delivered + m_window; });
             }
             Outcome outcome = convert(m_documents[index]);
+            bool wake = false;
             {
                 std::lock_guard lock(m_mutex);
                 outcome.finished = true;
+                if (hasReport(outcome))
+                    ++m_pendingReports;
                 m_outcomes[index] = std::move(outcome);
                 ++m_finished;
+                // Waking the delivering thread for every document costs a
+                // context switch each: wake it only when it has work.
+                wake = m_waitingWorkers > 0 || delivererHasWork();
             }
-            m_changed.notify_all();
+            if (wake)
+                m_changed.notify_all();
         }
     }
 
@@ -117,35 +125,68 @@ private:
         if (document.replaces == kNoDocument)
             return;
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_outcomes[document.replaces].finished; });
+        waitAsWorker(lock, [&] { return m_outcomes[document.replaces].finished; });
+    }
+
+    template <typename Ready> void waitAsWorker(std::unique_lock<std::mutex>& lock, Ready ready)
+    {
+        ++m_waitingWorkers;
+        m_changed.wait(lock, ready);
+        --m_waitingWorkers;
+    }
+
+    // What the delivering thread must hand over itself: failures and
+    // --stdout texts. A converted text file only counts.
+    bool hasReport(const Outcome& outcome) const { return outcome.error || m_settings.toStdout; }
+
+    // Called with m_mutex held. The next document in plan order is finished, and
+    // there is a report to hand over or nothing left to wait for.
+    bool delivererHasWork() const
+    {
+        return m_delivered < m_documents.size() && m_outcomes[m_delivered].finished &&
+               (m_pendingReports > 0 || m_finished == m_documents.size());
     }
 
     void deliverInOrder()
     {
+        using Clock = std::chrono::steady_clock;
+        // Often enough for the eye, rarely enough to cost nothing.
+        constexpr auto kProgressInterval = std::chrono::milliseconds(100);
         const std::size_t total = m_documents.size();
         std::size_t reportedFinished = 0;
         if (m_callbacks.progress)
             m_callbacks.progress(0, total);
         std::unique_lock lock(m_mutex);
         while (m_delivered < total) {
-            m_changed.wait(
-                lock, [&] { return m_outcomes[m_delivered].finished || m_finished != reportedFinished; });
-            if (m_finished != reportedFinished) {
-                reportedFinished = m_finished;
-                lock.unlock();
-                if (m_callbacks.progress)
+            if (m_callbacks.progress) {
+                m_changed.wait_until(lock, Clock::now() + kProgressInterval,
+                                     [&] { return delivererHasWork(); });
+                if (m_finished != reportedFinished) {
+                    reportedFinished = m_finished;
+                    lock.unlock();
                     m_callbacks.progress(reportedFinished, total);
-                lock.lock();
+                    lock.lock();
+                }
+            } else {
+                m_changed.wait(lock, [&] { return delivererHasWork(); });
             }
+            bool advanced = false;
             while (m_delivered < total && m_outcomes[m_delivered].finished) {
-                Outcome outcome = std::move(m_outcomes[m_delivered]);
-                m_outcomes[m_delivered].finished = true; // still finished for the waiters
-                lock.unlock();
-                deliver(m_documents[m_delivered], outcome);
-                lock.lock();
+                if (hasReport(m_outcomes[m_delivered])) {
+                    Outcome outcome = std::move(m_outcomes[m_delivered]);
+                    m_outcomes[m_delivered].finished = true; // still finished for the waiters
+                    --m_pendingReports;
+                    lock.unlock();
+                    deliver(m_documents[m_delivered], outcome);
+                    lock.lock();
+                } else {
+                    deliver(m_documents[m_delivered], m_outcomes[m_delivered]);
+                }
                 ++m_delivered;
-                m_changed.notify_all();
+                advanced = true;
             }
+            if (advanced && m_waitingWorkers > 0)
+                m_changed.notify_all();
         }
         // The last documents can finish and be delivered in one round, before
         // their count was reported: the bar must still end full.
@@ -181,9 +222,11 @@ private:
     std::atomic<std::size_t> m_next{0};
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::size_t m_delivered = 0; // guarded by m_mutex
-    std::size_t m_finished = 0;  // guarded by m_mutex
-    RunSummary m_summary;        // the delivering thread only
+    std::size_t m_delivered = 0;      // guarded by m_mutex
+    std::size_t m_finished = 0;       // guarded by m_mutex
+    std::size_t m_pendingReports = 0; // guarded by m_mutex: finished, not yet delivered
+    std::size_t m_waitingWorkers = 0; // guarded by m_mutex
+    RunSummary m_summary;             // the delivering thread only
 };
 
 } // namespace

@@ -31,7 +31,8 @@ struct RunCallbacks
     std::function<bool(std::string_view text)> writeText;
     // A document that failed, in plan order.
     std::function<void(const PlannedDocument& document, const engine::Error& error)> failed;
-    // How many documents are finished, in any order, of how many.
+    // How many documents are finished, in any order, of how many: at the
+    // start, a few times a second, and at the end.
     std::function<void(std::size_t finished, std::size_t total)> progress;
 };
 

@@ -88,9 +88,10 @@ int runConversion(const CliOptions& options)
         console.message("cannot convert " + quoted(document.sourcePath) + ": " + error.description +
                         " (error " + std::to_string(error.number()) + ")");
     };
-    callbacks.progress = [&](std::size_t finished, std::size_t total) {
-        console.bar().update(finished, total);
-    };
+    if (console.bar().enabled())
+        callbacks.progress = [&](std::size_t finished, std::size_t total) {
+            console.bar().update(finished, total);
+        };
     const RunSummary summary = runBatch(plan.documents, settings, callbacks);
     console.bar().clear();
 

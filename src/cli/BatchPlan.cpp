@@ -15,6 +15,7 @@
 #include <memory>
 #include <set>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <utility>
 
 namespace plainora::cli {
@@ -121,17 +122,55 @@ std::string creationReason(int error)
     }
 }
 
-bool isSameFile(const std::string& a, const std::string& b)
+bool isSameFile(const std::string& source, const std::string& output)
 {
-    struct stat infoA
+    struct stat outputInfo
     {
     };
-    struct stat infoB
+    struct stat sourceInfo
     {
     };
-    return ::stat(a.c_str(), &infoA) == 0 && ::stat(b.c_str(), &infoB) == 0 && infoA.st_dev == infoB.st_dev &&
-           infoA.st_ino == infoB.st_ino;
+    // The output is the one usually missing: asked first, it spares a call.
+    return ::stat(output.c_str(), &outputInfo) == 0 && ::stat(source.c_str(), &sourceInfo) == 0 &&
+           outputInfo.st_dev == sourceInfo.st_dev && outputInfo.st_ino == sourceInfo.st_ino;
 }
+
+// Naming a few thousand documents costs a few stat calls each, all before the
+// first one is converted. A folder that held nothing when first asked about
+// holds no file or folder of any name until this run makes one, so its
+// documents are named without asking the file system.
+class EmptyFolders
+{
+public:
+    bool isEmpty(const std::string& folder)
+    {
+        auto [it, isNew] = m_known.try_emplace(folder, false);
+        if (isNew)
+            it->second = holdsNothing(folder);
+        return it->second;
+    }
+
+    // A folder made by the run changes what its parents hold.
+    void forget() { m_known.clear(); }
+
+private:
+    static bool holdsNothing(const std::string& folder)
+    {
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+        if (!dir)
+            return false;
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(dir.get());
+            if (!entry)
+                return errno == 0;
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                return false;
+        }
+    }
+
+    std::unordered_map<std::string, bool> m_known;
+};
 
 } // namespace
 
@@ -174,7 +213,7 @@ engine::Result<std::string> prepareOutputFolder(const std::string& typedFolder)
 
 void nameOutputs(BatchPlan& plan, const std::string& outputFolder, bool keepTree)
 {
-    const auto folderExists = [](const std::string& path) { return GetPathKind(path) == PathKind::Folder; };
+    EmptyFolders emptyFolders;
     std::map<std::string, std::optional<engine::Error>> mirrored; // relative folder -> creation failure
     std::map<std::string, std::size_t> lastWriter;                // text file -> document index
     for (std::size_t i = 0; i < plan.documents.size(); ++i) {
@@ -186,6 +225,7 @@ void nameOutputs(BatchPlan& plan, const std::string& outputFolder, bool keepTree
             if (isNew) {
                 std::error_code error;
                 std::filesystem::create_directories(folder, error);
+                emptyFolders.forget();
                 if (error)
                     it->second = engine::makeError(engine::ErrorCode::OutputFailed,
                                                    "The folder \"" + folder +
@@ -195,8 +235,13 @@ void nameOutputs(BatchPlan& plan, const std::string& outputFolder, bool keepTree
                 document.presetError = it->second;
         }
         const std::string fileName = document.sourcePath.substr(document.sourcePath.rfind('/') + 1);
+        const bool vacant = emptyFolders.isEmpty(folder);
+        // An empty cleaned name makes the first try the folder itself.
+        const auto folderExists = [&](const std::string& path) {
+            return (!vacant || path.size() == folder.size()) && GetPathKind(path) == PathKind::Folder;
+        };
         document.outputPath = MakeOutputBase(folder, CleanOutputName(fileName), folderExists) + ".txt";
-        if (!document.presetError && isSameFile(document.sourcePath, document.outputPath))
+        if (!document.presetError && !vacant && isSameFile(document.sourcePath, document.outputPath))
             document.presetError =
                 engine::makeError(engine::ErrorCode::OutputFailed,
                                   "The text file \"" + document.outputPath +

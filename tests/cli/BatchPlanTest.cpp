@@ -184,6 +184,16 @@ TEST_F(NamingTest, KeepTreeMirrorsTheSourceFoldersAndSoAvoidsCollisions)
 
     nameOutputs(flat, m_out + "flat/", false);
     EXPECT_EQ(flat.documents[2].replaces, 1u);
+
+    // A folder mirrored into an output folder that was empty counts for the
+    // documents named after it.
+    m_tmp.makeFolder("out/later");
+    BatchPlan later;
+    later.documents.push_back({m_tmp.write("in/z.doc", "1\n"), "", {}, kNoDocument, {}});
+    later.documents.push_back({m_tmp.write("in/c/x.doc", "2\n"), "c", {}, kNoDocument, {}});
+    later.documents.push_back({m_tmp.write("in2/c.doc", "3\n"), "", {}, kNoDocument, {}});
+    nameOutputs(later, m_out + "later/", true);
+    EXPECT_EQ(outputs(later, m_out + "later/"), (std::vector<std::string>{"z.txt", "c/x.txt", "c1.txt"}));
 }
 
 TEST_F(NamingTest, AMirroredFolderThatCannotBeMadeFailsItsDocumentsOnly)

@@ -121,19 +121,26 @@ std::uint_fast32_t temporaryNameSeed()
     }
 }
 
+// folder/.plainora- and six random letters, as mkstemp names its files.
+std::string temporaryName(const std::string& folder)
+{
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::minstd_rand random(temporaryNameSeed());
+    std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
+    std::string name = folder + "/.plainora-";
+    for (int i = 0; i < 6; ++i)
+        name += kLetters[letter(random)];
+    return name;
+}
+
 // A new file of a random name in folder, as mkstemp makes, but created with
 // the mode of an ordinary user file: 0666 less the umask, which the kernel
 // applies. Reading the umask would take setting it, which another thread
 // creating a file or folder at that moment would feel.
 int createTemporaryFile(const std::string& folder, std::string& name)
 {
-    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::minstd_rand random(temporaryNameSeed());
-    std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "/.plainora-";
-        for (int i = 0; i < 6; ++i)
-            name += kLetters[letter(random)];
+        name = temporaryName(folder);
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -141,10 +148,80 @@ int createTemporaryFile(const std::string& folder, std::string& name)
     return -1; // errno is EEXIST
 }
 
+// 0, or the errno of the write that failed.
+int writeAll(int fd, std::string_view bytes)
+{
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+// Links the file that /proc/self/fd/N names beside path under a temporary
+// name; the name, or empty when that failed.
+std::string linkBeside(const std::string& self, const std::string& path)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = temporaryName(folderOf(path));
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return name;
+        if (errno != EEXIST)
+            break;
+    }
+    return {};
+}
+
+// Writes the file as an unnamed one in its folder and names it when
+// complete. Creating a named file allocates its inode while holding the
+// folder's lock, for hundreds of microseconds on a busy file system, so jobs
+// writing into one folder would wait for each other; an unnamed file is made
+// outside that lock, and naming a new file is one change to the folder where
+// a temporary file and its renaming are two. False when any step failed
+// (no O_TMPFILE, no /proc, a full disk): nothing is left behind, and the
+// caller writes a temporary file, which reports what is wrong.
+bool writeUnnamedFile(const std::string& path, std::string_view bytes)
+{
+    // The kernel applies the umask to the mode, as for any new file.
+    const int fd = ::open(folderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    if (writeAll(fd, bytes) != 0) {
+        ::close(fd);
+        return false;
+    }
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    std::string named = path;
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        // An existing file is replaced by renaming, once this one is closed.
+        named = errno == EEXIST ? linkBeside(self, path) : std::string();
+    }
+    if (::close(fd) != 0 || named.empty()) {
+        if (!named.empty())
+            ::unlink(named.c_str());
+        return false;
+    }
+    if (named != path && ::rename(named.c_str(), path.c_str()) != 0) {
+        ::unlink(named.c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Status writeFileAtomically(const std::string& path, std::string_view bytes)
 {
+    if (writeUnnamedFile(path, bytes))
+        return {};
     std::string temp;
     const int fd = createTemporaryFile(folderOf(path), temp);
     if (fd < 0)
@@ -154,18 +231,8 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes)
         ::unlink(temp.c_str());
         return outputUnwritable(path, systemReason(error));
     };
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
+    if (const int error = writeAll(fd, bytes); error != 0)
+        return fail(error);
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());

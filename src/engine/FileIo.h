@@ -33,8 +33,9 @@ private:
     std::size_t m_size = 0;
 };
 
-// Writes to a temporary file beside path and renames it over path when
-// complete.
+// Writes an unnamed file in path's folder and names it path when complete;
+// where unnamed files cannot be made, a temporary file beside path that is
+// renamed over it.
 Status writeFileAtomically(const std::string& path, std::string_view bytes);
 
 } // namespace plainora::engine

@@ -6,12 +6,14 @@
 #include "EngineTestData.h"
 #include "engine/Engine.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 using namespace plainora::engine;
@@ -114,4 +116,50 @@ TEST_F(ConversionChain, AFailureWritesNothingAndSkipsTheHook)
         ASSERT_FALSE(inMemory);
         EXPECT_EQ(inMemory.error().code, c.code);
     }
+}
+
+// Jobs writing into one folder at once, some replacing earlier files: each
+// file holds its text with the mode the umask gives, and nothing else stays.
+TEST_F(ConversionChain, ParallelWritersIntoOneFolderEachGetTheirWholeFile)
+{
+    // A small document, so that the writes meet.
+    const fs::path source = m_folder / "source.txt";
+    std::ofstream(source) << "A line of text.\n";
+    const fs::path out = m_folder / "out";
+    fs::create_directory(out);
+    constexpr int kThreads = 4;
+    constexpr int kFiles = 400;
+    std::vector<std::string> names;
+    for (int i = 0; i < kFiles; ++i) {
+        names.push_back("out" + std::to_string(i) + ".txt");
+        if (i % 2 == 0)
+            std::ofstream(out / names.back()) << "old";
+    }
+    const mode_t mask = ::umask(022);
+    std::vector<std::string> failures(kThreads);
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back([&, t] {
+                for (int i = t; i < kFiles; i += kThreads)
+                    if (auto written = convertToFile(source.string(), (out / names[i]).string(), {});
+                        !written)
+                        failures[t] += written.error().description;
+            });
+    }
+    ::umask(mask);
+    EXPECT_EQ(failures, std::vector<std::string>(kThreads));
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(out)) {
+        found.push_back(entry.path().filename().string());
+        EXPECT_EQ(readTestFile(entry.path()), "A line of text.\n") << found.back();
+        struct stat info
+        {
+        };
+        ASSERT_EQ(::stat(entry.path().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0644u) << found.back();
+    }
+    std::sort(found.begin(), found.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(found, names);
 }

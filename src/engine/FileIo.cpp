@@ -18,6 +18,10 @@ namespace plainora::engine {
 
 namespace {
 
+// Small documents are read: the copy costs less than the mapping's page
+// faults and the unmapping's interruption of the other threads.
+constexpr std::size_t kReadRatherThanMapBytes = 1024 * 1024;
+
 std::string systemReason(int error)
 {
     switch (error) {
@@ -77,34 +81,56 @@ Result<MappedFile> MappedFile::open(const std::string& path, std::uint64_t maxBy
         ::close(fd);
         return MappedFile(nullptr, 0);
     }
-    void* data = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    const auto size = static_cast<std::size_t>(info.st_size);
+    if (size <= kReadRatherThanMapBytes) {
+        auto copy = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+        std::size_t got = 0;
+        while (got < size) {
+            const ssize_t n = ::read(fd, copy.get() + got, size - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                const int error = errno;
+                ::close(fd);
+                return fileUnreadable(systemReason(error));
+            }
+            if (n == 0)
+                break; // the file shrank since fstat: what is there
+            got += static_cast<std::size_t>(n);
+        }
+        ::close(fd);
+        return MappedFile(std::move(copy), got);
+    }
+    void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     const int error = errno;
     ::close(fd);
     if (data == MAP_FAILED)
         return fileUnreadable(systemReason(error));
-    ::madvise(data, static_cast<std::size_t>(info.st_size), MADV_SEQUENTIAL);
-    return MappedFile(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(info.st_size));
+    ::madvise(data, size, MADV_SEQUENTIAL);
+    return MappedFile(static_cast<const std::uint8_t*>(data), size);
 }
 
 MappedFile::MappedFile(MappedFile&& other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0))
+    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)),
+      m_copy(std::move(other.m_copy))
 {
 }
 
 MappedFile& MappedFile::operator=(MappedFile&& other) noexcept
 {
     if (this != &other) {
-        if (m_data)
+        if (m_data && !m_copy)
             ::munmap(const_cast<std::uint8_t*>(m_data), m_size);
         m_data = std::exchange(other.m_data, nullptr);
         m_size = std::exchange(other.m_size, 0);
+        m_copy = std::move(other.m_copy);
     }
     return *this;
 }
 
 MappedFile::~MappedFile()
 {
-    if (m_data)
+    if (m_data && !m_copy)
         ::munmap(const_cast<std::uint8_t*>(m_data), m_size);
 }
 

@@ -163,3 +163,25 @@ TEST_F(ConversionChain, ParallelWritersIntoOneFolderEachGetTheirWholeFile)
     std::sort(names.begin(), names.end());
     EXPECT_EQ(found, names);
 }
+
+// Small files are read and large ones mapped: around the size where one
+// gives way to the other, the file gives the text its bytes give.
+TEST_F(ConversionChain, FilesOfEverySizeGiveTheTextOfTheirBytes)
+{
+    const std::string line(63, 'x');
+    for (const std::size_t size : {std::size_t{1}, std::size_t{1 << 20} - 1, std::size_t{1 << 20},
+                                   std::size_t{1 << 20} + 1, std::size_t{3} << 20}) {
+        std::string bytes;
+        while (bytes.size() + line.size() + 1 <= size)
+            bytes += line + "\n";
+        bytes.resize(size, 'y');
+        const fs::path file = m_folder / "text.txt";
+        std::ofstream(file, std::ios::binary) << bytes;
+        auto fromFile = convertToMemory(file.string(), {});
+        auto fromBytes = convertToMemory(asBytes(bytes), {});
+        ASSERT_TRUE(fromFile) << size << ": " << fromFile.error().description;
+        ASSERT_TRUE(fromBytes) << size;
+        EXPECT_TRUE(fromFile.value().bytes == fromBytes.value().bytes) << size;
+        EXPECT_GE(fromFile.value().bytes.size(), size - size / 64 - 1) << size;
+    }
+}

@@ -4,9 +4,11 @@
 #include "engine/Limits.h"
 #include "engine/TextEncoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <expat.h>
+#include <functional>
 #include <pugixml.hpp>
 
 namespace plainora::engine::docx {
@@ -939,23 +941,39 @@ bool holdsMarkup(std::string_view text, char mark, std::size_t from)
     return false;
 }
 
-// One past the first end tag of `name` at or after from, or npos. An element
-// holding another of its name is paired with the inner end tag: the outer
-// one then stands where the next child or the root's end tag should, and
-// the caller refuses the part.
-std::size_t endTagAfter(std::string_view text, std::string_view name, std::size_t from)
+// Finds the end tags of one name: a Boyer-Moore-Horspool search skips
+// most of the bytes a search from one '<' to the next would look at, and
+// a part's children mostly share one name.
+class EndTagFinder
 {
-    const std::string needle = "</" + std::string(name);
-    for (std::size_t at = text.find(needle, from); at != std::string_view::npos;
-         at = text.find(needle, at + 1)) {
-        std::size_t i = at + needle.size();
-        while (i < text.size() && isSpace(text[i]))
-            ++i;
-        if (i < text.size() && text[i] == '>')
-            return i + 1;
+public:
+    // One past the first end tag of `name` at or after from, or npos. An
+    // element holding another of its name is paired with the inner end tag:
+    // the outer one then stands where the next child or the root's end tag
+    // should, and the caller refuses the part.
+    std::size_t after(std::string_view text, std::string_view name, std::size_t from)
+    {
+        if (!m_searcher || name != std::string_view(m_needle).substr(2)) {
+            m_needle = "</" + std::string(name);
+            m_searcher.emplace(m_needle.begin(), m_needle.end());
+        }
+        for (auto at = text.begin() + static_cast<std::ptrdiff_t>(std::min(from, text.size()));;) {
+            const auto found = std::search(at, text.end(), *m_searcher);
+            if (found == text.end())
+                return std::string_view::npos;
+            std::size_t i = static_cast<std::size_t>(found - text.begin()) + m_needle.size();
+            while (i < text.size() && isSpace(text[i]))
+                ++i;
+            if (i < text.size() && text[i] == '>')
+                return i + 1;
+            at = found + 1;
+        }
     }
-    return std::string_view::npos;
-}
+
+private:
+    std::string m_needle;
+    std::optional<std::boyer_moore_horspool_searcher<std::string::const_iterator>> m_searcher;
+};
 
 } // namespace
 
@@ -981,6 +999,7 @@ bool XmlTree::indexChildren()
     m_rootName = std::string(rootName);
     m_children.clear();
     std::string skeleton = m_rootStart;
+    EndTagFinder endTags;
     std::size_t at = rootTagEnd;
     for (;;) {
         while (at < text.size() && isSpace(text[at]))
@@ -996,7 +1015,7 @@ bool XmlTree::indexChildren()
             return false;
         const bool empty = text[tagEnd - 2] == '/';
         const std::size_t end =
-            empty ? tagEnd : endTagAfter(text, tagName(text.substr(at + 1, tagEnd - at - 2)), tagEnd);
+            empty ? tagEnd : endTags.after(text, tagName(text.substr(at + 1, tagEnd - at - 2)), tagEnd);
         if (end == std::string_view::npos)
             return false;
         skeleton.append(text, at, tagEnd - at - (empty ? 2 : 1));

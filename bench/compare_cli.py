@@ -176,8 +176,9 @@ def descendants(pid):
 def measure(argv, out_dir, time_file, total, budget):
     """Runs one batch; returns seconds, peak MB, documents finished, documents
     with a non-empty text, documents stopped by the per-document limit, and
-    CPU seconds (user + sys)."""
-    shutil.rmtree(out_dir, ignore_errors=True)
+    CPU seconds (user + sys). out_dir is new: a folder emptied just before
+    would time the file system, not the tool (ext4 passes over the inodes
+    freed in the last seconds when it makes a file)."""
     out_dir.mkdir(parents=True)
     time_file.unlink(missing_ok=True)
     start = time.perf_counter()
@@ -226,6 +227,9 @@ def run(args):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     # (format, tool, docs/s, MB/s, peak MB, converted, finished, timeouts, docs per CPU second)
     results = []
+    # A run that was stopped leaves its outputs; a finished one removes them
+    # at its end.
+    shutil.rmtree(root / "out", ignore_errors=True)
     for fmt in FORMATS:
         folder = root / "corpus" / fmt
         files = sorted(str(p) for p in folder.glob(f"*.{fmt}"))
@@ -238,10 +242,10 @@ def run(args):
                 print(f"  {name}: not installed, left out", flush=True)
                 continue
             out_dir = root / "out" / fmt / name.replace(" ", "_")
-            argv = command(files, str(out_dir), str(folder))
             # Short runs are repeated and their median taken.
             rounds = args.rounds if name.startswith("plainora-cli") else 1
-            samples = [measure(argv, out_dir, root / "time.txt", len(files), args.budget) for _ in range(rounds)]
+            samples = [measure(command(files, str(out_dir / str(i)), str(folder)), out_dir / str(i),
+                               root / "time.txt", len(files), args.budget) for i in range(rounds)]
             seconds = statistics.median(s[0] for s in samples)
             cpu = statistics.median(s[5] for s in samples)
             peak = max(s[1] for s in samples)
@@ -256,6 +260,7 @@ def run(args):
             print(f"  .{fmt:4} {name:18} {rate:9.1f} docs/s {cpu_rate:9.1f} per CPU s "
                   f"{rate * megabytes_per_doc:8.2f} MB/s "
                   f"{peak:7.1f} MB peak  {converted}/{len(files)} converted{note}", flush=True)
+    shutil.rmtree(root / "out", ignore_errors=True)
     return results, root
 
 
@@ -272,7 +277,8 @@ def write_report(results, args, root, out_dir, load, made):
         f"load average {load[0]:.1f} when the run began and {load[1]:.1f} when it ended, so compare the "
         "ratios of one run rather than absolute rates. "
         "plainora-cli and LibreOffice convert the whole batch in one run; the other tools run once per "
-        "document, as they are used. CPU time is user + sys of the batch and every process it started, "
+        "document, as they are used; each batch writes into a new folder. CPU time is user + sys of the "
+        "batch and every process it started, "
         "which the load of other users does not inflate as it does the wall clock. Peak memory is that "
         "of the largest process of the batch.",
         "",

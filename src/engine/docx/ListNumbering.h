@@ -33,6 +33,8 @@ public:
     // whose w:pStyle names the style, else the style's own, else 0.
     int levelForStyle(int numId, std::string_view styleId, std::optional<int> styleLevel) const;
 
+    // A fault in a list definition the text named, which is parsed only then.
+    Status fault() const { return m_unreadNums.fault() ? m_unreadAbstracts.fault() : m_unreadNums.fault(); }
     // Follows w:numStyleLink through the styles ([E1] 17.9.21).
     void setStyles(const StyleSheet* styles) { m_styles = styles; }
 

@@ -276,6 +276,11 @@ Result<Document> readPackage(PackageParts& parts, const ReadOptions& options, in
                 return status.error();
         }
     }
+    // Styles and list definitions are parsed when the text first names them.
+    if (const Status& fault = styles.fault(); !fault)
+        return fault.error();
+    if (const Status fault = numbering.fault(); !fault)
+        return fault.error();
     return document;
 }
 

@@ -29,6 +29,8 @@ public:
     bool hides(std::string_view styleId) const;
     // The numbering a paragraph style applies, through its basedOn chain.
     std::optional<StyleNumbering> numbering(std::string_view styleId) const;
+    // A fault in a style the text named, which is parsed only then.
+    const Status& fault() const { return m_unread.fault(); }
     // The paragraph style used when a paragraph names none.
     std::string_view defaultParagraphStyle() const { return m_defaultParagraph; }
 

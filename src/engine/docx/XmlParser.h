@@ -298,7 +298,7 @@ public:
     void add(const Key& key, XmlTree::Element element) { m_pending[key].push_back(element); }
     // Gives handler the events of every element kept under key, in document
     // order as when the whole part is read, once. A fault inside one leaves
-    // what came before it.
+    // what came before it, and is kept for fault().
     void read(const Key& key, XmlHandler& handler)
     {
         const auto it = m_pending.find(key);
@@ -306,13 +306,19 @@ public:
             return;
         const std::vector<XmlTree::Element> elements = std::move(it->second);
         m_pending.erase(it);
-        for (XmlTree::Element element : elements)
-            (void)m_tree->walk(element, handler);
+        for (XmlTree::Element element : elements) {
+            if (Status status = m_tree->walk(element, handler); !status && m_fault)
+                m_fault = std::move(status);
+        }
     }
+    // The first fault met in an element read (an element is parsed only
+    // when it is read), or success.
+    const Status& fault() const { return m_fault; }
 
 private:
     std::shared_ptr<XmlTree> m_tree;
     std::unordered_map<Key, std::vector<XmlTree::Element>> m_pending;
+    Status m_fault;
 };
 
 } // namespace plainora::engine::docx

@@ -237,6 +237,21 @@ TEST(DocxHostile, MalformedXmlNamesThePartAndLine)
     EXPECT_NE(result.error().description.find("line 3"), std::string::npos) << result.error().description;
 }
 
+// A style is parsed only when the text names it; one that is damaged is
+// damage all the same.
+TEST(DocxHostile, ADamagedStyleTheTextNamesIsDamage)
+{
+    const std::string body = "<w:p><w:pPr><w:pStyle w:val=\"Used\"/></w:pPr><w:r><w:t>x</w:t></w:r></w:p>";
+    const std::string styles = "<w:style w:styleId=\"Other\"><w:name w:val=\"o\"/></w:style>\n"
+                               "<w:style w:styleId=\"Used\"><w:rPr></w:style>";
+    auto result = read(packageWith(document(body), styles, ""));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, ErrorCode::Damaged);
+    EXPECT_NE(result.error().description.find("/word/styles.xml"), std::string::npos)
+        << result.error().description;
+    EXPECT_NE(result.error().description.find("line 3"), std::string::npos) << result.error().description;
+}
+
 TEST(DocxHostile, EntityExpansionIsRefused)
 {
     std::string doctype = "<?xml version=\"1.0\"?>\n<!DOCTYPE d [\n<!ENTITY a \"aaaaaaaaaa\">\n";
